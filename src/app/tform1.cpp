@@ -1,0 +1,155 @@
+// The main window: creation, wiring, start-up, the idle status display and closing.
+#include "app/tform1.h"
+
+#include "app/logo.h"
+#include "corvane/buildinfo.h"
+#include "dialogs/tform2.h"
+#include "platform/pacing.h"
+#include "platform/prompts.h"
+#include "ui_tform1.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCloseEvent>
+#include <QDir>
+#include <QScreen>
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()) {
+    ui->setupUi(this);
+    ComPort1 = new QSerialPort(this);
+    ComPort1->setObjectName(QStringLiteral("ComPort1"));
+    Uc = new QUdpSocket(this);
+    Uc->setObjectName(QStringLiteral("Uc"));
+    Timer1 = new QTimer(this);
+    Timer2 = new QTimer(this);
+    Timer3 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer1->setInterval(platform::pacing::interval(5000));
+    Timer2->setInterval(platform::pacing::interval(4000));
+    Timer3->setInterval(platform::pacing::interval(6000));
+    Timer3->setTimerType(Qt::PreciseTimer);
+    setupSerialDefaults();
+    applyLook();
+    wire();
+    // FormCreate: the idle handler runs each time the event queue empties.
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &TForm1::IdleProc);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::setDialogs(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5,
+                        TAboutfrm* about) {
+    Form2 = form2;
+    Form3 = form3;
+    Form4 = form4;
+    Form5 = form5;
+    Aboutfrm = about;
+    Form2->setStore([this] { return AppDir; }, [this] { ui->Panel4->clear(); });
+}
+
+// Colours, fonts and pictures the form file cannot carry.
+void TForm1::applyLook() {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
+    setPalette(pal);
+    centralWidget()->setAutoFillBackground(true);
+    centralWidget()->setPalette(pal);
+    centralWidget()->setFixedSize(440, 799);
+    // The stream groups show their captions in fuchsia 10 pt; their controls keep the window's look.
+    for (QGroupBox* group : {ui->GroupBox1, ui->GroupBox2}) {
+        for (QWidget* child : group->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            child->setFont(font());
+            child->setPalette(ui->Panel2->palette());
+        }
+    }
+    ui->Image1->setPixmap(makeLogo(ui->Image1->size()));
+    setWindowIcon(makeLogo(QSize(64, 64)));
+    // Every control carries its caption or label as its accessible name (set in the form file).
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TForm1::wire() {
+    connect(ui->Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+    connect(ui->ClearUIB, &QAction::triggered, this, &TForm1::ClearUIBClick);
+    connect(ui->Panel5, &ClickPanel::clicked, this, &TForm1::Panel5Click);
+    wireLink();
+}
+
+void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,
+                          std::uint16_t& build) {
+    major = corvane::kVersionMajor;
+    minor = corvane::kVersionMinor;
+    release = corvane::kVersionRelease;
+    build = corvane::kVersionBuild;
+}
+
+QString TForm1::versionText() {
+    std::uint16_t major, minor, release, build;
+    GetBuildInfo(major, minor, release, build);
+    return QStringLiteral("%1.%2.%3.%4").arg(major).arg(minor).arg(release).arg(build);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        // Start-up runs once the window is on the screen, so its messages appear over it.
+        QMetaObject::invokeMethod(this, &TForm1::FormShow, Qt::QueuedConnection);
+    }
+}
+
+// Start-up: the settings files of the working directory, then the version in the title.
+void TForm1::FormShow() {
+    AppDir = QDir::currentPath();
+    loadSerialSettings();
+    loadUdpSettings();
+    loadBoardSettings();
+    setWindowTitle(windowTitle() + QStringLiteral("       ver ") + versionText());
+}
+
+void TForm1::IdleProc() {
+    if (ComPort1->isOpen()) {
+        const QString status = serialStatusText();
+        if (ui->Panel4->text() != status)
+            ui->Panel4->setText(status);
+    } else {
+        const QString status = udpActive() ? QStringLiteral("UDP Connected")
+                                           : QStringLiteral("Not Connected");
+        if (ui->Panel4->text() != status)
+            ui->Panel4->setText(status);
+    }
+    if (StreamingOn) {
+        if (ui->Panel5->text() != QLatin1String("Streaming"))
+            ui->Panel5->setText(QStringLiteral("Streaming"));
+    } else if (!SearchActive && !ui->Panel5->text().isEmpty()) {
+        ui->Panel5->clear();
+    }
+}
+
+void TForm1::Panel5Click() {
+    StreamingOn = !StreamingOn;
+}
+
+void TForm1::Exit1Click() {
+    close();
+}
+
+void TForm1::ClearUIBClick() {
+    ClearUI();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+    QApplication::quit();
+}
+
+// Closing stores the serial settings in the directory that is current at that moment.
+void TForm1::FormClose() {
+    AppDir = QDir::currentPath();
+    storeSerialSettings();
+}

@@ -1,0 +1,127 @@
+#pragma once
+// The main window. It owns everything that lives for the whole run; its member functions are
+// defined in the folder of their subsystem (app/, link/, config/, controls/, files/).
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+#include <QSerialPort>
+#include <QTimer>
+#include <QUdpSocket>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TForm1;
+}
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TAboutfrm;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The dialogs are created after the main window; it reaches them through these.
+    void setDialogs(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TAboutfrm* about);
+    TForm2* form2() const { return Form2; }
+
+    // --- Application shell: start-up, status display, closing
+    static void GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,
+                             std::uint16_t& build);
+    static QString versionText();
+    void FormShow();
+    void IdleProc();
+    void Exit1Click();
+    void Panel5Click();
+    void ClearUIBClick();
+
+    QString AppDir;
+    bool StreamingOn = false;
+
+    // --- Board variant and module flags
+    bool FullBoard = true;
+    int BoardVariant = 0;
+    bool Ch11Sdi = false, Ch11Analog = false, Ch11Hdmi = false;
+    bool Ch12Sdi = false, Ch12Analog = false, Ch12Hdmi = false;
+
+    // --- Board link: transports and the send path
+    QSerialPort* ComPort1 = nullptr;
+    QUdpSocket* Uc = nullptr;
+    int UcReceiveTimeout = 1000;
+    void CWriteStr(const std::string& text);
+    void Connect1Click();
+    void RS232CheckClick(bool checked);
+    void UDPCheckClick(bool checked);
+    void ConfigurationClick();
+    void Configuration2Click();
+    void ComPort1RxChar();
+    bool udpActive() const;
+
+    // --- Replies
+    std::string RxBuffer;
+    std::string RxFrame;
+    bool ReplySeen = false;
+    bool AckReceived = false;
+    void UDPRxChar(const std::string& text, int count);
+
+    // --- Discovery, keep-alive and acknowledgement waits
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QTimer* Timer3 = nullptr;
+    bool KeepAlivePending = false;
+    bool AckWaiting = false;
+    std::int32_t SearchTries = 0;
+    std::int32_t SearchLimit = 0;
+    std::uint8_t TestMode = 0;
+    bool SearchActive = false;
+
+    // --- Board configuration
+    void ClearUI();
+    std::string StreamModeLetter;
+    std::int32_t RateMode11 = 1;
+    std::int32_t RateMode12 = 1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void wire();
+    void applyLook();
+    void FormClose();
+
+    // settings files (app/settings_files.cpp)
+    void loadSerialSettings();
+    void storeSerialSettings();
+    void loadUdpSettings();
+    void loadBoardSettings();
+
+    // board link (link/)
+    void setupSerialDefaults();
+    void wireLink();
+    QString serialStatusText() const;
+    void showReady();
+    void setConNot(const QString& text, const QColor& colour);
+    void refuseSend();
+    bool openSerialPort();
+    void onSerialError(QSerialPort::SerialPortError error);
+    bool connectUdp(int receiveTimeout);
+    std::string receiveDatagram(int timeoutMs);
+    bool serialClosing_ = false;
+
+    // reply dispatch (link/dispatch.cpp)
+    void dispatchSerial();
+
+    std::unique_ptr<Ui::TForm1> ui;
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    TForm4* Form4 = nullptr;
+    TForm5* Form5 = nullptr;
+    TAboutfrm* Aboutfrm = nullptr;
+    bool shownOnce_ = false;
+};

@@ -1,0 +1,6 @@
+#include "dialogs/aboutfrm.h"
+
+TAboutfrm::TAboutfrm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TAboutfrm"));
+    setWindowTitle(QStringLiteral("About"));
+}

@@ -1,0 +1,56 @@
+#include "dialogs/tform2.h"
+
+#include "app/textfiles.h"
+#include "platform/prompts.h"
+#include "ui_tform2.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+TForm2::TForm2(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm2>()) {
+    ui->setupUi(this);
+    setModal(false);
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+}
+
+TForm2::~TForm2() = default;
+
+QLineEdit* TForm2::MyIPL() const { return ui->MyIPL; }
+QLineEdit* TForm2::CorIPL() const { return ui->CorIPL; }
+QLineEdit* TForm2::SPort() const { return ui->SPort; }
+QLineEdit* TForm2::PortL() const { return ui->PortL; }
+
+void TForm2::setStore(std::function<QString()> appDir, std::function<void()> afterSave) {
+    appDir_ = std::move(appDir);
+    afterSave_ = std::move(afterSave);
+}
+
+void TForm2::showCentred() {
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    raise();
+    activateWindow();
+}
+
+// Save: the three edits, as typed, into udpf.ini; a failed write keeps the dialog open.
+void TForm2::Button1Click() {
+    const std::string bytes = textfiles::fromQ(ui->MyIPL->text()) + "\r\n" +
+                              textfiles::fromQ(ui->CorIPL->text()) + "\r\n" +
+                              textfiles::fromQ(ui->SPort->text()) + "\r\n";
+    const QString dir = appDir_ ? appDir_() : QString();
+    QString error;
+    if (!textfiles::write(dir + QStringLiteral("/udpf.ini"), bytes, &error)) {
+        platform::message(error);
+        return;
+    }
+    hide();
+    if (afterSave_)
+        afterSave_();
+}
+
+// Cancel: hide; the edits keep what was typed.
+void TForm2::Button2Click() {
+    hide();
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The UDP configuration dialog: this computer's address, the source port, the board's address
+// and port. Its edits are the UDP settings; the link reads them at every connection.
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TForm2;
+}
+class QLineEdit;
+
+class TForm2 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm2(QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    QLineEdit* MyIPL() const;
+    QLineEdit* CorIPL() const;
+    QLineEdit* SPort() const;
+    QLineEdit* PortL() const;
+
+    // Where Save writes udpf.ini, and what it empties afterwards (the main window's status line).
+    void setStore(std::function<QString()> appDir, std::function<void()> afterSave);
+
+    void Button1Click();
+    void Button2Click();
+    void showCentred();
+
+private:
+    std::unique_ptr<Ui::TForm2> ui;
+    std::function<QString()> appDir_;
+    std::function<void()> afterSave_;
+};

@@ -1,0 +1,9 @@
+#pragma once
+#include <QDialog>
+
+// The dialog's contents come with their own features; for now it exists with its caption.
+class TForm5 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm5(QWidget* parent = nullptr);
+};

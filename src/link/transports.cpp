@@ -1,0 +1,249 @@
+// The two transports, the interface boxes, "Connect " and the single send path.
+#include "app/tform1.h"
+
+#include "app/textfiles.h"
+#include "dialogs/tform2.h"
+#include "link/serial_open.h"
+#include "platform/prompts.h"
+#include "ui_tform1.h"
+
+#include <QDeadlineTimer>
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QThread>
+
+namespace {
+
+// Converts a text where the program needs an integer, or reports it as the operator sees it.
+std::optional<int> toInt(const QString& text) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok) {
+        platform::message(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+void TForm1::setupSerialDefaults() {
+    // The platform has no "COM1"; the first serial device is the default.
+    ComPort1->setPortName(QStringLiteral("ttyS0"));
+    ComPort1->setBaudRate(QSerialPort::Baud115200);
+    ComPort1->setDataBits(QSerialPort::Data8);
+    ComPort1->setParity(QSerialPort::NoParity);
+    ComPort1->setStopBits(QSerialPort::OneStop);
+    ComPort1->setFlowControl(QSerialPort::NoFlowControl);
+}
+
+void TForm1::wireLink() {
+    connect(ui->RS232Check, &QCheckBox::toggled, this, &TForm1::RS232CheckClick);
+    connect(ui->UDPCheck, &QCheckBox::toggled, this, &TForm1::UDPCheckClick);
+    connect(ui->Connect1, &QAction::triggered, this, &TForm1::Connect1Click);
+    connect(ui->Configuration1, &QAction::triggered, this, &TForm1::ConfigurationClick);
+    connect(ui->Connect2, &QAction::triggered, this, &TForm1::Configuration2Click);
+    connect(ComPort1, &QSerialPort::readyRead, this, &TForm1::ComPort1RxChar);
+    connect(ComPort1, &QSerialPort::errorOccurred, this, &TForm1::onSerialError);
+}
+
+bool TForm1::udpActive() const {
+    return Uc->state() != QAbstractSocket::UnconnectedState;
+}
+
+void TForm1::setConNot(const QString& text, const QColor& colour) {
+    ui->ConNot->setText(text);
+    QPalette pal = ui->ConNot->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    ui->ConNot->setPalette(pal);
+}
+
+void TForm1::showReady() {
+    AckReceived = true;
+    ui->RDS->setVisible(true);
+    ui->RDS->repaint();
+}
+
+void TForm1::refuseSend() {
+    platform::message(QStringLiteral("Please Connect First !! "), QStringLiteral("Connection needed"));
+    Timer1->stop();
+}
+
+// Every command leaves through here. Over UDP the reply is received and dispatched before this
+// returns; over RS232 it arrives later through the characters-received event.
+void TForm1::CWriteStr(const std::string& text) {
+    if (ui->UDPCheck->isChecked()) {
+        if (udpActive()) {
+            Uc->write(text.data(), static_cast<qint64>(text.size()));
+            ui->RDS->setVisible(false);
+            AckReceived = false;
+            const std::string reply = receiveDatagram(UcReceiveTimeout);
+            UDPRxChar(reply, static_cast<int>(reply.size()));
+        } else {
+            refuseSend();
+        }
+    }
+    if (ui->RS232Check->isChecked()) {
+        if (ComPort1->isOpen()) {
+            if (!text.empty())
+                ComPort1->write(text.data(), static_cast<qint64>(text.size()));
+            ui->RDS->setVisible(false);
+            AckReceived = false;
+        } else {
+            refuseSend();
+        }
+    }
+}
+
+// One datagram, or an empty text when none arrives in time. A wake-up without a datagram (an ICMP
+// error from a closed port) does not end the wait.
+std::string TForm1::receiveDatagram(int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (true) {
+        while (Uc->hasPendingDatagrams()) {
+            const QNetworkDatagram datagram = Uc->receiveDatagram(8192);
+            if (datagram.isValid()) {
+                const QByteArray data = datagram.data();
+                return std::string(data.constData(), static_cast<size_t>(data.size()));
+            }
+            if (Uc->pendingDatagramSize() < 0)
+                break;
+        }
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0 || Uc->state() == QAbstractSocket::UnconnectedState)
+            return {};
+        if (!Uc->waitForReadyRead(static_cast<int>(left)) && !deadline.hasExpired() &&
+            Uc->error() != QAbstractSocket::SocketTimeoutError) {
+            // The socket reported an error at once; do not spin on it.
+            QThread::msleep(static_cast<unsigned long>(std::min<qint64>(20, left)));
+        }
+    }
+}
+
+// Ticking one interface box clears the other; clearing it does not touch the first.
+void TForm1::RS232CheckClick(bool checked) {
+    if (checked)
+        ui->UDPCheck->setChecked(false);
+}
+
+void TForm1::UDPCheckClick(bool checked) {
+    if (checked)
+        ui->RS232Check->setChecked(false);
+}
+
+bool TForm1::openSerialPort() {
+    if (ComPort1->isOpen())
+        return true;
+    serialClosing_ = false;
+    if (!ComPort1->open(QIODevice::ReadWrite)) {
+        platform::message(serialopen::failureText(ComPort1->portName(), ComPort1->error(),
+                                                  ComPort1->errorString()));
+        ComPort1->clearError();
+        return false;
+    }
+    // No flow control holds DTR and RTS inactive; a pseudo-terminal has no such lines.
+    if (ComPort1->flowControl() == QSerialPort::NoFlowControl) {
+        ComPort1->setDataTerminalReady(false);
+        ComPort1->setRequestToSend(false);
+    }
+    ComPort1->clearError();
+    return true;
+}
+
+// A device that goes away makes the serial layer repeat its error endlessly: close once, say it once.
+void TForm1::onSerialError(QSerialPort::SerialPortError error) {
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
+        error != QSerialPort::WriteError)
+        return;
+    if (serialClosing_ || !ComPort1->isOpen())
+        return;
+    serialClosing_ = true;
+    const QString text = ComPort1->errorString();
+    ComPort1->close();
+    ComPort1->clearError();
+    Timer1->stop();
+    setConNot(QStringLiteral("Not Connected"), Qt::black);
+    platform::message(QStringLiteral("The serial port %1 failed and was closed: %2")
+                          .arg(ComPort1->portName(), text));
+}
+
+bool TForm1::connectUdp(int receiveTimeout) {
+    const QString local = Form2->MyIPL()->text();
+    const QString host = Form2->CorIPL()->text();
+    const auto localPort = toInt(Form2->SPort()->text());
+    if (!localPort)
+        return false;
+    const auto hostPort = toInt(Form2->PortL()->text());
+    if (!hostPort)
+        return false;
+    UcReceiveTimeout = receiveTimeout;
+    Uc->abort();
+    QHostAddress localAddress(QHostAddress::AnyIPv4);
+    if (!local.isEmpty() && !localAddress.setAddress(local)) {
+        platform::message(QStringLiteral("'%1' is not a valid IP address for My IP").arg(local));
+        return false;
+    }
+    if (!Uc->bind(localAddress, static_cast<quint16>(*localPort))) {
+        platform::message(Uc->errorString());
+        Uc->abort();
+        return false;
+    }
+    QHostAddress board;
+    if (!board.setAddress(host)) {
+        const QHostInfo info = QHostInfo::fromName(host);
+        const auto addresses = info.addresses();
+        const auto it = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& a) {
+            return a.protocol() == QAbstractSocket::IPv4Protocol;
+        });
+        if (info.error() != QHostInfo::NoError || it == addresses.end()) {
+            platform::message(info.error() != QHostInfo::NoError
+                                  ? info.errorString()
+                                  : QStringLiteral("Host not found: %1").arg(host));
+            Uc->abort();
+            return false;
+        }
+        board = *it;
+    }
+    Uc->connectToHost(board, static_cast<quint16>(*hostPort));
+    if (!Uc->waitForConnected(1000)) {
+        platform::message(Uc->errorString());
+        Uc->abort();
+        return false;
+    }
+    return true;
+}
+
+void TForm1::Connect1Click() {
+    if (ui->RS232Check->isChecked()) {
+        if (ComPort1->isOpen()) {
+            ClearUI();
+            Timer1->stop();
+            ComPort1->close();
+            setConNot(QStringLiteral("Not Connected"), Qt::black);
+            StreamingOn = false;
+        } else if (openSerialPort()) {
+            Timer1->start();
+        }
+    }
+    if (ui->UDPCheck->isChecked()) {
+        if (udpActive()) {
+            ClearUI();
+            Uc->abort();
+            setConNot(QStringLiteral("Not Connected"), Qt::black);
+            StreamingOn = false;
+            Timer1->stop();
+        } else if (connectUdp(1000)) {
+            Timer1->start();
+        }
+    }
+}
+
+void TForm1::Configuration2Click() {
+    Form2->showCentred();
+}
+
+void TForm1::ComPort1RxChar() {
+    const QByteArray data = ComPort1->readAll();
+    RxBuffer.append(data.constData(), static_cast<size_t>(data.size()));
+    dispatchSerial();
+}

@@ -1,0 +1,49 @@
+#include "platform/prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace platform {
+namespace {
+
+class DesktopPrompts : public Prompts {
+public:
+    void message(const QString& text, const QString& title) override {
+        QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? kProgramTitle : title, text,
+                        QMessageBox::Ok, QApplication::activeWindow());
+        box.setTextFormat(Qt::PlainText);
+        box.adjustSize();
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            box.move(screen->availableGeometry().center() - box.rect().center());
+        box.exec();
+    }
+    QString openFileName(const QString& title, const QString& fileName,
+                         const QString& filter) override {
+        return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, fileName, filter);
+    }
+    QString saveFileName(const QString& title, const QString& fileName,
+                         const QString& filter) override {
+        return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, fileName, filter);
+    }
+};
+
+DesktopPrompts desktopPrompts;
+Prompts* current = &desktopPrompts;
+
+} // namespace
+
+Prompts& prompts() {
+    return *current;
+}
+
+void setPrompts(Prompts* replacement) {
+    current = replacement ? replacement : &desktopPrompts;
+}
+
+void message(const QString& text, const QString& title) {
+    current->message(text, title);
+}
+
+} // namespace platform

@@ -1,4 +1,5 @@
-// The settings files of the working directory, read at start-up and written by the dialogs and at close.
+// The settings files of the working directory, read at start-up and written by the dialogs and at
+// close.
 #include "app/tform1.h"
 
 #include "app/textfiles.h"
@@ -47,8 +48,8 @@ void TForm1::loadSerialSettings() {}
 void TForm1::storeSerialSettings() {}
 
 void TForm1::loadUdpSettings() {
-    const auto bytes =
-        readExisting(AppDir + QStringLiteral("/udpf.ini"), QStringLiteral("No UDP Configuration File"));
+    const auto bytes = readExisting(AppDir + QStringLiteral("/udpf.ini"),
+                                    QStringLiteral("No UDP Configuration File"));
     if (!bytes)
         return;
     const auto lines = splitLines(*bytes);

@@ -8,7 +8,8 @@
 
 namespace textfiles {
 
-// The whole file as single bytes; nullopt with the platform's reason in `error` when it cannot be read.
+// The whole file as single bytes; nullopt with the platform's reason in `error` when it cannot be
+// read.
 std::optional<std::string> read(const QString& path, QString* error);
 
 // Replaces the file with `bytes`; false with the platform's reason in `error` on failure.

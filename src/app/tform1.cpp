@@ -57,9 +57,11 @@ void TForm1::applyLook() {
     centralWidget()->setAutoFillBackground(true);
     centralWidget()->setPalette(pal);
     centralWidget()->setFixedSize(440, 799);
-    // The stream groups show their captions in fuchsia 10 pt; their controls keep the window's look.
+    // The stream groups show their captions in fuchsia 10 pt; their controls keep the window's
+    // look.
     for (QGroupBox* group : {ui->GroupBox1, ui->GroupBox2}) {
-        for (QWidget* child : group->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QWidget* child :
+             group->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             child->setFont(font());
             child->setPalette(ui->Panel2->palette());
         }
@@ -117,8 +119,8 @@ void TForm1::IdleProc() {
         if (ui->Panel4->text() != status)
             ui->Panel4->setText(status);
     } else {
-        const QString status = udpActive() ? QStringLiteral("UDP Connected")
-                                           : QStringLiteral("Not Connected");
+        const QString status =
+            udpActive() ? QStringLiteral("UDP Connected") : QStringLiteral("Not Connected");
         if (ui->Panel4->text() != status)
             ui->Panel4->setText(status);
     }

@@ -12,4 +12,3 @@ std::unique_ptr<Windows> createWindows() {
                          w->Aboutfrm.get());
     return w;
 }
-

@@ -55,8 +55,9 @@ QString failureText(const QString& portName, QSerialPort::SerialPortError error,
     if (code == EBUSY || lockedByOther) {
         text += QStringLiteral("\n%1 is in use by another program.").arg(path);
     } else if (code == EACCES || code == EPERM) {
-        text += QStringLiteral("\nTo use %1 your user must belong to the group \"%2\" that owns it.")
-                    .arg(path, groupOf(path));
+        text +=
+            QStringLiteral("\nTo use %1 your user must belong to the group \"%2\" that owns it.")
+                .arg(path, groupOf(path));
     } else if (code == ENOENT) {
         text += QStringLiteral("\nThere is no device %1.").arg(path);
     }

@@ -65,7 +65,8 @@ void TForm1::showReady() {
 }
 
 void TForm1::refuseSend() {
-    platform::message(QStringLiteral("Please Connect First !! "), QStringLiteral("Connection needed"));
+    platform::message(QStringLiteral("Please Connect First !! "),
+                      QStringLiteral("Connection needed"));
     Timer1->stop();
 }
 
@@ -150,7 +151,8 @@ bool TForm1::openSerialPort() {
     return true;
 }
 
-// A device that goes away makes the serial layer repeat its error endlessly: close once, say it once.
+// A device that goes away makes the serial layer repeat its error endlessly: close once, say it
+// once.
 void TForm1::onSerialError(QSerialPort::SerialPortError error) {
     if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
         error != QSerialPort::WriteError)

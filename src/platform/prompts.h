@@ -13,16 +13,20 @@ inline const QString kProgramTitle = QStringLiteral("Corvane Control");
 class Prompts {
 public:
     virtual ~Prompts() = default;
-    // A message box with one OK button, centred on the screen; the text is always shown as plain text.
+    // A message box with one OK button, centred on the screen; the text is always shown as plain
+    // text.
     virtual void message(const QString& text, const QString& title) = 0;
     // File dialogs; an empty result means the operator cancelled.
-    virtual QString openFileName(const QString& title, const QString& fileName, const QString& filter) = 0;
-    virtual QString saveFileName(const QString& title, const QString& fileName, const QString& filter) = 0;
+    virtual QString openFileName(const QString& title, const QString& fileName,
+                                 const QString& filter) = 0;
+    virtual QString saveFileName(const QString& title, const QString& fileName,
+                                 const QString& filter) = 0;
 };
 
 // The prompts in use; the production implementation unless a test installed its own.
 Prompts& prompts();
-// Installs another implementation (nullptr restores the production one). The caller keeps ownership.
+// Installs another implementation (nullptr restores the production one). The caller keeps
+// ownership.
 void setPrompts(Prompts* replacement);
 
 // Shortcut: a message box; an empty title shows the program's title.

@@ -1,0 +1,60 @@
+#include "support/recorder.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+void runEventLoop(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+PromptRecorder::PromptRecorder() {
+    platform::setPrompts(this);
+}
+
+PromptRecorder::~PromptRecorder() {
+    platform::setPrompts(nullptr);
+}
+
+void PromptRecorder::message(const QString& text, const QString& title) {
+    messages.append({text, title.isEmpty() ? platform::kProgramTitle : title});
+    if (whileOpen)
+        whileOpen(messages.last());
+}
+
+QString PromptRecorder::openFileName(const QString&, const QString&, const QString&) {
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QString PromptRecorder::saveFileName(const QString&, const QString&, const QString&) {
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QStringList PromptRecorder::texts() const {
+    QStringList list;
+    for (const auto& m : messages)
+        list << m.text;
+    return list;
+}
+
+ScopedWorkDir::ScopedWorkDir() : previous_(QDir::currentPath()) {
+    QDir::setCurrent(dir_.path());
+}
+
+ScopedWorkDir::~ScopedWorkDir() {
+    QDir::setCurrent(previous_);
+}
+
+void ScopedWorkDir::write(const QString& name, const QByteArray& bytes) const {
+    QFile f(file(name));
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+QByteArray ScopedWorkDir::read(const QString& name) const {
+    QFile f(file(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}

@@ -1,0 +1,51 @@
+#pragma once
+// Test doubles for the prompts seam, and a working directory of its own for each test.
+#include "platform/prompts.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+
+// Runs a real event loop for `ms`, so that idle handlers (which run when the loop is about to
+// block) get their turn; QTest::qWait never blocks and so never reaches them.
+void runEventLoop(int ms);
+
+struct ShownMessage {
+    QString text;
+    QString title; // as shown: the program's title where the box has none of its own
+};
+
+// Answers every message box at once and remembers it; file dialogs answer from a queue.
+class PromptRecorder : public platform::Prompts {
+public:
+    PromptRecorder();
+    ~PromptRecorder() override;
+
+    void message(const QString& text, const QString& title) override;
+    QString openFileName(const QString& title, const QString& fileName,
+                         const QString& filter) override;
+    QString saveFileName(const QString& title, const QString& fileName,
+                         const QString& filter) override;
+
+    QList<ShownMessage> messages;
+    QStringList fileAnswers;
+    // Runs while a message box would be open, as the event loop does for a real one.
+    std::function<void(const ShownMessage&)> whileOpen;
+
+    QStringList texts() const;
+};
+
+// Makes a fresh temporary directory the current one for the lifetime of the object.
+class ScopedWorkDir {
+public:
+    ScopedWorkDir();
+    ~ScopedWorkDir();
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    void write(const QString& name, const QByteArray& bytes) const;
+    QByteArray read(const QString& name) const;
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};

@@ -1,0 +1,167 @@
+// Start-up, the UDP dialog and the idle status display of the main window.
+#include "app/windows.h"
+#include "support/recorder.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+std::unique_ptr<Windows> startProgram() {
+    auto w = createWindows();
+    w->Form1->show();
+    runEventLoop(0);
+    return w;
+}
+
+template <typename T> T* child(QWidget* parent, const char* name) {
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void windowsExistWithTheirTitles() {
+        PromptRecorder prompts;
+        ScopedWorkDir dir;
+        auto w = createWindows();
+        const QList<QWidget*> order{w->Form1.get(), w->Form2.get(), w->Form3.get(),
+                                    w->Form4.get(), w->Form5.get(), w->Aboutfrm.get()};
+        const QStringList titles{"No Board Configuration",   "UDP Configuration",
+                                 "Recording Configuration ", "Board Configuration",
+                                 "RTP Configuration",        "About"};
+        for (int i = 0; i < order.size(); ++i)
+            QCOMPARE(order[i]->windowTitle(), titles[i]);
+        w->Form1->show();
+        runEventLoop(0);
+        for (int i = 1; i < order.size(); ++i)
+            QVERIFY2(!order[i]->isVisible(), qPrintable(titles[i]));
+    }
+
+    void startWithoutSettingsFiles() {
+        PromptRecorder prompts;
+        ScopedWorkDir dir;
+        auto w = startProgram();
+        QCOMPARE(prompts.texts(),
+                 (QStringList{"No UDP Configuration File", "No Board Configuration File"}));
+        for (const auto& m : prompts.messages)
+            QCOMPARE(m.title, QStringLiteral("Corvane Control"));
+        QCOMPARE(w->Form1->windowTitle(),
+                 QStringLiteral("No Board Configuration       ver ") + TForm1::versionText());
+        QCOMPARE(w->Form1->AppDir, dir.path());
+        QCOMPARE(w->Form2->SPort()->text(), QStringLiteral("8070"));
+        QCOMPARE(w->Form2->PortL()->text(), QStringLiteral("6767"));
+        QVERIFY(w->Form2->PortL()->isReadOnly());
+    }
+
+    void udpFileFillsTheDialog_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("edits");
+        QTest::newRow("three lines") << QByteArray("10.0.0.2\r\n10.0.0.9\r\n8071\r\n")
+                                     << QStringList{"10.0.0.2", "10.0.0.9", "8071"};
+        QTest::newRow("two lines leave the port empty")
+            << QByteArray("10.0.0.2\r\n10.0.0.9\r\n") << QStringList{"10.0.0.2", "10.0.0.9", ""};
+        QTest::newRow("spaces are kept")
+            << QByteArray(" a \r\nb\r\n1\r\n") << QStringList{" a ", "b", "1"};
+        QTest::newRow("empty file") << QByteArray() << QStringList{"", "", ""};
+    }
+    void udpFileFillsTheDialog() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, edits);
+        PromptRecorder prompts;
+        ScopedWorkDir dir;
+        dir.write("udpf.ini", file);
+        auto w = startProgram();
+        QCOMPARE(prompts.texts(), QStringList{"No Board Configuration File"});
+        QCOMPARE(w->Form2->MyIPL()->text(), edits[0]);
+        QCOMPARE(w->Form2->CorIPL()->text(), edits[1]);
+        QCOMPARE(w->Form2->SPort()->text(), edits[2]);
+    }
+
+    void unreadableUdpFileIsNamedAndSkipped() {
+        PromptRecorder prompts;
+        ScopedWorkDir dir;
+        QDir().mkdir(dir.file("udpf.ini")); // exists, but cannot be read as a file
+        auto w = startProgram();
+        QCOMPARE(prompts.messages.size(), 2);
+        QVERIFY(prompts.messages[0].text.contains(dir.file("udpf.ini")));
+        QCOMPARE(w->Form2->SPort()->text(), QStringLiteral("8070"));
+    }
+
+    void udpDialogSaveAndCancel() {
+        PromptRecorder prompts;
+        ScopedWorkDir dir;
+        auto w = startProgram();
+        auto* panel4 = child<QLabel>(w->Form1.get(), "Panel4");
+        w->Form1->Configuration2Click();
+        QVERIFY(w->Form2->isVisible());
+        QVERIFY(!w->Form2->isModal());
+        w->Form2->MyIPL()->setText("127.0.0.1");
+        w->Form2->CorIPL()->setText("127.0.0.2");
+        w->Form2->SPort()->setText("9000");
+        QTest::mouseClick(child<QPushButton>(w->Form2.get(), "Button1"), Qt::LeftButton);
+        QVERIFY(!w->Form2->isVisible());
+        QCOMPARE(dir.read("udpf.ini"), QByteArray("127.0.0.1\r\n127.0.0.2\r\n9000\r\n"));
+        QCOMPARE(panel4->text(), QString());
+
+        // Cancel hides the dialog and keeps the typed text, without touching the file.
+        w->Form1->Configuration2Click();
+        w->Form2->CorIPL()->setText("127.0.0.3");
+        QTest::mouseClick(child<QPushButton>(w->Form2.get(), "Button2"), Qt::LeftButton);
+        QVERIFY(!w->Form2->isVisible());
+        QCOMPARE(w->Form2->CorIPL()->text(), QStringLiteral("127.0.0.3"));
+        QCOMPARE(dir.read("udpf.ini"), QByteArray("127.0.0.1\r\n127.0.0.2\r\n9000\r\n"));
+
+        // Empty edits write three empty lines.
+        for (QLineEdit* e : {w->Form2->MyIPL(), w->Form2->CorIPL(), w->Form2->SPort()})
+            e->clear();
+        w->Form2->Button1Click();
+        QCOMPARE(dir.read("udpf.ini"), QByteArray("\r\n\r\n\r\n"));
+    }
+
+    void udpDialogSaveFailureKeepsDialogOpen() {
+        PromptRecorder prompts;
+        ScopedWorkDir dir;
+        auto w = startProgram();
+        prompts.messages.clear();
+        w->Form1->AppDir = dir.file("missing-folder");
+        w->Form1->Configuration2Click();
+        w->Form2->Button1Click();
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY(w->Form2->isVisible());
+    }
+
+    void idleStatusTexts() {
+        PromptRecorder prompts;
+        ScopedWorkDir dir;
+        auto w = startProgram();
+        auto* panel4 = child<QLabel>(w->Form1.get(), "Panel4");
+        auto* panel5 = child<QLabel>(w->Form1.get(), "Panel5");
+        runEventLoop(10);
+        QCOMPARE(panel4->text(), QStringLiteral("Not Connected"));
+        QCOMPARE(panel5->text(), QString());
+        QTest::mouseClick(panel5, Qt::LeftButton);
+        QVERIFY(w->Form1->StreamingOn);
+        runEventLoop(10);
+        QCOMPARE(panel5->text(), QStringLiteral("Streaming"));
+        QTest::mouseClick(panel5, Qt::LeftButton);
+        runEventLoop(10);
+        QCOMPARE(panel5->text(), QString());
+        // A running search keeps its own text in the panel.
+        w->Form1->SearchActive = true;
+        panel5->setText("Please Wait Try  3");
+        runEventLoop(10);
+        QCOMPARE(panel5->text(), QStringLiteral("Please Wait Try  3"));
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "startup_test.moc"

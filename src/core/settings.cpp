@@ -54,8 +54,9 @@ std::string_view textAt(const std::array<std::string_view, N>& list, E v) {
     return i < N ? list[i] : std::string_view{};
 }
 
-constexpr std::array<int, 16> kBaudValues{0,    110,   300,   600,   1200,  2400,   4800,   9600,
-                                          14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
+constexpr std::array<int, 16> kBaudValues{0,     110,    300,    600,   1200,  2400,
+                                          4800,  9600,   14400,  19200, 38400, 56000,
+                                          57600, 115200, 128000, 256000};
 
 // A positive decimal integer that fits an int, or 0.
 int positiveDecimal(std::string_view s) {

@@ -9,24 +9,9 @@
 
 #include <QFileInfo>
 
-namespace {
+namespace cs = corvane::settings;
 
-// Whole lines of a small text file; CR LF or LF, nothing trimmed.
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        size_t stop = end;
-        if (stop > start && text[stop - 1] == '\r')
-            --stop;
-        lines.push_back(text.substr(start, stop - start));
-        start = end + 1;
-    }
-    return lines;
-}
+namespace {
 
 // Reads a settings file that exists; an unreadable one is named to the operator and skipped.
 std::optional<std::string> readExisting(const QString& path, const QString& missingMessage) {
@@ -43,20 +28,35 @@ std::optional<std::string> readExisting(const QString& path, const QString& miss
 
 } // namespace
 
-void TForm1::loadSerialSettings() {}
+// conf.ini: a missing or unreadable file leaves the built-in settings, without a message.
+void TForm1::loadSerialSettings() {
+    const auto bytes = textfiles::read(AppDir + QStringLiteral("/conf.ini"), nullptr);
+    if (!bytes)
+        return;
+    cs::SerialSettings settings = ComSettings;
+    cs::applyConfIni(*bytes, settings);
+    applySerialSettings(settings);
+}
 
-void TForm1::storeSerialSettings() {}
+// Stores the serial settings into conf.ini, keeping whatever else the file holds. A failure is
+// reported; the program closes all the same.
+void TForm1::storeSerialSettings() {
+    const QString path = AppDir + QStringLiteral("/conf.ini");
+    const std::string existing = textfiles::read(path, nullptr).value_or(std::string());
+    QString error;
+    if (!textfiles::write(path, cs::writeConfIni(existing, ComSettings), &error))
+        platform::message(QStringLiteral("Failed to store settings\n") + error);
+}
 
 void TForm1::loadUdpSettings() {
     const auto bytes = readExisting(AppDir + QStringLiteral("/udpf.ini"),
                                     QStringLiteral("No UDP Configuration File"));
     if (!bytes)
         return;
-    const auto lines = splitLines(*bytes);
-    auto line = [&](size_t i) { return i < lines.size() ? textfiles::toQ(lines[i]) : QString(); };
-    Form2->MyIPL()->setText(line(0));
-    Form2->CorIPL()->setText(line(1));
-    Form2->SPort()->setText(line(2));
+    const cs::UdpSettings udp = cs::parseUdpIni(*bytes);
+    Form2->MyIPL()->setText(textfiles::toQ(udp.myIp));
+    Form2->CorIPL()->setText(textfiles::toQ(udp.boardIp));
+    Form2->SPort()->setText(textfiles::toQ(udp.sourcePort));
 }
 
 void TForm1::loadBoardSettings() {

@@ -7,6 +7,8 @@
 #include <QSerialPort>
 #include <QTimer>
 #include <QUdpSocket>
+
+#include "core/settings.h"
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -51,6 +53,9 @@ public:
 
     // --- Board link: transports and the send path
     QSerialPort* ComPort1 = nullptr;
+    // The serial settings as the operator sees them; pushed to ComPort1 by applySerialSettings().
+    corvane::settings::SerialSettings ComSettings;
+    void applySerialSettings(const corvane::settings::SerialSettings& settings);
     QUdpSocket* Uc = nullptr;
     int UcReceiveTimeout = 1000;
     void CWriteStr(const std::string& text);

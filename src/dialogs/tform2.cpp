@@ -1,6 +1,7 @@
 #include "dialogs/tform2.h"
 
 #include "app/textfiles.h"
+#include "core/settings.h"
 #include "platform/prompts.h"
 #include "ui_tform2.h"
 
@@ -44,9 +45,9 @@ void TForm2::showCentred() {
 
 // Save: the three edits, as typed, into udpf.ini; a failed write keeps the dialog open.
 void TForm2::Button1Click() {
-    const std::string bytes = textfiles::fromQ(ui->MyIPL->text()) + "\r\n" +
-                              textfiles::fromQ(ui->CorIPL->text()) + "\r\n" +
-                              textfiles::fromQ(ui->SPort->text()) + "\r\n";
+    const std::string bytes = corvane::settings::writeUdpIni({textfiles::fromQ(ui->MyIPL->text()),
+                                                              textfiles::fromQ(ui->CorIPL->text()),
+                                                              textfiles::fromQ(ui->SPort->text())});
     const QString dir = appDir_ ? appDir_() : QString();
     QString error;
     if (!textfiles::write(dir + QStringLiteral("/udpf.ini"), bytes, &error)) {

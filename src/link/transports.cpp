@@ -27,16 +27,6 @@ std::optional<int> toInt(const QString& text) {
 
 } // namespace
 
-void TForm1::setupSerialDefaults() {
-    // The platform has no "COM1"; the first serial device is the default.
-    ComPort1->setPortName(QStringLiteral("ttyS0"));
-    ComPort1->setBaudRate(QSerialPort::Baud115200);
-    ComPort1->setDataBits(QSerialPort::Data8);
-    ComPort1->setParity(QSerialPort::NoParity);
-    ComPort1->setStopBits(QSerialPort::OneStop);
-    ComPort1->setFlowControl(QSerialPort::NoFlowControl);
-}
-
 void TForm1::wireLink() {
     connect(ui->RS232Check, &QCheckBox::toggled, this, &TForm1::RS232CheckClick);
     connect(ui->UDPCheck, &QCheckBox::toggled, this, &TForm1::UDPCheckClick);
@@ -86,8 +76,13 @@ void TForm1::CWriteStr(const std::string& text) {
     }
     if (ui->RS232Check->isChecked()) {
         if (ComPort1->isOpen()) {
-            if (!text.empty())
+            if (!text.empty()) {
+                // The bytes are handed to the device before the send returns.
                 ComPort1->write(text.data(), static_cast<qint64>(text.size()));
+                ComPort1->flush();
+                if (ComPort1->bytesToWrite() > 0)
+                    ComPort1->waitForBytesWritten(1000);
+            }
             ui->RDS->setVisible(false);
             AckReceived = false;
         } else {
@@ -142,7 +137,8 @@ bool TForm1::openSerialPort() {
         ComPort1->clearError();
         return false;
     }
-    // No flow control holds DTR and RTS inactive; a pseudo-terminal has no such lines.
+    // No flow control holds DTR and RTS inactive (a pseudo-terminal has no such lines, so the
+    // error it raises for them is dropped below).
     if (ComPort1->flowControl() == QSerialPort::NoFlowControl) {
         ComPort1->setDataTerminalReady(false);
         ComPort1->setRequestToSend(false);

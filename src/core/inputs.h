@@ -1,0 +1,94 @@
+// Sensor inputs: native frame rate, module kind and resolution floor of each input, and what
+// picking an input or a resolution does to the stream's fields.
+//
+// A resolution floor is the smallest list position a resolution list may show for the selected
+// input, so that the stream is never larger than the input picture. Applying a floor raises a
+// selection below it (no selection counts as below) and never lowers one. Only positions are
+// compared: "704 x 576" and "448 x 336" (positions 7, 8) pass every floor.
+#pragma once
+
+#include "core/variant.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane::inputs {
+
+// Res1/Res2 by position; RecRes1/RecRes2 hold the first six.
+inline constexpr std::array<std::string_view, 9> kResolutionTexts{
+    "1920 x 1080", "1280 x 720", "720 x 576", "720 x 500", "640 x 480",
+    "320 x 240",   "192 x 144",  "704 x 576", "448 x 336"};
+inline constexpr int kRecResolutionCount = 6;
+
+// Floors: 1 "1280 x 720" (720p inputs), 2 "720 x 576" (PAL), 3 "720 x 500" (NTSC).
+inline constexpr int kNoFloor = 0;
+
+// The selection after applying the floor: floor when selected is below it (also for -1, no
+// selection), otherwise selected. kNoFloor (or less) leaves every selection.
+int applyFloor(int selected, int floor);
+
+enum class InputKind { Sdi, Analog, Hdmi, NoSensor };
+
+struct InputRow {
+    std::string_view item; // the item text of S1I/S2I
+    InputKind kind;
+    std::string_view fps; // native frame rate pre-filled on selection; empty: none
+    int floor;            // kNoFloor or 1..3
+};
+
+// Every input any list can show, with its frame rate and floor.
+inline constexpr std::array<InputRow, 14> kInputs{{
+    {"HD SDI 1080P60", InputKind::Sdi, "60", kNoFloor},
+    {"HD SDI 1080P30", InputKind::Sdi, "30", kNoFloor},
+    {"HD SDI 720P60", InputKind::Sdi, "60", 1},
+    {"HD SDI 720P30", InputKind::Sdi, "30", 1},
+    {"HD SDI 1080P50", InputKind::Sdi, "50", kNoFloor},
+    {"Analog PAL 576P50", InputKind::Analog, "50", 2},
+    {"Analog NTSC 480P60", InputKind::Analog, "60", 3},
+    {"Analog PAL BAR", InputKind::Analog, "50", 2},
+    {"Analog NTSC BAR", InputKind::Analog, "60", 3},
+    {"HDMI 1080P60", InputKind::Hdmi, "60", kNoFloor},
+    {"HDMI 1080P30", InputKind::Hdmi, "30", kNoFloor},
+    {"HDMI 720P60", InputKind::Hdmi, "60", 1},
+    {"HDMI 720P30", InputKind::Hdmi, "30", 1},
+    {"No Sensor", InputKind::NoSensor, "", kNoFloor},
+}};
+
+// The row of an item text (exact), or nullptr (also for "", no selection).
+const InputRow* inputRow(std::string_view item);
+
+// The floor that the selected input of a stream sets, by the board's flags:
+//  full board: the input's floor;
+//  small board: the input's floor when the stream's channel has a module (none: no floor).
+// "No Sensor", "HD SDI 1080P50", an unknown text or no selection: kNoFloor.
+int inputFloor(const variant::BoardFlags& flags, variant::Channel channel, std::string_view item);
+
+// Res1Change/Res2Change and RecRes1Change/RecRes2Change: the list's selection after the operator
+// picked `picked`, with the floor of the stream's selected input.
+int pickResolution(const variant::BoardFlags& flags, variant::Channel channel,
+                   std::string_view selectedInput, int picked);
+
+// What S1IChange/S2IChange do to one stream.
+struct InputEffect {
+    std::optional<std::string> fps; // written to fps1 then Recfps1 (fps2, Recfps2); empty: none
+    int res;                        // new selection of Res1/Res2
+    int recRes;                     // new selection of RecRes1/RecRes2
+    variant::ModuleFlags modules;   // the channel's module flags afterwards
+
+    friend bool operator==(const InputEffect&, const InputEffect&) = default;
+};
+
+// Picking the input `item` (its text; "" when nothing is selected) on a stream whose resolution
+// lists show res and recRes (-1: nothing).
+//  Full board: an SDI input sets sdi and clears analog, an analog input the reverse; an HDMI
+//   input (design-time list) leaves the flags; then the frame rate and the floor on Res, RecRes.
+//  Small board, when the channel has a module: the floor on Res, RecRes and the frame rate; the
+//   flags are not changed. No module: nothing.
+// "No Sensor" and no selection change nothing. The input acts by what it is, not by its position,
+// so the design-time list (HDMI items in the middle) behaves like the variant lists.
+InputEffect selectInput(const variant::BoardFlags& flags, variant::Channel channel,
+                        std::string_view item, int res, int recRes);
+
+} // namespace corvane::inputs

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include "core/replies.h"
 #include "core/settings.h"
 #include <cstdint>
 #include <memory>
@@ -68,7 +69,7 @@ public:
     bool udpActive() const;
 
     // --- Replies
-    std::string RxBuffer;
+    corvane::replies::ReceiveBuffer RxBuffer;
     std::string RxFrame;
     bool ReplySeen = false;
     bool AckReceived = false;
@@ -84,9 +85,25 @@ public:
     std::int32_t SearchLimit = 0;
     std::uint8_t TestMode = 0;
     bool SearchActive = false;
+    void Timer1Timer();
+    void StartKeepAlive1Click();
+    void StopKeepAlive1Click();
+    void TestClick();
+    void estRS2321Click();
+    void estUDP1Click();
+    void estBurn1Click();
+    void estBoth1Click();
+    void Timer2Timer();
+    void TestforConnectionRS232();
+    void TestforConnectionUDP();
+    void WaitforAck();
+    void Timer3Timer();
 
-    // --- Board configuration
+    // --- Board configuration and detection replies
     void ClearUI();
+    void Decode_Conf(const std::string& frame);
+    void DecodeAutRes(const std::string& buffer);
+    void FindAssem(const std::string& text);
     std::string StreamModeLetter;
     std::int32_t RateMode11 = 1;
     std::int32_t RateMode12 = 1;
@@ -121,6 +138,13 @@ private:
 
     // reply dispatch (link/dispatch.cpp)
     void dispatchSerial();
+    void applyReplyEffect(const corvane::replies::Effect& effect);
+
+    // discovery (link/discovery.cpp)
+    void wireDiscovery();
+    void startSearch(std::uint8_t mode, std::int32_t limit);
+    bool searchTickRunning_ = false;
+    bool probeFailed_ = false;
 
     std::unique_ptr<Ui::TForm1> ui;
     TForm2* Form2 = nullptr;

@@ -4,6 +4,7 @@
 #include "app/textfiles.h"
 #include "dialogs/tform2.h"
 #include "link/serial_open.h"
+#include "platform/pacing.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
@@ -35,6 +36,7 @@ void TForm1::wireLink() {
     connect(ui->Connect2, &QAction::triggered, this, &TForm1::Configuration2Click);
     connect(ComPort1, &QSerialPort::readyRead, this, &TForm1::ComPort1RxChar);
     connect(ComPort1, &QSerialPort::errorOccurred, this, &TForm1::onSerialError);
+    wireDiscovery();
 }
 
 bool TForm1::udpActive() const {
@@ -230,7 +232,7 @@ void TForm1::Connect1Click() {
             setConNot(QStringLiteral("Not Connected"), Qt::black);
             StreamingOn = false;
             Timer1->stop();
-        } else if (connectUdp(1000)) {
+        } else if (connectUdp(platform::pacing::interval(1000))) {
             Timer1->start();
         }
     }
@@ -242,6 +244,6 @@ void TForm1::Configuration2Click() {
 
 void TForm1::ComPort1RxChar() {
     const QByteArray data = ComPort1->readAll();
-    RxBuffer.append(data.constData(), static_cast<size_t>(data.size()));
+    RxBuffer.append(std::string_view(data.constData(), static_cast<size_t>(data.size())));
     dispatchSerial();
 }

@@ -214,6 +214,8 @@ Links:
                       (default 127.0.0.1:6767; port 0 picks a free port).
                       Each command datagram gets exactly one reply datagram,
                       sent to its sender; an empty datagram gets none.
+                      A datagram carries one frame: the text before its
+                      first CR; anything after it is traced and ignored.
   --udp-port PORT     the same on 127.0.0.1 (or the --udp address).
   --no-udp            no UDP link (then --pty is needed).
   --pty LINKNAME      open a pseudo-terminal (raw mode) and make LINKNAME a
@@ -248,6 +250,10 @@ Faults:
   --split N           write serial replies in pieces of N characters with a
                       pause between them (UDP replies stay whole).
   --split-gap MS      the pause between pieces (default 20).
+                      Note: a piece holding "55" while a configuration reply
+                      is still incomplete is an acknowledgement to the
+                      control program's serial side; the default subnet mask
+                      255.255.255.0 in the last field shows that.
   --noise             write a short run of line noise (lower-case letters and
                       non-printing bytes, never a reply marker) on the serial
                       link after every reply.
@@ -269,7 +275,8 @@ Trace:
 Replies:
   "55"                every command without a reply of its own
   "A3" LLL "08" ...   configuration reply to "08": fifty fields each ended by
-                      "$", then CR; LLL counts the whole frame
+                      "$", then CR; LLL counts the whole frame; field 9 is
+                      the static IP behind the five characters "IPST:"
   "2288" HH "$" HH "$%" S   auto-detection reply to the keep-alive "24"
   "B74D"              probe answer to the bare "64"
   "A8" D "-" D "GG"   assembly reply to "76" (0 None, 1 SDI, 2 HDMI, 3 Analog)

@@ -266,7 +266,7 @@ Faults:
                       default such frames are traced and still answered).
 
 Trace:
-  --trace FILE        write the trace to FILE instead of standard output.
+  --trace FILE        append the trace to FILE instead of standard output.
   Every received frame is one line: time, link, the frame with CR shown as
   <CR>, LF as <LF>, code 0 as <NUL> and other bytes as <xNN>, then "=>" and
   the reply (or "=> (no answer)"), and notes in brackets (wrong length

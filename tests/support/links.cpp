@@ -2,22 +2,23 @@
 
 #include <QDeadlineTimer>
 #include <QNetworkDatagram>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
 PtyPair::PtyPair() {
-    int slave = -1;
     char name[256] = {};
-    if (::openpty(&master_, &slave, name, nullptr, nullptr) != 0)
+    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
         qFatal("openpty failed");
     termios tio{};
-    ::tcgetattr(slave, &tio);
+    ::tcgetattr(slave_, &tio);
     ::cfmakeraw(&tio);
-    ::tcsetattr(slave, TCSANOW, &tio);
-    ::close(slave);
+    ::tcsetattr(slave_, TCSANOW, &tio);
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     slavePath_ = QString::fromLocal8Bit(name);
 }
@@ -53,7 +54,9 @@ void PtyPair::write(const QByteArray& bytes) {
 void PtyPair::unplug() {
     if (master_ >= 0)
         ::close(master_);
-    master_ = -1;
+    if (slave_ >= 0)
+        ::close(slave_);
+    master_ = slave_ = -1;
 }
 
 UdpPeer::UdpPeer(quint16 port, const QString& address) {
@@ -87,4 +90,82 @@ quint16 freeUdpPort() {
     QUdpSocket probe;
     probe.bind(QHostAddress::LocalHost, 0);
     return probe.localPort();
+}
+
+PtyResponder::PtyResponder(Responder respond) : respond_(std::move(respond)) {
+    notifier_ = new QSocketNotifier(pty_.masterFd(), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &PtyResponder::readable);
+}
+
+PtyResponder::~PtyResponder() {
+    notifier_->setEnabled(false);
+}
+
+void PtyResponder::readable() {
+    char buffer[4096];
+    const ssize_t n = ::read(pty_.masterFd(), buffer, sizeof buffer);
+    if (n <= 0) {
+        notifier_->setEnabled(false);
+        return;
+    }
+    pending_.append(buffer, n);
+    qsizetype cr;
+    while ((cr = pending_.indexOf('\r')) >= 0) {
+        const QByteArray frame = pending_.left(cr);
+        pending_.remove(0, cr + 1);
+        frames_.append(frame);
+        const QByteArray answer = respond_(frame);
+        if (!answer.isEmpty())
+            pty_.write(answer);
+    }
+}
+
+UdpResponder::UdpResponder(Responder respond) : respond_(std::move(respond)) {
+    fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+        qFatal("UDP responder cannot bind");
+    socklen_t len = sizeof addr;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this] { run(); });
+}
+
+UdpResponder::~UdpResponder() {
+    stop_ = true;
+    thread_.join();
+    ::close(fd_);
+}
+
+QList<QByteArray> UdpResponder::frames() const {
+    std::lock_guard lock(mutex_);
+    return frames_;
+}
+
+void UdpResponder::run() {
+    while (!stop_) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, 20) <= 0)
+            continue;
+        char buffer[8192];
+        sockaddr_in from{};
+        socklen_t len = sizeof from;
+        const ssize_t n =
+            ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &len);
+        if (n < 0)
+            continue;
+        QByteArray frame(buffer, n);
+        if (frame.endsWith('\r'))
+            frame.chop(1);
+        {
+            std::lock_guard lock(mutex_);
+            frames_.append(frame);
+        }
+        const QByteArray answer = respond_(frame);
+        if (!answer.isEmpty())
+            ::sendto(fd_, answer.constData(), static_cast<size_t>(answer.size()), 0,
+                     reinterpret_cast<sockaddr*>(&from), len);
+    }
 }

@@ -2,9 +2,14 @@
 // The far ends of the program's two links, for window tests: a pseudo-terminal whose slave the
 // program opens as its serial port, and a UDP peer on 127.0.0.1 standing where the board would.
 #include <QByteArray>
+#include <QSocketNotifier>
 #include <QString>
 #include <QUdpSocket>
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 class PtyPair {
 public:
@@ -17,9 +22,11 @@ public:
     void write(const QByteArray& bytes);
     // Pulls the plug: the program's side then fails on every read.
     void unplug();
+    int masterFd() const { return master_; }
 
 private:
     int master_ = -1;
+    int slave_ = -1; // held open, so that the master sees no hang-up while the program is away
     QString slavePath_;
 };
 
@@ -40,3 +47,45 @@ private:
 
 // A UDP port on 127.0.0.1 that nobody is using right now.
 quint16 freeUdpPort();
+
+// The answer a stand-in gives to one command frame (without its CR); empty: no answer.
+using Responder = std::function<QByteArray(const QByteArray& frame)>;
+
+// Answers the program on a pseudo-terminal from inside the event loop (the program's waits pump
+// events, so the answer arrives while they run).
+class PtyResponder : public QObject {
+    Q_OBJECT
+public:
+    explicit PtyResponder(Responder respond);
+    ~PtyResponder() override;
+    QString slavePath() const { return pty_.slavePath(); }
+    QList<QByteArray> frames() const { return frames_; }
+
+private:
+    void readable();
+    PtyPair pty_;
+    Responder respond_;
+    QByteArray pending_;
+    QList<QByteArray> frames_;
+    QSocketNotifier* notifier_;
+};
+
+// Answers the program over UDP from a thread of its own, since the program blocks while it waits
+// for a datagram.
+class UdpResponder {
+public:
+    explicit UdpResponder(Responder respond);
+    ~UdpResponder();
+    quint16 port() const { return port_; }
+    QList<QByteArray> frames() const;
+
+private:
+    void run();
+    Responder respond_;
+    int fd_ = -1;
+    quint16 port_ = 0;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    QList<QByteArray> frames_;
+    std::thread thread_;
+};

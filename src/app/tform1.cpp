@@ -79,6 +79,7 @@ void TForm1::wire() {
     connect(ui->ClearUIB, &QAction::triggered, this, &TForm1::ClearUIBClick);
     connect(ui->Panel5, &ClickPanel::clicked, this, &TForm1::Panel5Click);
     wireLink();
+    wireInputs();
 }
 
 void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,

@@ -32,6 +32,9 @@ public:
     // The dialogs are created after the main window; it reaches them through these.
     void setDialogs(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TAboutfrm* about);
     TForm2* form2() const { return Form2; }
+    TForm3* form3() const { return Form3; }
+    TForm4* form4() const { return Form4; }
+    TForm5* form5() const { return Form5; }
 
     // --- Application shell: start-up, status display, closing
     static void GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,
@@ -98,6 +101,13 @@ public:
     void TestforConnectionUDP();
     void WaitforAck();
     void Timer3Timer();
+
+    // --- Sensor input and resolution selection (controls/inputs.cpp)
+    void wireInputs();
+    void S1IChange();
+    void S2IChange();
+    void Res1Change();
+    void Res2Change();
 
     // --- Board configuration and detection replies
     void ClearUI();

@@ -4,6 +4,7 @@
 
 #include "app/textfiles.h"
 #include "dialogs/tform2.h"
+#include "dialogs/tform4.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
@@ -64,4 +65,13 @@ void TForm1::loadBoardSettings() {
                                     QStringLiteral("No Board Configuration File"));
     if (!bytes)
         return;
+    const auto effect = corvane::variant::variantFromBoardFile(*bytes, boardFlags());
+    if (!effect)
+        return; // not a board file this program knows: everything stays as it was
+    // The board dialog's boxes first (their handlers set the variant flags), then the variant.
+    if (effect->flags.fullBoard)
+        Form4->CorS()->setChecked(true);
+    else
+        Form4->LumoS()->setChecked(true);
+    applyVariant(*effect);
 }

@@ -4,6 +4,7 @@
 #include "app/logo.h"
 #include "corvane/buildinfo.h"
 #include "dialogs/tform2.h"
+#include "dialogs/tform4.h"
 #include "platform/pacing.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
@@ -47,6 +48,7 @@ void TForm1::setDialogs(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* for
     Form5 = form5;
     Aboutfrm = about;
     Form2->setStore([this] { return AppDir; }, [this] { ui->Panel4->clear(); });
+    Form4->setMainWindow(this);
 }
 
 // Colours, fonts and pictures the form file cannot carry.
@@ -77,6 +79,7 @@ void TForm1::applyLook() {
 void TForm1::wire() {
     connect(ui->Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
     connect(ui->ClearUIB, &QAction::triggered, this, &TForm1::ClearUIBClick);
+    connect(ui->Board1, &QAction::triggered, this, [this] { Form4->showCentred(); });
     connect(ui->Panel5, &ClickPanel::clicked, this, &TForm1::Panel5Click);
     wireLink();
     wireInputs();

@@ -10,6 +10,7 @@
 
 #include "core/replies.h"
 #include "core/settings.h"
+#include "core/variant.h"
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -49,7 +50,13 @@ public:
     QString AppDir;
     bool StreamingOn = false;
 
-    // --- Board variant and module flags
+    // --- Board variant and module flags (app/variant.cpp)
+    corvane::variant::BoardFlags boardFlags() const;
+    void setBoardFlags(const corvane::variant::BoardFlags& flags);
+    // Applies a board variant to the title, the stream groups, the sensor-input lists, the flags
+    // and the board dialog's module groups; what the effect leaves empty stays as it is.
+    void applyVariant(const corvane::variant::VariantEffect& effect);
+    void clearStatusLine();
     bool FullBoard = true;
     int BoardVariant = 0;
     bool Ch11Sdi = false, Ch11Analog = false, Ch11Hdmi = false;
@@ -108,6 +115,9 @@ public:
     void S2IChange();
     void Res1Change();
     void Res2Change();
+    // The resolution floor that the input now selected for stream 11 or 12 sets, by the board
+    // flags (0: none); the recording dialog applies it when the operator picks a resolution.
+    int selectedInputFloor(int stream) const;
 
     // --- Board configuration and detection replies
     void ClearUI();

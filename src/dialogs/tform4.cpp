@@ -1,7 +1,153 @@
 #include "dialogs/tform4.h"
 
-TForm4::TForm4(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("TForm4"));
-    setWindowTitle(QStringLiteral("Board Configuration"));
+#include "app/textfiles.h"
+#include "app/tform1.h"
+#include "core/frames.h"
+#include "core/variant.h"
+#include "platform/prompts.h"
+#include "ui_tform4.h"
+
+#include <QButtonGroup>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+QButtonGroup* radioGroup(QGroupBox* box, const std::array<QRadioButton*, 4>& buttons) {
+    auto* group = new QButtonGroup(box);
+    for (int i = 0; i < 4; ++i)
+        group->addButton(buttons[static_cast<size_t>(i)], i);
+    return group;
+}
+
+void select(QButtonGroup* group, int index) {
+    if (QAbstractButton* button = group->button(index)) {
+        button->setChecked(true);
+        return;
+    }
+    // No selection: an exclusive group cannot be emptied while exclusive.
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons())
+        b->setChecked(false);
+    group->setExclusive(true);
+}
+
+} // namespace
+
+TForm4::TForm4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm4>()) {
+    ui->setupUi(this);
     setModal(false);
+    c11_ = radioGroup(ui->C11G, {ui->C11G_0, ui->C11G_1, ui->C11G_2, ui->C11G_3});
+    c12_ = radioGroup(ui->C12G, {ui->C12G_0, ui->C12G_1, ui->C12G_2, ui->C12G_3});
+    connect(ui->CorS, &QCheckBox::toggled, this, &TForm4::CorSClick);
+    connect(ui->LumoS, &QCheckBox::toggled, this, &TForm4::LumoSClick);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TForm4::BitBtn1Click);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TForm4::BitBtn2Click);
+    connect(ui->AOAD, &QPushButton::clicked, this, &TForm4::AOADClick);
+}
+
+TForm4::~TForm4() = default;
+
+QCheckBox* TForm4::CorS() const {
+    return ui->CorS;
+}
+QCheckBox* TForm4::LumoS() const {
+    return ui->LumoS;
+}
+QGroupBox* TForm4::C11G() const {
+    return ui->C11G;
+}
+QGroupBox* TForm4::C12G() const {
+    return ui->C12G;
+}
+QPushButton* TForm4::AOAD() const {
+    return ui->AOAD;
+}
+int TForm4::C11GIndex() const {
+    return c11_->checkedId();
+}
+int TForm4::C12GIndex() const {
+    return c12_->checkedId();
+}
+void TForm4::setC11GIndex(int index) {
+    select(c11_, index);
+}
+void TForm4::setC12GIndex(int index) {
+    select(c12_, index);
+}
+
+void TForm4::showCentred() {
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm4::showSmallControls(bool visible, bool withButton) {
+    ui->StaticText1->setVisible(visible);
+    ui->C11G->setVisible(visible);
+    ui->C12G->setVisible(visible);
+    if (withButton)
+        ui->AOAD->setVisible(visible);
+}
+
+// The two boxes end with exactly one ticked; the board flags follow at once, before any Save.
+void TForm4::setFull(bool full) {
+    auto flags = Form1->boardFlags();
+    flags.fullBoard = full;
+    flags.boardVariant = full ? 0 : 1;
+    Form1->setBoardFlags(flags);
+}
+
+void TForm4::CorSClick(bool checked) {
+    if (checked)
+        ui->LumoS->setChecked(false);
+    else
+        ui->LumoS->setChecked(true);
+    setFull(checked);
+    showSmallControls(!checked, true);
+}
+
+void TForm4::LumoSClick(bool checked) {
+    if (checked)
+        ui->CorS->setChecked(false);
+    setFull(!checked);
+    if (!checked)
+        ui->CorS->setChecked(true);
+    showSmallControls(checked, false);
+}
+
+// Save: brdf.ini first; a failed write keeps the dialog open and changes nothing else.
+void TForm4::BitBtn1Click() {
+    namespace cv = corvane::variant;
+    const cv::BoardFlags flags = Form1->boardFlags();
+    QString error;
+    if (!textfiles::write(Form1->AppDir + QStringLiteral("/brdf.ini"),
+                          cv::writeBoardFile(flags, C11GIndex(), C12GIndex()), &error)) {
+        platform::message(error);
+        return;
+    }
+    Form1->applyVariant(cv::saveBoardDialog(flags, C11GIndex(), C12GIndex()));
+    hide();
+    Form1->clearStatusLine();
+}
+
+void TForm4::BitBtn2Click() {
+    hide();
+}
+
+// Asks the board which modules are fitted. The waiting state is shown before the request goes
+// out: over UDP the answer is handled before the send returns.
+void TForm4::AOADClick() {
+    ui->AOAD->setText(QStringLiteral("Please Wait ! "));
+    ui->C11G->hide();
+    ui->C12G->hide();
+    Form1->CWriteStr(corvane::frames::assemblyDetect());
+}
+
+void TForm4::assemblyAnswered() {
+    ui->AOAD->setText(QStringLiteral("Assembly  Option Auto Detect"));
+    ui->C11G->show();
+    ui->C12G->show();
 }

@@ -1,9 +1,51 @@
 #pragma once
+// The board dialog: which board the program drives (full or small) and, for the small board, the
+// module fitted in each channel; Save stores the choice in brdf.ini and applies it.
 #include <QDialog>
+#include <memory>
 
-// The dialog's contents come with their own features; for now it exists with its caption.
+namespace Ui {
+class TForm4;
+}
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class TForm1;
+
 class TForm4 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm4(QWidget* parent = nullptr);
+    ~TForm4() override;
+    void setMainWindow(TForm1* form1) { Form1 = form1; }
+
+    QCheckBox* CorS() const;
+    QCheckBox* LumoS() const;
+    QGroupBox* C11G() const;
+    QGroupBox* C12G() const;
+    QPushButton* AOAD() const;
+    // Selected position of a module group (0 HD SDI, 1 Analog, 2 HDMI, 3 None), -1 for none.
+    int C11GIndex() const;
+    int C12GIndex() const;
+    void setC11GIndex(int index);
+    void setC12GIndex(int index);
+
+    void CorSClick(bool checked);
+    void LumoSClick(bool checked);
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void AOADClick();
+    // The answer to the detection request: the caption back, the groups shown again.
+    void assemblyAnswered();
+    void showCentred();
+
+private:
+    void showSmallControls(bool visible, bool withButton);
+    void setFull(bool full);
+
+    std::unique_ptr<Ui::TForm4> ui;
+    QButtonGroup* c11_;
+    QButtonGroup* c12_;
+    TForm1* Form1 = nullptr;
 };

@@ -1,0 +1,362 @@
+// Settings files at start-up and at close, the board variant, the board dialog and the detection
+// replies, through the windows.
+#include "app/windows.h"
+#include "support/recorder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <unistd.h>
+
+namespace {
+
+template <typename T> T* child(QWidget* parent, const char* name) {
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+QStringList items(const QComboBox* list) {
+    QStringList all;
+    for (int i = 0; i < list->count(); ++i)
+        all << list->itemText(i);
+    return all;
+}
+
+const QStringList kFull{"HD SDI 1080P60", "HD SDI 1080P30",    "HD SDI 720P60",
+                        "HD SDI 720P30",  "Analog PAL 576P50", "Analog NTSC 480P60",
+                        "Analog PAL BAR", "Analog NTSC BAR",   "No Sensor"};
+const QStringList kSdi{"HD SDI 1080P60", "HD SDI 720P60"};
+
+struct Program {
+    PromptRecorder prompts;
+    ScopedWorkDir dir;
+    std::unique_ptr<Windows> w;
+    TForm1* f = nullptr;
+    TForm4* board = nullptr;
+
+    void start() {
+        w = createWindows();
+        f = w->Form1.get();
+        board = w->Form4.get();
+        f->show();
+        runEventLoop(0);
+    }
+    QComboBox* s1i() const { return child<QComboBox>(f, "S1I"); }
+    QComboBox* s2i() const { return child<QComboBox>(f, "S2I"); }
+    QString caption11() const { return child<QGroupBox>(f, "GroupBox1")->title(); }
+    QString caption12() const { return child<QGroupBox>(f, "GroupBox2")->title(); }
+    QString version() const { return QStringLiteral("       ver ") + TForm1::versionText(); }
+};
+
+// Makes a directory read-only even for root (immutable), or skips.
+bool makeReadOnly(const QString& path, bool on) {
+    if (::geteuid() != 0)
+        return QFile::setPermissions(path,
+                                     on ? QFile::ReadOwner | QFile::ExeOwner
+                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QProcess::execute("chattr", {on ? "+i" : "-i", path}) == 0;
+}
+
+} // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void serialSettingsFromConfIni() {
+        Program p;
+        p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
+        p.dir.write("brdf.ini", "Corvane\r\n");
+        p.dir.write("conf.ini",
+                    "[Other]\r\nKeep=1\r\n[ComPort1]\r\nPort=ttyUSB3\r\nBaudRate=9600\r\n"
+                    "Parity=even\r\nDataBits=7\r\n");
+        p.start();
+        QVERIFY(p.prompts.messages.isEmpty());
+        QCOMPARE(p.f->ComSettings.portName, std::string("ttyUSB3"));
+        QCOMPARE(p.f->ComPort1->portName(), QStringLiteral("ttyUSB3"));
+        QCOMPARE(p.f->ComPort1->baudRate(), 9600);
+        QCOMPARE(p.f->ComPort1->parity(), QSerialPort::EvenParity);
+        QCOMPARE(p.f->ComPort1->dataBits(), QSerialPort::Data7);
+    }
+
+    void closingWritesConfIniInTheCurrentDirectory() {
+        Program p;
+        p.dir.write("conf.ini", "[Other]\r\nKeep=1\r\n");
+        p.start();
+        auto s = p.f->ComSettings;
+        s.portName = "ttyUSB4";
+        s.baudRate = corvane::settings::BaudRate::B57600;
+        p.f->applySerialSettings(s);
+        QTemporaryDir elsewhere;
+        QDir::setCurrent(elsewhere.path()); // as a file dialog may do
+        p.f->close();
+        QFile written(elsewhere.filePath("conf.ini"));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("[ComPort1]\r\nPort=ttyUSB4\r\nBaudRate=57600\r\n"
+                                               "StopBits=1\r\nDataBits=8\r\nParity=None\r\n"
+                                               "FlowControl=None\r\n"));
+        QCOMPARE(p.dir.read("conf.ini"), QByteArray("[Other]\r\nKeep=1\r\n"));
+        QDir::setCurrent(p.dir.path());
+    }
+
+    void readOnlyDirectoryKeepsTheOldConfIni() {
+        Program p;
+        p.dir.write("conf.ini", "[ComPort1]\r\nPort=old\r\n");
+        p.start();
+        p.prompts.messages.clear();
+        if (!makeReadOnly(p.dir.path(), true))
+            QSKIP("cannot make a directory read-only here");
+        QFile probe(p.dir.file("probe"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            makeReadOnly(p.dir.path(), false);
+            QSKIP("the directory stays writable here");
+        }
+        p.f->close();
+        makeReadOnly(p.dir.path(), false);
+        QCOMPARE(p.prompts.messages.size(), 1);
+        QVERIFY(p.prompts.messages[0].text.startsWith("Failed to store settings"));
+        QCOMPARE(p.dir.read("conf.ini"), QByteArray("[ComPort1]\r\nPort=old\r\n"));
+    }
+
+    void boardFileAtStartUp_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("s1i");
+        QTest::addColumn<int>("s2iCount");
+        QTest::addColumn<QString>("s2iSelected");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<int>("variant");
+        QTest::newRow("full") << QByteArray("Corvane\r\n") << "Corvane" << kFull << 9 << ""
+                              << QStringList{"RTSP Stream 11", "RTSP Stream 12"} << 0;
+        QTest::newRow("small, SDI and none")
+            << QByteArray("Lumo\r\nSDI\r\nNone\r\n") << "Corvane Lumo"
+            << QStringList{"HD SDI 1080P60", "HD SDI 1080P30", "HD SDI 720P60",
+                           "HD SDI 720P30",  "No Sensor",      "HD SDI 1080P50"}
+            << 1 << "No Sensor"
+            << QStringList{"RTSP Stream 11 (HD SDI)", "RTSP Stream 12 (No Module)"} << 1;
+        QTest::newRow("small, HDMI and analog")
+            << QByteArray("Lumo\r\nHDMI\r\nAnalog\r\n") << "Corvane Lumo"
+            << QStringList{"HDMI 1080P60", "HDMI 1080P30", "HDMI 720P60", "HDMI 720P30",
+                           "No Sensor"}
+            << 5 << "" << QStringList{"RTSP Stream 11 (HDMI)", "RTSP Stream 12 (Analog)"} << 1;
+        QTest::newRow("small, no modules named")
+            << QByteArray("Lumo\r\n") << "Corvane Lumo" << QStringList() << 13 << "HD SDI 1080P60"
+            << QStringList{"RTSP Stream 11", "RTSP Stream 12"} << 1;
+        QTest::newRow("unknown board")
+            << QByteArray("corvane\r\n") << "No Board Configuration" << QStringList() << 13
+            << "HD SDI 1080P60" << QStringList{"RTSP Stream 11", "RTSP Stream 12"} << 0;
+    }
+    void boardFileAtStartUp() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, title);
+        QFETCH(QStringList, s1i);
+        QFETCH(int, s2iCount);
+        QFETCH(QString, s2iSelected);
+        QFETCH(QStringList, captions);
+        QFETCH(int, variant);
+        Program p;
+        p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
+        p.dir.write("brdf.ini", file);
+        p.start();
+        QVERIFY(p.prompts.messages.isEmpty());
+        QCOMPARE(p.f->windowTitle(), title + p.version());
+        if (!s1i.isEmpty()) {
+            QCOMPARE(items(p.s1i()), s1i);
+            QCOMPARE(p.s1i()->currentIndex(), -1);
+        } else {
+            QCOMPARE(p.s1i()->count(), 13);
+        }
+        QCOMPARE(p.s2i()->count(), s2iCount);
+        QCOMPARE(p.s2i()->currentText(), s2iSelected);
+        QCOMPARE((QStringList{p.caption11(), p.caption12()}), captions);
+        QCOMPARE(p.f->BoardVariant, variant);
+        QCOMPARE(p.f->FullBoard, variant == 0);
+        QCOMPARE(p.board->LumoS()->isChecked(), variant == 1);
+        QCOMPARE(p.board->CorS()->isChecked(), variant == 0);
+        QCOMPARE(p.board->C11G()->isVisibleTo(p.board), variant == 1);
+    }
+
+    void moduleFlagsFromTheBoardFile() {
+        Program p;
+        p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
+        p.dir.write("brdf.ini", "Lumo\r\nSDI\r\nNone\r\n");
+        p.start();
+        QVERIFY(p.f->Ch11Sdi && !p.f->Ch11Analog && !p.f->Ch11Hdmi);
+        QVERIFY(!p.f->Ch12Sdi && !p.f->Ch12Analog && !p.f->Ch12Hdmi);
+        QCOMPARE(p.board->C11GIndex(), 0);
+        QCOMPARE(p.board->C12GIndex(), 3);
+    }
+
+    void unreadableBoardFileIsNamed() {
+        Program p;
+        p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
+        QDir().mkdir(p.dir.file("brdf.ini"));
+        p.start();
+        QCOMPARE(p.prompts.messages.size(), 1);
+        QVERIFY(p.prompts.messages[0].text.contains(p.dir.file("brdf.ini")));
+        QCOMPARE(p.f->windowTitle(), "No Board Configuration" + p.version());
+    }
+
+    void boardDialogClicks() {
+        Program p;
+        p.start();
+        QVERIFY(p.board->CorS()->isChecked());
+        QTest::mouseClick(p.board->LumoS(), Qt::LeftButton);
+        QVERIFY(p.board->LumoS()->isChecked());
+        QVERIFY(!p.board->CorS()->isChecked());
+        QCOMPARE(p.f->BoardVariant, 1);
+        QVERIFY(!p.f->FullBoard);
+        for (const char* name : {"StaticText1", "C11G", "C12G", "AOAD"})
+            QVERIFY2(child<QWidget>(p.board, name)->isVisibleTo(p.board), name);
+        QTest::mouseClick(p.board->LumoS(), Qt::LeftButton);
+        QVERIFY(p.board->CorS()->isChecked());
+        QVERIFY(!p.board->LumoS()->isChecked());
+        QCOMPARE(p.f->BoardVariant, 0);
+        QVERIFY(p.f->FullBoard);
+        for (const char* name : {"StaticText1", "C11G", "C12G", "AOAD"})
+            QVERIFY2(!child<QWidget>(p.board, name)->isVisibleTo(p.board), name);
+        // A click on "Corvane" itself toggles to the small board the same way.
+        QTest::mouseClick(p.board->CorS(), Qt::LeftButton);
+        QVERIFY(p.board->LumoS()->isChecked());
+        QCOMPARE(p.f->BoardVariant, 1);
+    }
+
+    void boardDialogSave() {
+        Program p;
+        p.start();
+        p.f->Ch11Analog = true; // the full board's Save leaves module flags alone
+        p.board->showCentred();
+        QTest::mouseClick(child<QPushButton>(p.board, "BitBtn1"), Qt::LeftButton);
+        QCOMPARE(p.dir.read("brdf.ini"), QByteArray("Corvane\r\n"));
+        QCOMPARE(p.f->windowTitle(), QStringLiteral("Corvane"));
+        QCOMPARE(items(p.s1i()), kFull);
+        QVERIFY(p.f->Ch11Analog);
+        QVERIFY(!p.board->isVisible());
+
+        p.board->LumoS()->setChecked(true);
+        p.board->setC11GIndex(0);
+        p.board->setC12GIndex(3);
+        p.board->BitBtn1Click();
+        QCOMPARE(p.dir.read("brdf.ini"), QByteArray("Lumo\r\nSDI\r\nNone\r\n"));
+        QCOMPARE(p.f->windowTitle(), QStringLiteral("Corvane Lumo"));
+        QCOMPARE(p.s1i()->count(), 6);
+        QCOMPARE(p.s1i()->currentIndex(), -1);
+        QCOMPARE(items(p.s2i()), QStringList{"No Sensor"});
+        QCOMPARE(p.s2i()->currentIndex(), 0);
+        QCOMPARE(p.caption11(), QStringLiteral("RTSP Stream 11 (HD SDI)"));
+        QCOMPARE(p.caption12(), QStringLiteral("RTSP Stream 12 (No Module)"));
+        QVERIFY(p.f->Ch11Sdi && !p.f->Ch11Analog);
+
+        // "Close" after changing a module group changes nothing in the main window.
+        p.board->setC11GIndex(2);
+        p.board->BitBtn2Click();
+        QCOMPARE(p.caption11(), QStringLiteral("RTSP Stream 11 (HD SDI)"));
+        QVERIFY(p.f->Ch11Sdi && !p.f->Ch11Hdmi);
+    }
+
+    void boardDialogSaveFailureKeepsItOpen() {
+        Program p;
+        p.start();
+        p.prompts.messages.clear();
+        p.f->AppDir = p.dir.file("missing");
+        p.board->showCentred();
+        p.board->LumoS()->setChecked(true);
+        p.board->BitBtn1Click();
+        QCOMPARE(p.prompts.messages.size(), 1);
+        QVERIFY(p.board->isVisible());
+        QCOMPARE(p.f->windowTitle(), "No Board Configuration" + p.version());
+    }
+
+    void assemblyDetection() {
+        Program p;
+        p.start();
+        p.prompts.messages.clear();
+        p.board->LumoS()->setChecked(true);
+        // Nothing connected: the request is refused and the dialog waits.
+        p.f->findChild<QCheckBox*>("UDPCheck")->setChecked(true);
+        p.board->AOADClick();
+        QCOMPARE(p.prompts.texts(), QStringList{"Please Connect First !! "});
+        QCOMPARE(p.board->AOAD()->text(), QStringLiteral("Please Wait ! "));
+        QVERIFY(!p.board->C11G()->isVisibleTo(p.board));
+        // The answer (here as a datagram) selects the reported modules and ends the wait.
+        p.f->UDPRxChar("A81x3GG", 7);
+        QCOMPARE(p.board->AOAD()->text(), QStringLiteral("Assembly  Option Auto Detect"));
+        QVERIFY(p.board->C11G()->isVisibleTo(p.board));
+        QCOMPARE(p.board->C11GIndex(), 0);
+        QCOMPARE(p.board->C12GIndex(), 1);
+        // Module digit 7 leaves a group alone; a letter is a conversion error.
+        p.f->UDPRxChar("A80x7GG", 7);
+        QCOMPARE(p.board->C11GIndex(), 3);
+        QCOMPARE(p.board->C12GIndex(), 1);
+        p.f->UDPRxChar("A8qxqGG", 7);
+        QCOMPARE(p.prompts.texts().last(), QStringLiteral("'q' is not a valid integer value"));
+        QCOMPARE(p.board->C11GIndex(), 3);
+    }
+
+    void autoDetectionReply_data() {
+        QTest::addColumn<QByteArray>("board");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("s1i");
+        QTest::addColumn<QString>("s2i");
+        QTest::addColumn<QString>("panel8");
+        QTest::newRow("small SDI + analog") << QByteArray("Lumo\r\nSDI\r\nAnalog\r\n")
+                                            << QByteArray("22882B$01$%1") << "HD SDI 1080P60"
+                                            << "Analog PAL 576P50"
+                                            << "Client Connected";
+        QTest::newRow("full board") << QByteArray("Corvane\r\n") << QByteArray("22881D$02$%2") << ""
+                                    << ""
+                                    << "Client DisConnected";
+        QTest::newRow("small SDI + HDMI, status f")
+            << QByteArray("Lumo\r\nSDI\r\nHDMI\r\n") << QByteArray("22881D$4$%f") << "No Sensor"
+            << "HDMI 720P60"
+            << "";
+    }
+    void autoDetectionReply() {
+        QFETCH(QByteArray, board);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, s1i);
+        QFETCH(QString, s2i);
+        QFETCH(QString, panel8);
+        Program p;
+        p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
+        p.dir.write("brdf.ini", board);
+        p.start();
+        auto* panel = child<QLabel>(p.f, "Panel8");
+        panel->setText("before");
+        p.f->KeepAlivePending = true;
+        p.f->UDPRxChar(reply.toStdString(), int(reply.size()));
+        QCOMPARE(child<QLabel>(p.f, "ConNot")->text(), QStringLiteral("Connected"));
+        QVERIFY(!p.f->KeepAlivePending);
+        QCOMPARE(panel->text(), panel8);
+        if (!s1i.isEmpty()) {
+            QCOMPARE(p.s1i()->currentText(), s1i);
+            QCOMPARE(p.s2i()->currentText(), s2i);
+        }
+    }
+
+    void autoDetectionInTheFullBoard() {
+        Program p;
+        p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
+        p.dir.write("brdf.ini", "Corvane\r\n");
+        p.start();
+        p.f->Ch11Sdi = true;
+        p.f->Ch12Analog = true;
+        p.f->KeepAlivePending = true;
+        p.f->UDPRxChar("22882B$01$%1", 12);
+        QCOMPARE(p.s1i()->currentIndex(), 0);
+        QCOMPARE(p.s2i()->currentIndex(), 4);
+        p.f->KeepAlivePending = true;
+        p.f->UDPRxChar("22881D$zz$%1", 12);
+        QCOMPARE(p.s1i()->currentIndex(), 8);
+        QCOMPARE(p.prompts.texts().last(), QStringLiteral("'$zz' is not a valid integer value"));
+    }
+};
+
+QTEST_MAIN(SettingsTest)
+#include "settings_test.moc"

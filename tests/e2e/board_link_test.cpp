@@ -1,0 +1,391 @@
+// The program's main window against the stand-in board corvane-board, run as a child process:
+// over UDP on 127.0.0.1 and over the board's pseudo-terminal, opened by its link name as the
+// serial port. Timers and sleeps are shrunk; the board answers in real time.
+#include "app/windows.h"
+#include "core/frames.h"
+#include "platform/pacing.h"
+#include "support/recorder.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+#include <signal.h>
+
+namespace {
+
+template <typename T> T* child(QObject* parent, const char* name) {
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+QByteArray bytes(const std::string& s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// One corvane-board process with a UDP link on a free port of 127.0.0.1 and a pseudo-terminal
+// linked in a temporary folder. It is stopped when the object goes.
+class BoardProcess {
+public:
+    explicit BoardProcess(const QStringList& extra = {}) {
+        link_ = dir_.filePath("ttyCORVANE");
+        trace_ = dir_.filePath("trace.log");
+        process_.setProgram(QString::fromLocal8Bit(qgetenv("CORVANE_BOARD")));
+        process_.setArguments(
+            QStringList{"--udp", "127.0.0.1:0", "--pty", link_, "--trace", trace_} + extra);
+        process_.start();
+        if (!process_.waitForStarted(5000))
+            return;
+        // The board names both links on standard error once it listens.
+        QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired() && !(stderr_.contains("udp ") && stderr_.contains(" at ")) &&
+               process_.state() == QProcess::Running) {
+            process_.waitForReadyRead(100);
+            stderr_ += process_.readAllStandardError();
+        }
+        const QRegularExpressionMatch m =
+            QRegularExpression("udp 127\\.0\\.0\\.1:(\\d+)").match(QString::fromLatin1(stderr_));
+        if (m.hasMatch() && stderr_.contains(" at "))
+            port_ = m.captured(1).toUShort();
+    }
+
+    ~BoardProcess() { stop(); }
+
+    // Terminates the board and waits for it; true when it ended by itself on SIGTERM.
+    bool stop() {
+        if (process_.state() == QProcess::NotRunning)
+            return false;
+        process_.terminate();
+        if (process_.waitForFinished(5000))
+            return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+        process_.kill();
+        process_.waitForFinished(2000);
+        return false;
+    }
+
+    bool ready() const { return port_ != 0 && QFileInfo(link_).isSymLink(); }
+    QString why() const { return QString::fromLocal8Bit(stderr_); }
+    quint16 port() const { return port_; }
+    const QString& link() const { return link_; }
+    void signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
+
+    QByteArray trace() const {
+        QFile f(trace_);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Trace lines of frames received on `link` ("udp" or "pty"), without the time.
+    QList<QByteArray> traced(const QByteArray& link) const {
+        QList<QByteArray> lines;
+        for (const QByteArray& line : trace().split('\n'))
+            if (line.mid(13).startsWith(link + " ") && line.contains("  => "))
+                lines << line.mid(13);
+        return lines;
+    }
+
+    // The reply the board gives to one datagram, asked from a socket of the test's own.
+    QByteArray ask(const std::string& frame) {
+        QUdpSocket socket;
+        socket.bind(QHostAddress::LocalHost, 0);
+        socket.writeDatagram(bytes(frame), QHostAddress::LocalHost, port_);
+        if (!socket.waitForReadyRead(2000))
+            return {};
+        return socket.receiveDatagram().data();
+    }
+
+private:
+    QTemporaryDir dir_;
+    QString link_;
+    QString trace_;
+    QProcess process_;
+    QByteArray stderr_;
+    quint16 port_ = 0;
+};
+
+enum class Link { Serial, Udp };
+
+// The program's windows in a working directory of their own, with time shrunk by `scale`.
+struct Program {
+    PromptRecorder prompts;
+    ScopedWorkDir dir;
+    std::unique_ptr<Windows> w;
+    TForm1* f = nullptr;
+    QStringList panel5History;
+
+    explicit Program(double scale = 0.1) {
+        platform::pacing::setScale(scale);
+        // The program's own UDP port is left to the system.
+        dir.write("udpf.ini", "127.0.0.1\r\n127.0.0.1\r\n0\r\n");
+        dir.write("brdf.ini", "Corvane\r\n");
+        w = createWindows();
+        f = w->Form1.get();
+        f->show();
+        runEventLoop(0);
+        prompts.messages.clear();
+        QObject::connect(f->Timer2, &QTimer::timeout, f,
+                         [this] { panel5History << label("Panel5")->text(); });
+    }
+    ~Program() { platform::pacing::setScale(1.0); }
+
+    QCheckBox* rs232() const { return child<QCheckBox>(f, "RS232Check"); }
+    QCheckBox* udp() const { return child<QCheckBox>(f, "UDPCheck"); }
+    QLabel* label(const char* name) const { return child<QLabel>(f, name); }
+    QAction* action(const char* name) const { return child<QAction>(f, name); }
+
+    // Points both links of the program at the board, without connecting.
+    void aimAt(const BoardProcess& board) {
+        auto s = f->ComSettings;
+        s.portName = board.link().toStdString();
+        f->applySerialSettings(s);
+        w->Form2->PortL()->setText(QString::number(board.port()));
+    }
+    // Ticks the interface box and connects through the "Connect " menu item.
+    void connect(const BoardProcess& board, Link link) {
+        aimAt(board);
+        (link == Link::Serial ? rs232() : udp())->setChecked(true);
+        QCOMPARE(action("Connect1")->text(), QStringLiteral("Connect "));
+        action("Connect1")->trigger();
+    }
+    bool connected() const { return f->ComPort1->isOpen() || f->udpActive(); }
+    void waitForSearch(int ms = 20000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (f->Timer2->isActive() && clock.elapsed() < ms)
+            runEventLoop(5);
+    }
+};
+
+QColor textColour(const QLabel* label) {
+    return label->palette().color(QPalette::WindowText);
+}
+
+} // namespace
+
+class BoardLinkTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void keepAliveShowsConnected_data();
+    void keepAliveShowsConnected();
+    void boardThatFallsSilentAndComesBack();
+    void searchFindsTheBoard_data();
+    void searchFindsTheBoard();
+    void streamStartError_data();
+    void streamStartError();
+    void configurationReplyInPieces();
+};
+
+void BoardLinkTest::initTestCase() {
+    QVERIFY2(!qEnvironmentVariableIsEmpty("CORVANE_BOARD"),
+             "CORVANE_BOARD names the stand-in board program");
+}
+
+void BoardLinkTest::keepAliveShowsConnected_data() {
+    QTest::addColumn<Link>("link");
+    QTest::addColumn<QStringList>("boardOptions");
+    QTest::newRow("udp") << Link::Udp << QStringList{};
+    QTest::newRow("serial") << Link::Serial << QStringList{};
+    // "22880A$01$%1" arrives as "228", "80A", "$01", "$%1".
+    QTest::newRow("serial in pieces of 3")
+        << Link::Serial << QStringList{"--split", "3", "--split-gap", "30"};
+    QTest::newRow("serial in single characters, with line noise")
+        << Link::Serial << QStringList{"--split", "1", "--split-gap", "5", "--noise"};
+}
+
+// "Connect " opens the link and starts the keep-alive; the board's auto-detection reply turns
+// the connection text red "Connected".
+void BoardLinkTest::keepAliveShowsConnected() {
+    QFETCH(Link, link);
+    QFETCH(QStringList, boardOptions);
+    BoardProcess board(boardOptions);
+    QVERIFY2(board.ready(), qPrintable(board.why()));
+    Program p;
+    QCOMPARE(p.label("ConNot")->text(), QStringLiteral("Not Connected"));
+
+    p.connect(board, link);
+    QVERIFY(p.connected());
+    QVERIFY(p.f->Timer1->isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(p.label("ConNot")->text(), QStringLiteral("Connected"), 5000);
+    QCOMPARE(textColour(p.label("ConNot")), QColor(255, 0, 0));
+    QVERIFY(!p.f->KeepAlivePending);
+    QVERIFY(p.prompts.messages.isEmpty());
+
+    // The board saw exactly the keep-alive frame on the link in use, and nothing on the other.
+    const QByteArray used = link == Link::Udp ? "udp" : "pty";
+    const QByteArray other = link == Link::Udp ? "pty" : "udp";
+    const QList<QByteArray> frames = board.traced(used);
+    QVERIFY(!frames.isEmpty());
+    for (const QByteArray& line : frames)
+        QVERIFY2(line.contains("  A50224<CR>  => 22880A$01$%1"), line.constData());
+    QVERIFY(board.traced(other).isEmpty());
+
+    // The connection stays up over further ticks; "Connect " again closes it.
+    runEventLoop(1200);
+    QCOMPARE(p.label("ConNot")->text(), QStringLiteral("Connected"));
+    QVERIFY(board.traced(used).size() >= 3);
+    p.action("Connect1")->trigger();
+    QVERIFY(!p.connected());
+    QCOMPARE(p.label("ConNot")->text(), QStringLiteral("Not Connected"));
+    QVERIFY(board.stop());
+    QVERIFY(!QFileInfo(board.link()).isSymLink());
+}
+
+// The board stops answering (SIGUSR1) and later answers again: the window follows both.
+void BoardLinkTest::boardThatFallsSilentAndComesBack() {
+    BoardProcess board;
+    QVERIFY2(board.ready(), qPrintable(board.why()));
+    Program p;
+    p.connect(board, Link::Udp);
+    QTRY_COMPARE_WITH_TIMEOUT(p.label("ConNot")->text(), QStringLiteral("Connected"), 5000);
+
+    board.signal(SIGUSR1);
+    QTRY_VERIFY_WITH_TIMEOUT(board.trace().contains("[silent]"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.label("ConNot")->text(), QStringLiteral("Not Connected"), 5000);
+    QCOMPARE(textColour(p.label("ConNot")), QColor(Qt::black));
+    QVERIFY(p.f->KeepAlivePending);
+    QVERIFY(p.f->Timer1->isActive()); // keep-alives go on
+
+    board.signal(SIGUSR1);
+    QTRY_COMPARE_WITH_TIMEOUT(p.label("ConNot")->text(), QStringLiteral("Connected"), 5000);
+    QCOMPARE(textColour(p.label("ConNot")), QColor(255, 0, 0));
+    QVERIFY(p.prompts.messages.isEmpty());
+}
+
+void BoardLinkTest::searchFindsTheBoard_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("boardOptions");
+    QTest::addColumn<Link>("found");
+    QTest::newRow("RS232") << "estRS2321"
+                           << "Test RS232" << QStringList{} << Link::Serial;
+    // "B74D" arrives as "B7", "4D" while the probe waits.
+    QTest::newRow("RS232, answer in pieces")
+        << "estRS2321"
+        << "Test RS232" << QStringList{"--split", "2"} << Link::Serial;
+    QTest::newRow("UDP") << "estUDP1"
+                         << "Test  UDP" << QStringList{} << Link::Udp;
+    // The board answers on both links; the search ends on UDP.
+    QTest::newRow("both") << "estBoth1"
+                          << "Test Both" << QStringList{} << Link::Udp;
+}
+
+// A search from the "Test" menu finds the board on the probed link and ticks its box; the
+// probe leaves the link closed, and "Connect " then gets the keep-alive answered.
+void BoardLinkTest::searchFindsTheBoard() {
+    QFETCH(QString, item);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, boardOptions);
+    QFETCH(Link, found);
+    BoardProcess board(boardOptions);
+    QVERIFY2(board.ready(), qPrintable(board.why()));
+    Program p;
+    p.aimAt(board);
+
+    QAction* start = p.action(item.toLatin1().constData());
+    QCOMPARE(start->text(), caption);
+    p.f->TestClick(); // opening the menu
+    start->trigger();
+    QVERIFY(p.f->SearchActive);
+    p.waitForSearch();
+    QCOMPARE(p.panel5History, QStringList{"Board Found"});
+    QCOMPARE(p.rs232()->isChecked(), found == Link::Serial);
+    QCOMPARE(p.udp()->isChecked(), found == Link::Udp);
+    QVERIFY(!p.f->SearchActive);
+    QVERIFY(!p.connected());
+    QVERIFY(p.prompts.messages.isEmpty());
+    const QList<QByteArray> probes = board.traced(found == Link::Udp ? "udp" : "pty");
+    QCOMPARE(probes.size(), 1);
+    QVERIFY2(probes[0].contains("  A50264<CR>  => B74D"), probes[0].constData());
+
+    p.action("Connect1")->trigger();
+    QVERIFY(p.connected());
+    QTRY_COMPARE_WITH_TIMEOUT(p.label("ConNot")->text(), QStringLiteral("Connected"), 5000);
+    QVERIFY(board.stop());
+}
+
+void BoardLinkTest::streamStartError_data() {
+    QTest::addColumn<Link>("link");
+    QTest::addColumn<QString>("stream");
+    QTest::addColumn<QStringList>("splitOptions");
+    QTest::newRow("udp 11") << Link::Udp << "11" << QStringList{};
+    QTest::newRow("udp 12") << Link::Udp << "12" << QStringList{};
+    QTest::newRow("serial 11") << Link::Serial << "11" << QStringList{};
+    QTest::newRow("serial 12") << Link::Serial << "12" << QStringList{};
+    // "9911771" as "9911", "771": the marker and its status character arrive together.
+    QTest::newRow("serial 11 in pieces of 4")
+        << Link::Serial << "11" << QStringList{"--split", "4"};
+    // "9911771" as "991177", "1": the status character comes in a piece of its own.
+    QTest::newRow("serial 11, status character alone")
+        << Link::Serial << "11" << QStringList{"--split", "6", "--split-gap", "40"};
+}
+
+// The board refuses "Start Stream" on one stream; the error line names it.
+void BoardLinkTest::streamStartError() {
+    QFETCH(Link, link);
+    QFETCH(QString, stream);
+    QFETCH(QStringList, splitOptions);
+    BoardProcess board(QStringList{"--start-error", stream} + splitOptions);
+    QVERIFY2(board.ready(), qPrintable(board.why()));
+    Program p;
+    p.connect(board, link);
+    QVERIFY(p.connected());
+    p.f->Timer1->stop(); // no keep-alive reply in between
+    p.f->ReplySeen = false;
+
+    p.f->CWriteStr(corvane::frames::startStream());
+    const QByteArray used = link == Link::Udp ? "udp" : "pty";
+    const QByteArray answer = "  A50205<CR>  => 991177" + stream.right(1).toLatin1();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !board.traced(used).isEmpty() && board.traced(used).last().contains(answer), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(p.f->ReplySeen, 3000);
+    runEventLoop(200); // any later piece of the reply
+    QEXPECT_FAIL("serial 11, status character alone",
+                 "a status character in a later piece than its marker is lost", Abort);
+    QCOMPARE(p.label("Panel9")->text(), QStringLiteral("Error Start Stream ") + stream);
+    QVERIFY(!p.f->AckReceived);
+    QVERIFY(!p.label("RDS")->isVisible());
+
+    // Stopping is acknowledged as usual and READY comes back.
+    p.f->CWriteStr(corvane::frames::stopStream());
+    QTRY_VERIFY_WITH_TIMEOUT(p.f->AckReceived, 3000);
+    QVERIFY(p.label("RDS")->isVisible());
+}
+
+// Over the serial line the whole configuration reply arrives in pieces of ten characters, its
+// subnet mask 255.255.255.0 among them; the frame is cut out only when complete and equals the
+// board's reply.
+void BoardLinkTest::configurationReplyInPieces() {
+    BoardProcess board({"--split", "10", "--split-gap", "2"});
+    QVERIFY2(board.ready(), qPrintable(board.why()));
+    const QByteArray whole = board.ask(corvane::frames::configRequest());
+    QVERIFY(whole.startsWith("A3") && whole.endsWith("$\r"));
+    QVERIFY(whole.contains("255.255.255.0"));
+
+    Program p;
+    p.connect(board, Link::Serial);
+    p.f->Timer1->stop();
+    p.f->RxFrame.clear();
+    p.f->CWriteStr(corvane::frames::configRequest());
+    QTRY_COMPARE_WITH_TIMEOUT(bytes(p.f->RxFrame), whole.chopped(1), 10000);
+    QVERIFY(p.prompts.messages.isEmpty());
+    QList<QByteArray> requests;
+    for (const QByteArray& line : board.traced("pty"))
+        if (line.contains("A50208"))
+            requests << line;
+    QCOMPARE(requests.size(), 1);
+}
+
+QTEST_MAIN(BoardLinkTest)
+#include "board_link_test.moc"

@@ -34,7 +34,10 @@ void TForm1::wireLink() {
     connect(ui->Connect1, &QAction::triggered, this, &TForm1::Connect1Click);
     connect(ui->Configuration1, &QAction::triggered, this, &TForm1::ConfigurationClick);
     connect(ui->Connect2, &QAction::triggered, this, &TForm1::Configuration2Click);
-    connect(ComPort1, &QSerialPort::readyRead, this, &TForm1::ComPort1RxChar);
+    // Queued, so that characters arriving while a reply handler waits (an open message box, an
+    // acknowledgement wait) are received and dispatched then too; a direct call would be held
+    // back by the port until the handler returns.
+    connect(ComPort1, &QSerialPort::readyRead, this, &TForm1::ComPort1RxChar, Qt::QueuedConnection);
     connect(ComPort1, &QSerialPort::errorOccurred, this, &TForm1::onSerialError);
     wireDiscovery();
 }
@@ -244,6 +247,8 @@ void TForm1::Configuration2Click() {
 
 void TForm1::ComPort1RxChar() {
     const QByteArray data = ComPort1->readAll();
+    if (data.isEmpty())
+        return;
     RxBuffer.append(std::string_view(data.constData(), static_cast<size_t>(data.size())));
     dispatchSerial();
 }

@@ -1,0 +1,141 @@
+// The reply dispatch as the window applies it, over a real pseudo-terminal.
+#include "app/windows.h"
+#include "core/frames.h"
+#include "link/serial_setup.h"
+#include "support/links.h"
+#include "support/recorder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QTest>
+
+namespace {
+
+template <typename T> T* child(QWidget* parent, const char* name) {
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+struct SerialProgram {
+    PromptRecorder prompts;
+    ScopedWorkDir dir;
+    PtyPair pty;
+    std::unique_ptr<Windows> w;
+    TForm1* f = nullptr;
+
+    SerialProgram() {
+        dir.write("udpf.ini", "\r\n\r\n8070\r\n");
+        dir.write("brdf.ini", "Corvane\r\n");
+        w = createWindows();
+        f = w->Form1.get();
+        f->show();
+        runEventLoop(0);
+        auto s = f->ComSettings;
+        s.portName = pty.slavePath().toStdString();
+        f->applySerialSettings(s);
+        child<QCheckBox>(f, "RS232Check")->setChecked(true);
+        f->Connect1Click();
+        f->Timer1->stop();
+    }
+    bool ready() const { return child<QLabel>(f, "RDS")->isVisible(); }
+    void receive(const QByteArray& piece) {
+        pty.write(piece);
+        runEventLoop(30);
+    }
+};
+
+} // namespace
+
+class DispatchTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A reply frame in pieces is recognised once it is complete; it re-enables the keep-alive.
+    void replyFrameInPieces() {
+        SerialProgram p;
+        p.f->CWriteStr(corvane::frames::configRequest());
+        p.receive("A30");
+        p.receive("12");
+        QVERIFY(!p.ready());
+        QCOMPARE(p.f->RxBuffer.str(), std::string("A3012"));
+        p.receive("09abcd"); // 11 of the 12 characters
+        QVERIFY(!p.ready());
+        p.receive("\r");
+        QVERIFY(p.ready());
+        QVERIFY(p.f->AckReceived);
+        QCOMPARE(p.f->RxFrame, std::string("A30120"
+                                           "9abcd"));
+        QVERIFY(p.f->RxBuffer.empty());
+        QVERIFY(p.f->Timer1->isActive());
+    }
+
+    void streamStartError() {
+        SerialProgram p;
+        p.receive("9911772");
+        QCOMPARE(child<QLabel>(p.f, "Panel9")->text(), QStringLiteral("Error Start Stream 12"));
+        QVERIFY(p.f->ReplySeen);
+        QVERIFY(!p.ready());
+    }
+
+    // While the operator's message box is open the event loop runs on: a reply that arrives then
+    // is dispatched by itself, and the interrupted dispatch continues afterwards.
+    void operatorTextKeepsTheLoopRunning() {
+        SerialProgram p;
+        bool nestedReady = false;
+        p.prompts.whileOpen = [&](const ShownMessage&) {
+            p.pty.write("55");
+            runEventLoop(50);
+            nestedReady = p.f->AckReceived;
+            p.f->AckReceived = false;
+        };
+        p.f->CWriteStr(corvane::frames::firmwareVersion());
+        p.receive("A7<b>firmware</b> 2.3.1 AA");
+        QCOMPARE(p.prompts.texts(), QStringList{"A7<b>firmware</b> 2.3.1 "});
+        QVERIFY(nestedReady);
+        QVERIFY(p.ready());
+        QVERIFY(p.f->AckReceived);
+        QVERIFY(p.f->RxBuffer.empty());
+    }
+
+    void noiseStaysBoundedAndHarmless() {
+        SerialProgram p;
+        QByteArray noise;
+        for (int i = 0; i < 100 * 1024; ++i)
+            noise.append(char('a' + i % 23));
+        p.receive(noise);
+        QVERIFY(p.f->RxBuffer.size() <= corvane::replies::kMaxReceiveBuffer);
+        QVERIFY(p.prompts.messages.isEmpty());
+        p.receive("55");
+        QVERIFY(p.ready());
+    }
+
+    void setupDialogOffersTheSettingsTexts() {
+        corvane::settings::SerialSettings current;
+        current.portName = "/dev/serial/by-id/usb-board";
+        current.baudRate = corvane::settings::BaudRate::B57600;
+        SerialSetupDialog dialog(current);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Setup"));
+        auto* port = child<QComboBox>(&dialog, "Port");
+        auto* baud = child<QComboBox>(&dialog, "BaudRate");
+        QCOMPARE(port->currentText(), QStringLiteral("/dev/serial/by-id/usb-board"));
+        QCOMPARE(baud->count(), 16);
+        QCOMPARE(baud->itemText(0), QStringLiteral("Custom"));
+        QCOMPARE(baud->currentText(), QStringLiteral("57600"));
+        QCOMPARE(child<QComboBox>(&dialog, "Parity")->currentText(), QStringLiteral("None"));
+        QCOMPARE(child<QComboBox>(&dialog, "FlowControl")->currentText(), QStringLiteral("None"));
+        port->setEditText("ttyUSB1");
+        baud->setCurrentIndex(baud->findText("9600"));
+        child<QComboBox>(&dialog, "StopBits")->setCurrentIndex(2);
+        child<QComboBox>(&dialog, "FlowControl")->setCurrentIndex(1);
+        const auto chosen = dialog.settings();
+        QCOMPARE(chosen.portName, std::string("ttyUSB1"));
+        QCOMPARE(chosen.baudRate, corvane::settings::BaudRate::B9600);
+        QCOMPARE(chosen.stopBits, corvane::settings::StopBits::Two);
+        QVERIFY(chosen.flow.xonXoffIn && chosen.flow.xonXoffOut);
+    }
+};
+
+QTEST_MAIN(DispatchTest)
+#include "dispatch_test.moc"

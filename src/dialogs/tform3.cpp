@@ -1,7 +1,92 @@
 #include "dialogs/tform3.h"
 
-TForm3::TForm3(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("TForm3"));
-    setWindowTitle(QStringLiteral("Recording Configuration "));
+#include "app/tform1.h"
+#include "core/inputs.h"
+#include "ui_tform3.h"
+
+#include <QApplication>
+#include <QScreen>
+
+TForm3::TForm3(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm3>()) {
+    ui->setupUi(this);
     setModal(false);
+    // Nothing is selected until the configuration is read, a file is opened or an input is picked.
+    ui->RecRes1->setCurrentIndex(-1);
+    ui->RecRes2->setCurrentIndex(-1);
+    // A list's handler runs when the operator picks an item, never when code selects one.
+    connect(ui->RecRes1, &QComboBox::activated, this, &TForm3::RecRes1Change);
+    connect(ui->RecRes2, &QComboBox::activated, this, &TForm3::RecRes2Change);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TForm3::BitBtn2Click);
+}
+
+TForm3::~TForm3() = default;
+
+QComboBox* TForm3::RecRes1() const {
+    return ui->RecRes1;
+}
+QComboBox* TForm3::RecRes2() const {
+    return ui->RecRes2;
+}
+QLineEdit* TForm3::RecBit1() const {
+    return ui->RecBit1;
+}
+QLineEdit* TForm3::RecBit2() const {
+    return ui->RecBit2;
+}
+QLineEdit* TForm3::RecGop1() const {
+    return ui->RecGop1;
+}
+QLineEdit* TForm3::RecGop2() const {
+    return ui->RecGop2;
+}
+QLineEdit* TForm3::Recfps1() const {
+    return ui->Recfps1;
+}
+QLineEdit* TForm3::Recfps2() const {
+    return ui->Recfps2;
+}
+
+TForm1* TForm3::mainWindow() const {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* form1 = qobject_cast<TForm1*>(w); form1 && form1->form3() == this)
+            return form1;
+    return nullptr;
+}
+
+void TForm3::applyInputFloor(QComboBox* list, int stream) {
+    const TForm1* form1 = mainWindow();
+    if (!form1)
+        return;
+    const int selected =
+        corvane::inputs::applyFloor(list->currentIndex(), form1->selectedInputFloor(stream));
+    if (selected != list->currentIndex())
+        list->setCurrentIndex(selected);
+}
+
+void TForm3::RecRes1Change() {
+    applyInputFloor(ui->RecRes1, 11);
+}
+
+void TForm3::RecRes2Change() {
+    applyInputFloor(ui->RecRes2, 12);
+}
+
+// Close: hide; every value stays for the next showing and for the main window's use.
+void TForm3::BitBtn2Click() {
+    hide();
+}
+
+void TForm3::FormShow() {}
+
+void TForm3::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TForm3::showCentred() {
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    raise();
+    activateWindow();
 }

@@ -1,9 +1,50 @@
 #pragma once
+// The recording configuration dialog: picture size, bit rate, GOP length and frame rate of each
+// stream's recording. Its controls are the recording settings; the main window's reading, saving,
+// clearing and file handling go through the accessors below. Created once, shown and hidden.
 #include <QDialog>
+#include <memory>
 
-// The dialog's contents come with their own features; for now it exists with its caption.
+namespace Ui {
+class TForm3;
+}
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class TForm1;
+
 class TForm3 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);
+    ~TForm3() override;
+
+    // Stream 11 / stream 12.
+    QComboBox* RecRes1() const;
+    QComboBox* RecRes2() const;
+    QLineEdit* RecBit1() const;
+    QLineEdit* RecBit2() const;
+    QLineEdit* RecGop1() const;
+    QLineEdit* RecGop2() const;
+    QLineEdit* Recfps1() const;
+    QLineEdit* Recfps2() const;
+
+    // The operator picked a recording resolution: the floor of the stream's selected input
+    // applies to this list alone.
+    void RecRes1Change();
+    void RecRes2Change();
+    void BitBtn2Click();
+    void FormShow();
+    // Non-modal, centred on the screen.
+    void showCentred();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void applyInputFloor(QComboBox* list, int stream);
+    // The main window whose recording dialog this is; it holds the input lists and board flags.
+    TForm1* mainWindow() const;
+
+    std::unique_ptr<Ui::TForm3> ui;
 };

@@ -1,7 +1,66 @@
 #include "dialogs/tform5.h"
 
-TForm5::TForm5(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("TForm5"));
-    setWindowTitle(QStringLiteral("RTP Configuration"));
+#include "ui_tform5.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+TForm5::TForm5(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm5>()) {
+    ui->setupUi(this);
     setModal(false);
+    ui->RTP11_S->setCurrentIndex(-1);
+    ui->RTP12_S->setCurrentIndex(-1);
+    // The SDP buttons carry their captions in red.
+    for (QPushButton* button : {ui->BitBtn3, ui->BitBtn4}) {
+        QPalette pal = button->palette();
+        pal.setColor(QPalette::ButtonText, QColor(255, 0, 0));
+        button->setPalette(pal);
+    }
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TForm5::BitBtn2Click);
+}
+
+TForm5::~TForm5() = default;
+
+QComboBox* TForm5::RTP11_S() const {
+    return ui->RTP11_S;
+}
+QComboBox* TForm5::RTP12_S() const {
+    return ui->RTP12_S;
+}
+QLineEdit* TForm5::RTP11_IP() const {
+    return ui->RTP11_IP;
+}
+QLineEdit* TForm5::RTP12_IP() const {
+    return ui->RTP12_IP;
+}
+QLineEdit* TForm5::RTP11_Port() const {
+    return ui->RTP11_Port;
+}
+QLineEdit* TForm5::RTP12_Port() const {
+    return ui->RTP12_Port;
+}
+QLineEdit* TForm5::RTP11_M() const {
+    return ui->RTP11_M;
+}
+QLineEdit* TForm5::RTP12_M() const {
+    return ui->RTP12_M;
+}
+QPushButton* TForm5::BitBtn3() const {
+    return ui->BitBtn3;
+}
+QPushButton* TForm5::BitBtn4() const {
+    return ui->BitBtn4;
+}
+
+// Close: hide; every value stays.
+void TForm5::BitBtn2Click() {
+    hide();
+}
+
+void TForm5::showCentred() {
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    raise();
+    activateWindow();
 }

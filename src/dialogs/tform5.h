@@ -1,9 +1,41 @@
 #pragma once
+// The RTP configuration dialog: session type, destination address, port and multicast group of
+// each stream's plain RTP output, and a button per stream for the receiver's SDP file. Its controls
+// are the RTP settings; the main window reaches them through the accessors below. Created once,
+// shown and hidden.
 #include <QDialog>
+#include <memory>
 
-// The dialog's contents come with their own features; for now it exists with its caption.
+namespace Ui {
+class TForm5;
+}
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
 class TForm5 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm5(QWidget* parent = nullptr);
+    ~TForm5() override;
+
+    // Stream 11 / stream 12. The session lists: 0 "Unicast", 1 "Multicast", -1 nothing.
+    QComboBox* RTP11_S() const;
+    QComboBox* RTP12_S() const;
+    QLineEdit* RTP11_IP() const;
+    QLineEdit* RTP12_IP() const;
+    QLineEdit* RTP11_Port() const;
+    QLineEdit* RTP12_Port() const;
+    QLineEdit* RTP11_M() const;
+    QLineEdit* RTP12_M() const;
+    // "Create SDP File" of stream 11 / stream 12; whoever writes the SDP files connects them.
+    QPushButton* BitBtn3() const;
+    QPushButton* BitBtn4() const;
+
+    void BitBtn2Click();
+    // Non-modal, centred on the screen.
+    void showCentred();
+
+private:
+    std::unique_ptr<Ui::TForm5> ui;
 };

@@ -26,15 +26,6 @@ struct Stream {
     bool* hdmi;
 };
 
-cv::BoardFlags flagsOf(const TForm1& f) {
-    cv::BoardFlags flags;
-    flags.fullBoard = f.FullBoard;
-    flags.boardVariant = f.BoardVariant;
-    flags.ch11 = {f.Ch11Sdi, f.Ch11Analog, f.Ch11Hdmi};
-    flags.ch12 = {f.Ch12Sdi, f.Ch12Analog, f.Ch12Hdmi};
-    return flags;
-}
-
 std::string selectedItem(const QComboBox* list) {
     return list->currentIndex() < 0 ? std::string() : textfiles::fromQ(list->currentText());
 }
@@ -84,13 +75,13 @@ void TForm1::wireInputs() {
 }
 
 void TForm1::S1IChange() {
-    selectInput(flagsOf(*this),
+    selectInput(boardFlags(),
                 {cv::Channel::Ch11, ui->S1I, ui->Res1, ui->fps1, Form3 ? Form3->RecRes1() : nullptr,
                  Form3 ? Form3->Recfps1() : nullptr, &Ch11Sdi, &Ch11Analog, &Ch11Hdmi});
 }
 
 void TForm1::S2IChange() {
-    selectInput(flagsOf(*this),
+    selectInput(boardFlags(),
                 {cv::Channel::Ch12, ui->S2I, ui->Res2, ui->fps2, Form3 ? Form3->RecRes2() : nullptr,
                  Form3 ? Form3->Recfps2() : nullptr, &Ch12Sdi, &Ch12Analog, &Ch12Hdmi});
 }
@@ -106,6 +97,6 @@ void TForm1::Res2Change() {
 
 int TForm1::selectedInputFloor(int stream) const {
     const bool s12 = stream == 12;
-    return ci::inputFloor(flagsOf(*this), s12 ? cv::Channel::Ch12 : cv::Channel::Ch11,
+    return ci::inputFloor(boardFlags(), s12 ? cv::Channel::Ch12 : cv::Channel::Ch11,
                           selectedItem(s12 ? ui->S2I : ui->S1I));
 }

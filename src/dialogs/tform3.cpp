@@ -83,10 +83,14 @@ void TForm3::showEvent(QShowEvent* event) {
     FormShow();
 }
 
+// Shown first, so that the window frame is known; then the frame is centred on the screen.
 void TForm3::showCentred() {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
     show();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
     raise();
     activateWindow();
 }

@@ -57,10 +57,14 @@ void TForm5::BitBtn2Click() {
     hide();
 }
 
+// Shown first, so that the window frame is known; then the frame is centred on the screen.
 void TForm5::showCentred() {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
     show();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
     raise();
     activateWindow();
 }

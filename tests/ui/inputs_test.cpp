@@ -82,14 +82,7 @@ void setBoard(TForm1& form1, const QString& board) {
                        : cv::applySmallVariant({}, moduleOf(p[1][0]), moduleOf(p[2][0]));
     fill("S1I", e.stream11->items, e.stream11->selected);
     fill("S2I", e.stream12->items, e.stream12->selected);
-    form1.FullBoard = e.flags.fullBoard;
-    form1.BoardVariant = e.flags.boardVariant;
-    form1.Ch11Sdi = e.flags.ch11.sdi;
-    form1.Ch11Analog = e.flags.ch11.analog;
-    form1.Ch11Hdmi = e.flags.ch11.hdmi;
-    form1.Ch12Sdi = e.flags.ch12.sdi;
-    form1.Ch12Analog = e.flags.ch12.analog;
-    form1.Ch12Hdmi = e.flags.ch12.hdmi;
+    form1.setBoardFlags(e.flags);
 }
 
 // "SA-": sdi, analog, hdmi of one channel.

@@ -4,6 +4,7 @@
 #include "app/logo.h"
 #include "corvane/buildinfo.h"
 #include "dialogs/tform2.h"
+#include "dialogs/tform3.h"
 #include "dialogs/tform4.h"
 #include "platform/pacing.h"
 #include "platform/prompts.h"
@@ -48,6 +49,7 @@ void TForm1::setDialogs(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* for
     Form5 = form5;
     Aboutfrm = about;
     Form2->setStore([this] { return AppDir; }, [this] { ui->Panel4->clear(); });
+    Form3->setMainWindow(this);
     Form4->setMainWindow(this);
 }
 

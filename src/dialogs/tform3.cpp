@@ -4,7 +4,6 @@
 #include "core/inputs.h"
 #include "ui_tform3.h"
 
-#include <QApplication>
 #include <QScreen>
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm3>()) {
@@ -46,15 +45,8 @@ QLineEdit* TForm3::Recfps2() const {
     return ui->Recfps2;
 }
 
-TForm1* TForm3::mainWindow() const {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* form1 = qobject_cast<TForm1*>(w); form1 && form1->form3() == this)
-            return form1;
-    return nullptr;
-}
-
 void TForm3::applyInputFloor(QComboBox* list, int stream) {
-    const TForm1* form1 = mainWindow();
+    const TForm1* form1 = Form1;
     if (!form1)
         return;
     const int selected =

@@ -17,6 +17,7 @@ class TForm3 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);
+    void setMainWindow(TForm1* form1) { Form1 = form1; }
     ~TForm3() override;
 
     // Stream 11 / stream 12.
@@ -44,7 +45,7 @@ protected:
 private:
     void applyInputFloor(QComboBox* list, int stream);
     // The main window whose recording dialog this is; it holds the input lists and board flags.
-    TForm1* mainWindow() const;
 
     std::unique_ptr<Ui::TForm3> ui;
+    TForm1* Form1 = nullptr;
 };

@@ -44,8 +44,8 @@ protected:
 
 private:
     void applyInputFloor(QComboBox* list, int stream);
-    // The main window whose recording dialog this is; it holds the input lists and board flags.
 
     std::unique_ptr<Ui::TForm3> ui;
+    // The main window, which holds the sensor-input lists and the board flags.
     TForm1* Form1 = nullptr;
 };

@@ -31,6 +31,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     Timer2->setInterval(platform::pacing::interval(4000));
     Timer3->setInterval(platform::pacing::interval(6000));
     Timer3->setTimerType(Qt::PreciseTimer);
+    Timer1->start(); // the keep-alive ticks from the start; it sends only while a link is open
     setupSerialDefaults();
     applyLook();
     wire();

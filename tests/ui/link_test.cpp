@@ -39,6 +39,8 @@ struct Program {
         f->show();
         runEventLoop(0);
         prompts.messages.clear();
+        QVERIFY(f->Timer1->isActive()); // the keep-alive runs from the start...
+        f->Timer1->stop();              // ...and is stopped here to see who starts it again
     }
     QCheckBox* rs232() const { return child<QCheckBox>(f, "RS232Check"); }
     QCheckBox* udp() const { return child<QCheckBox>(f, "UDPCheck"); }

@@ -57,6 +57,12 @@ private slots:
         QCOMPARE(w->Form1->windowTitle(),
                  QStringLiteral("No Board Configuration       ver ") + TForm1::versionText());
         QCOMPARE(w->Form1->AppDir, dir.path());
+        QVERIFY(w->Form1->Timer1->isActive());
+        QVERIFY(!w->Form1->Timer2->isActive());
+        QVERIFY(!w->Form1->Timer3->isActive());
+        QCOMPARE(w->Form1->Timer1->interval(), 5000);
+        QCOMPARE(w->Form1->Timer2->interval(), 4000);
+        QCOMPARE(w->Form1->Timer3->interval(), 6000);
         QCOMPARE(w->Form2->SPort()->text(), QStringLiteral("8070"));
         QCOMPARE(w->Form2->PortL()->text(), QStringLiteral("6767"));
         QVERIFY(w->Form2->PortL()->isReadOnly());

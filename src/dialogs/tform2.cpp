@@ -3,10 +3,8 @@
 #include "app/textfiles.h"
 #include "core/settings.h"
 #include "platform/prompts.h"
+#include "platform/screen.h"
 #include "ui_tform2.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 TForm2::TForm2(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm2>()) {
     ui->setupUi(this);
@@ -36,11 +34,7 @@ void TForm2::setStore(std::function<QString()> appDir, std::function<void()> aft
 }
 
 void TForm2::showCentred() {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    show();
-    raise();
-    activateWindow();
+    platform::showCentred(this);
 }
 
 // Save: the three edits, as typed, into udpf.ini; a failed write keeps the dialog open.

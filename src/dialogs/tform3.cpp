@@ -2,9 +2,8 @@
 
 #include "app/tform1.h"
 #include "core/inputs.h"
+#include "platform/screen.h"
 #include "ui_tform3.h"
-
-#include <QScreen>
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm3>()) {
     ui->setupUi(this);
@@ -75,14 +74,6 @@ void TForm3::showEvent(QShowEvent* event) {
     FormShow();
 }
 
-// Shown first, so that the window frame is known; then the frame is centred on the screen.
 void TForm3::showCentred() {
-    show();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    raise();
-    activateWindow();
+    platform::showCentred(this);
 }

@@ -5,11 +5,10 @@
 #include "core/frames.h"
 #include "core/variant.h"
 #include "platform/prompts.h"
+#include "platform/screen.h"
 #include "ui_tform4.h"
 
 #include <QButtonGroup>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace {
 
@@ -77,11 +76,7 @@ void TForm4::setC12GIndex(int index) {
 }
 
 void TForm4::showCentred() {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    show();
-    raise();
-    activateWindow();
+    platform::showCentred(this);
 }
 
 void TForm4::showSmallControls(bool visible, bool withButton) {

@@ -1,9 +1,7 @@
 #include "dialogs/tform5.h"
 
+#include "platform/screen.h"
 #include "ui_tform5.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 TForm5::TForm5(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm5>()) {
     ui->setupUi(this);
@@ -57,14 +55,6 @@ void TForm5::BitBtn2Click() {
     hide();
 }
 
-// Shown first, so that the window frame is known; then the frame is centred on the screen.
 void TForm5::showCentred() {
-    show();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    raise();
-    activateWindow();
+    platform::showCentred(this);
 }

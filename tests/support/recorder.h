@@ -4,7 +4,16 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <functional>
+
+// A control of a window by its name; a test that names a missing control stops at once.
+template <typename T> T* child(QWidget* parent, const QString& name) {
+    T* found = parent->findChild<T*>(name);
+    if (!found)
+        qFatal("no control %s in %s", qPrintable(name), qPrintable(parent->objectName()));
+    return found;
+}
 
 // Runs a real event loop for `ms`, so that idle handlers (which run when the loop is about to
 // block) get their turn; QTest::qWait never blocks and so never reaches them.

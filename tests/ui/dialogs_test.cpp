@@ -26,13 +26,6 @@ void quietPopups(QtMsgType type, const QMessageLogContext& context, const QStrin
     testLog(type, context, text);
 }
 
-template <typename T> T* child(QWidget* parent, const QString& name) {
-    T* found = parent->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s in %s", qPrintable(name), qPrintable(parent->objectName()));
-    return found;
-}
-
 // The operator opens the list and clicks an item.
 void pick(QComboBox* list, int index) {
     list->showPopup();

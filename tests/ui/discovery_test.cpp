@@ -14,13 +14,6 @@
 
 namespace {
 
-template <typename T> T* child(QWidget* parent, const char* name) {
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
 const QByteArray kProbe = "A50264";
 const QByteArray kKeepAlive = "A50224";
 

@@ -12,13 +12,6 @@
 
 namespace {
 
-template <typename T> T* child(QWidget* parent, const char* name) {
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
 struct SerialProgram {
     PromptRecorder prompts;
     ScopedWorkDir dir;

@@ -23,13 +23,6 @@ void quietPopups(QtMsgType type, const QMessageLogContext& context, const QStrin
     testLog(type, context, text);
 }
 
-template <typename T> T* child(QWidget* parent, const QString& name) {
-    T* found = parent->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
 // The operator opens the list and clicks an item, as with the mouse; the list's "activated"
 // follows even when the item was selected already.
 void pick(QComboBox* list, const QString& item) {

@@ -15,13 +15,6 @@
 
 namespace {
 
-template <typename T> T* child(QWidget* parent, const char* name) {
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
 QStringList items(const QComboBox* list) {
     QStringList all;
     for (int i = 0; i < list->count(); ++i)

@@ -17,13 +17,6 @@ std::unique_ptr<Windows> startProgram() {
     return w;
 }
 
-template <typename T> T* child(QWidget* parent, const char* name) {
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
 } // namespace
 
 class StartupTest : public QObject {

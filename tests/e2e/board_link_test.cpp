@@ -25,13 +25,6 @@
 
 namespace {
 
-template <typename T> T* child(QObject* parent, const char* name) {
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
 QByteArray bytes(const std::string& s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the demo need; only what is missing.
 set -euo pipefail
-packages=(g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev
+packages=(g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
           libxkbcommon-dev)
 missing=()
 for p in "${packages[@]}"; do

@@ -243,6 +243,11 @@ DispatchOutcome dispatchStep(ReceiveBuffer& rx, Transport transport, const Dispa
             const std::size_t p = rx.find(Marker::StreamStatus);
             if (p == npos)
                 break;
+            // Over the serial line the status character may still be on its way: the whole
+            // dispatch waits for it rather than lose which stream failed.
+            if (transport == Transport::Serial &&
+                p + markerText(Marker::StreamStatus).size() >= rx.size())
+                return out;
             const auto panel9 = streamStatusAt(rx.view(), p);
             fire(step);
             if (panel9)

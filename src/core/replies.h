@@ -148,7 +148,7 @@ enum class Transport { Serial, Udp };
 // probe reads its answer itself.
 enum class Step {
     None = 0,
-    StreamStatus = 1,    // "991177"
+    StreamStatus = 1,    // "991177"; serial: only once its status character has arrived
     ProbeAnswer = 2,     // "B74D" (serial only)
     OperatorText = 3,    // "A7" and "AA"
     Assembly = 4,        // "A8" and "GG"

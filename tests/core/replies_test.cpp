@@ -157,9 +157,12 @@ void RepliesTest::dispatchTable_data() {
         << QStringList{"#1 Panel9(Error Start Stream 11) ReplySeen"} << QByteArray();
     QTest::newRow("991177 + other character") << S << QByteArrayList{"9911773"} << false << true
                                               << QStringList{"#1 ReplySeen"} << QByteArray();
-    QTest::newRow("status character in a later piece is lost")
-        << S << QByteArrayList{"991177", "2"} << false << true << QStringList{"#1 ReplySeen", ""}
-        << QByteArray("2");
+    QTest::newRow("status character in a later piece is awaited")
+        << S << QByteArrayList{"55 991177", "2"} << false << true
+        << QStringList{"", "#1 Panel9(Error Start Stream 12) ReplySeen"} << QByteArray();
+    QTest::newRow("a datagram ending on the marker has no status character")
+        << U << QByteArrayList{"991177"} << false << false << QStringList{"#1 ReplySeen"}
+        << QByteArray();
     QTest::newRow("stream status before acknowledgement")
         << S << QByteArrayList{"55 9911771"} << false << true
         << QStringList{"#1 Panel9(Error Start Stream 11) ReplySeen"} << QByteArray();

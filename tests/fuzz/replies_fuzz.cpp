@@ -28,8 +28,11 @@ void check(bool ok) {
 
 // The first step that fires, from plain searches over a copy of the buffer.
 Step predict(std::string_view b, Transport t, const DispatchFlags& flags) {
-    if (b.find("991177") != std::string_view::npos)
+    if (const std::size_t s = b.find("991177"); s != std::string_view::npos) {
+        if (t == Transport::Serial && s + 6 >= b.size())
+            return Step::None; // the status character is still to come
         return Step::StreamStatus;
+    }
     if (t == Transport::Serial && b.find("B74D") != std::string_view::npos)
         return Step::ProbeAnswer;
     if (operatorText(b))

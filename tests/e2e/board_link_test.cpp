@@ -4,7 +4,7 @@
 #include "app/windows.h"
 #include "core/frames.h"
 #include "platform/pacing.h"
-#include "support/recorder.h"
+#include "support/program.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -109,40 +109,16 @@ private:
 
 enum class Link { Serial, Udp };
 
-// The program's windows in a working directory of their own, with time shrunk by `scale`.
-struct Program {
-    PromptRecorder prompts;
-    ScopedWorkDir dir;
-    std::unique_ptr<Windows> w;
-    TForm1* f = nullptr;
-    QStringList panel5History;
+// The program's windows, with time shrunk by `scale`.
+struct Program : RunningProgram {
+    explicit Program(double scale = 0.1) : RunningProgram(scale) {}
 
-    explicit Program(double scale = 0.1) {
-        platform::pacing::setScale(scale);
-        // The program's own UDP port is left to the system.
-        dir.write("udpf.ini", "127.0.0.1\r\n127.0.0.1\r\n0\r\n");
-        dir.write("brdf.ini", "Corvane\r\n");
-        w = createWindows();
-        f = w->Form1.get();
-        f->show();
-        runEventLoop(0);
-        prompts.messages.clear();
-        QObject::connect(f->Timer2, &QTimer::timeout, f,
-                         [this] { panel5History << label("Panel5")->text(); });
-    }
-    ~Program() { platform::pacing::setScale(1.0); }
-
-    QCheckBox* rs232() const { return child<QCheckBox>(f, "RS232Check"); }
-    QCheckBox* udp() const { return child<QCheckBox>(f, "UDPCheck"); }
-    QLabel* label(const char* name) const { return child<QLabel>(f, name); }
     QAction* action(const char* name) const { return child<QAction>(f, name); }
 
     // Points both links of the program at the board, without connecting.
     void aimAt(const BoardProcess& board) {
-        auto s = f->ComSettings;
-        s.portName = board.link().toStdString();
-        f->applySerialSettings(s);
-        w->Form2->PortL()->setText(QString::number(board.port()));
+        serialAt(board.link());
+        udpAt(board.port());
     }
     // Ticks the interface box and connects through the "Connect " menu item.
     void connect(const BoardProcess& board, Link link) {
@@ -152,12 +128,6 @@ struct Program {
         action("Connect1")->trigger();
     }
     bool connected() const { return f->ComPort1->isOpen() || f->udpActive(); }
-    void waitForSearch(int ms = 20000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (f->Timer2->isActive() && clock.elapsed() < ms)
-            runEventLoop(5);
-    }
 };
 
 QColor textColour(const QLabel* label) {

@@ -4,7 +4,7 @@
 #include "core/frames.h"
 #include "platform/pacing.h"
 #include "support/links.h"
-#include "support/recorder.h"
+#include "support/program.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -31,44 +31,10 @@ Responder silent() {
     return [](const QByteArray&) { return QByteArray(); };
 }
 
-struct Program {
-    PromptRecorder prompts;
-    ScopedWorkDir dir;
-    std::unique_ptr<Windows> w;
-    TForm1* f = nullptr;
-    QStringList panel5History;
-
-    explicit Program(double timeScale = 0.01) {
-        platform::pacing::setScale(timeScale);
-        dir.write("udpf.ini", "127.0.0.1\r\n127.0.0.1\r\n0\r\n");
-        dir.write("brdf.ini", "Corvane\r\n");
-        w = createWindows();
-        f = w->Form1.get();
-        f->show();
-        runEventLoop(0);
-        prompts.messages.clear();
-        // Runs after each search tick, to see what the tick left in the status panel.
-        QObject::connect(f->Timer2, &QTimer::timeout, f,
-                         [this] { panel5History << child<QLabel>(f, "Panel5")->text(); });
-    }
-    ~Program() { platform::pacing::setScale(1.0); }
-    QCheckBox* rs232() const { return child<QCheckBox>(f, "RS232Check"); }
-    QCheckBox* udp() const { return child<QCheckBox>(f, "UDPCheck"); }
-    QString panel5() const { return child<QLabel>(f, "Panel5")->text(); }
-    QLabel* conNot() const { return child<QLabel>(f, "ConNot"); }
-    void serialAt(const QString& path) {
-        auto s = f->ComSettings;
-        s.portName = path.toStdString();
-        f->applySerialSettings(s);
-    }
-    void udpAt(quint16 port) { w->Form2->PortL()->setText(QString::number(port)); }
-    // Runs the event loop until the search has stopped (found or given up).
-    void waitForSearch(int ms = 20000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (f->Timer2->isActive() && clock.elapsed() < ms)
-            runEventLoop(5);
-    }
+struct Program : RunningProgram {
+    explicit Program(double timeScale = 0.01) : RunningProgram(timeScale) {}
+    QString panel5() const { return label("Panel5")->text(); }
+    QLabel* conNot() const { return label("ConNot"); }
 };
 
 QStringList counting(int from, int to) {

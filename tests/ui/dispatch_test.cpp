@@ -3,7 +3,7 @@
 #include "core/frames.h"
 #include "link/serial_setup.h"
 #include "support/links.h"
-#include "support/recorder.h"
+#include "support/program.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,24 +12,13 @@
 
 namespace {
 
-struct SerialProgram {
-    PromptRecorder prompts;
-    ScopedWorkDir dir;
+// The program connected over a pseudo-terminal, keep-alive off.
+struct SerialProgram : RunningProgram {
     PtyPair pty;
-    std::unique_ptr<Windows> w;
-    TForm1* f = nullptr;
 
     SerialProgram() {
-        dir.write("udpf.ini", "\r\n\r\n8070\r\n");
-        dir.write("brdf.ini", "Corvane\r\n");
-        w = createWindows();
-        f = w->Form1.get();
-        f->show();
-        runEventLoop(0);
-        auto s = f->ComSettings;
-        s.portName = pty.slavePath().toStdString();
-        f->applySerialSettings(s);
-        child<QCheckBox>(f, "RS232Check")->setChecked(true);
+        serialAt(pty.slavePath());
+        rs232()->setChecked(true);
         f->Connect1Click();
         f->Timer1->stop();
     }

@@ -3,7 +3,7 @@
 #include "app/windows.h"
 #include "core/frames.h"
 #include "support/links.h"
-#include "support/recorder.h"
+#include "support/program.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,39 +18,23 @@ QByteArray bytes(const std::string& s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-struct Program {
-    PromptRecorder prompts;
-    ScopedWorkDir dir;
-    std::unique_ptr<Windows> w;
-    TForm1* f = nullptr;
-
+struct Program : RunningProgram {
     Program() {
-        dir.write("udpf.ini", "127.0.0.1\r\n127.0.0.1\r\n0\r\n");
-        dir.write("brdf.ini", "Corvane\r\n");
-        w = createWindows();
-        f = w->Form1.get();
-        f->show();
-        runEventLoop(0);
-        prompts.messages.clear();
         QVERIFY(f->Timer1->isActive()); // the keep-alive runs from the start...
         f->Timer1->stop();              // ...and is stopped here to see who starts it again
     }
-    QCheckBox* rs232() const { return child<QCheckBox>(f, "RS232Check"); }
-    QCheckBox* udp() const { return child<QCheckBox>(f, "UDPCheck"); }
     QString panel4() const {
         runEventLoop(5);
         return child<QLabel>(f, "Panel4")->text();
     }
     bool readyShown() const { return child<QLabel>(f, "RDS")->isVisible(); }
     void useSerial(const QString& path) {
-        auto s = f->ComSettings;
-        s.portName = path.toStdString();
-        f->applySerialSettings(s);
+        serialAt(path);
         rs232()->setChecked(true);
     }
     // Connects UDP to the peer; the program's own port is chosen by the system.
     void connectUdp(const UdpPeer& peer) {
-        w->Form2->PortL()->setText(QString::number(peer.port()));
+        udpAt(peer.port());
         udp()->setChecked(true);
         f->Connect1Click();
     }

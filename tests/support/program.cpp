@@ -1,0 +1,56 @@
+#include "support/program.h"
+
+#include "platform/pacing.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+
+RunningProgram::RunningProgram(double timeScale) {
+    platform::pacing::setScale(timeScale);
+    dir.write("udpf.ini", "127.0.0.1\r\n127.0.0.1\r\n0\r\n");
+    dir.write("brdf.ini", "Corvane\r\n");
+    w = createWindows();
+    f = w->Form1.get();
+    f->show();
+    runEventLoop(0);
+    prompts.messages.clear();
+    // Connected after the program's own handler, so it sees what the tick left.
+    QObject::connect(f->Timer2, &QTimer::timeout, f,
+                     [this] { panel5History << label("Panel5")->text(); });
+}
+
+RunningProgram::~RunningProgram() {
+    w.reset();
+    platform::pacing::setScale(1.0);
+}
+
+QCheckBox* RunningProgram::rs232() const {
+    return child<QCheckBox>(f, "RS232Check");
+}
+
+QCheckBox* RunningProgram::udp() const {
+    return child<QCheckBox>(f, "UDPCheck");
+}
+
+QLabel* RunningProgram::label(const QString& name) const {
+    return child<QLabel>(f, name);
+}
+
+void RunningProgram::serialAt(const QString& path) {
+    auto s = f->ComSettings;
+    s.portName = path.toStdString();
+    f->applySerialSettings(s);
+}
+
+void RunningProgram::udpAt(quint16 port) {
+    w->Form2->PortL()->setText(QString::number(port));
+}
+
+void RunningProgram::waitForSearch(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (f->Timer2->isActive() && clock.elapsed() < ms)
+        runEventLoop(5);
+}

@@ -2,6 +2,7 @@
 // resolution that follows the stream's sensor input when the operator picks it.
 #include "app/windows.h"
 #include "core/variant.h"
+#include "support/operator.h"
 #include "support/recorder.h"
 
 #include <QAbstractItemView>
@@ -16,32 +17,6 @@
 namespace cv = corvane::variant;
 
 namespace {
-
-// Opening a list on the offscreen platform warns that the popup cannot be raised or grab the
-// keyboard; those lines say nothing about the program.
-QtMessageHandler testLog = nullptr;
-void quietPopups(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    testLog(type, context, text);
-}
-
-// The operator opens the list and clicks an item.
-void pick(QComboBox* list, int index) {
-    list->showPopup();
-    QAbstractItemView* view = list->view();
-    const QRect r = view->visualRect(view->model()->index(index, list->modelColumn()));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-    if (view->isVisible())
-        qFatal("the list of %s did not close", qPrintable(list->objectName()));
-}
-
-QStringList items(const QComboBox* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->itemText(i);
-    return texts;
-}
 
 // The text of the label that names a control.
 QString labelOf(QWidget* dialog, QWidget* control) {
@@ -127,7 +102,7 @@ const QStringList kRecResolutions{"1920 x 1080", "1280 x 720", "720 x 576",
 class DialogsTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { testLog = qInstallMessageHandler(quietPopups); }
+    void initTestCase() { quietPopupWarnings(); }
 
     void recordingDialogControls() {
         Program p;

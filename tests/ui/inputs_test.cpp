@@ -3,6 +3,7 @@
 // controls in the main window and the recording dialog.
 #include "app/windows.h"
 #include "core/variant.h"
+#include "support/operator.h"
 #include "support/recorder.h"
 
 #include <QAbstractItemView>
@@ -13,32 +14,6 @@
 namespace cv = corvane::variant;
 
 namespace {
-
-// Opening a list on the offscreen platform warns that the popup cannot be raised or grab the
-// keyboard; those lines say nothing about the program.
-QtMessageHandler testLog = nullptr;
-void quietPopups(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    testLog(type, context, text);
-}
-
-// The operator opens the list and clicks an item, as with the mouse; the list's "activated"
-// follows even when the item was selected already.
-void pick(QComboBox* list, const QString& item) {
-    const int index = list->findText(item, Qt::MatchExactly);
-    if (index < 0)
-        qFatal("%s has no item %s", qPrintable(list->objectName()), qPrintable(item));
-    list->showPopup();
-    QAbstractItemView* view = list->view();
-    const QRect r = view->visualRect(view->model()->index(index, list->modelColumn()));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-    if (view->isVisible())
-        qFatal("the list of %s did not close", qPrintable(list->objectName()));
-}
-void pick(QComboBox* list, int index) {
-    pick(list, list->itemText(index));
-}
 
 cv::Module moduleOf(QChar c) {
     switch (c.toLatin1()) {
@@ -141,7 +116,7 @@ struct Program {
 class InputsWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { testLog = qInstallMessageHandler(quietPopups); }
+    void initTestCase() { quietPopupWarnings(); }
     void pickingAnInput_data();
     void pickingAnInput();
     void codeSelectionRunsNothing();

@@ -1,6 +1,7 @@
 // Settings files at start-up and at close, the board variant, the board dialog and the detection
 // replies, through the windows.
 #include "app/windows.h"
+#include "support/operator.h"
 #include "support/recorder.h"
 
 #include <QCheckBox>
@@ -14,13 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-QStringList items(const QComboBox* list) {
-    QStringList all;
-    for (int i = 0; i < list->count(); ++i)
-        all << list->itemText(i);
-    return all;
-}
 
 const QStringList kFull{"HD SDI 1080P60", "HD SDI 1080P30",    "HD SDI 720P60",
                         "HD SDI 720P30",  "Analog PAL 576P50", "Analog NTSC 480P60",

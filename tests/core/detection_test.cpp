@@ -1,5 +1,6 @@
 // Auto-detection and assembly replies: what the windows select and show for each reply.
 #include "core/detection.h"
+#include "support/board_presets.h"
 
 #include <QtTest>
 
@@ -20,31 +21,6 @@ QString opt(const std::optional<int>& v) {
 
 QString opt(const std::optional<std::string>& v) {
     return v ? "\"" + QString::fromStdString(*v) + "\"" : QString("-");
-}
-
-Module moduleOf(QChar c) {
-    switch (c.toLatin1()) {
-    case 'S':
-        return Module::Sdi;
-    case 'A':
-        return Module::Analog;
-    case 'H':
-        return Module::Hdmi;
-    default:
-        return Module::None;
-    }
-}
-
-// "small S A": small board, SDI module on channel 11, analog on channel 12.
-// "full S A": full board with the Ch11Sdi and Ch12Analog flags set.
-BoardFlags flagsOf(const QString& preset) {
-    const QStringList p = preset.split(' ');
-    BoardFlags f;
-    f.fullBoard = p[0] == "full";
-    f.boardVariant = f.fullBoard ? 0 : 1;
-    f.ch11 = variant::flagsFor(moduleOf(p[1][0]));
-    f.ch12 = variant::flagsFor(moduleOf(p[2][0]));
-    return f;
 }
 
 // The list the window shows: "variant" the lists the flags' variant puts up, "full" the full

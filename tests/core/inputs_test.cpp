@@ -1,5 +1,6 @@
 // Picking a sensor input or a resolution: frame rates, floors and module flags.
 #include "core/inputs.h"
+#include "support/board_presets.h"
 
 #include <QtTest>
 
@@ -10,42 +11,6 @@ using variant::Channel;
 using variant::Module;
 
 namespace {
-
-Module moduleOf(QChar c) {
-    switch (c.toLatin1()) {
-    case 'S':
-        return Module::Sdi;
-    case 'A':
-        return Module::Analog;
-    case 'H':
-        return Module::Hdmi;
-    default:
-        return Module::None;
-    }
-}
-
-// "full S A": full board with Ch11Sdi and Ch12Analog set; "small H N": small board, HDMI module
-// on channel 11, none on channel 12. "full SH N" sets two flags of channel 11 (left over from an
-// earlier small-board setup).
-BoardFlags flagsOf(const QString& preset) {
-    const QStringList p = preset.split(' ');
-    BoardFlags f;
-    f.fullBoard = p[0] == "full";
-    f.boardVariant = f.fullBoard ? 0 : 1;
-    auto modules = [](const QString& letters) {
-        variant::ModuleFlags m;
-        for (QChar c : letters) {
-            auto one = variant::flagsFor(moduleOf(c));
-            m.sdi |= one.sdi;
-            m.analog |= one.analog;
-            m.hdmi |= one.hdmi;
-        }
-        return m;
-    };
-    f.ch11 = modules(p[1]);
-    f.ch12 = modules(p[2]);
-    return f;
-}
 
 QString describe(const variant::ModuleFlags& m) {
     return QString("%1%2%3")

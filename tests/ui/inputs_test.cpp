@@ -3,6 +3,7 @@
 // controls in the main window and the recording dialog.
 #include "app/windows.h"
 #include "core/variant.h"
+#include "support/board_presets.h"
 #include "support/operator.h"
 #include "support/recorder.h"
 
@@ -14,19 +15,6 @@
 namespace cv = corvane::variant;
 
 namespace {
-
-cv::Module moduleOf(QChar c) {
-    switch (c.toLatin1()) {
-    case 'S':
-        return cv::Module::Sdi;
-    case 'A':
-        return cv::Module::Analog;
-    case 'H':
-        return cv::Module::Hdmi;
-    default:
-        return cv::Module::None;
-    }
-}
 
 // "design": no board file, the thirteen items on both lists, full board flags;
 // "full": the full board's lists; "small H A": small board, HDMI module on channel 11 and analog

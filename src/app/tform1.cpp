@@ -11,6 +11,7 @@
 #include "ui_tform1.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QScreen>
@@ -68,7 +69,10 @@ void TForm1::applyLook() {
         for (QWidget* child :
              group->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             child->setFont(font());
-            child->setPalette(ui->Panel2->palette());
+            QPalette own = child->palette();
+            for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                own.setColor(role, QApplication::palette().color(role));
+            child->setPalette(own);
         }
     }
     ui->Image1->setPixmap(makeLogo(ui->Image1->size()));

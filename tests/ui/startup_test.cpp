@@ -2,6 +2,7 @@
 #include "app/windows.h"
 #include "support/recorder.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,6 +38,23 @@ private slots:
         runEventLoop(0);
         for (int i = 1; i < order.size(); ++i)
             QVERIFY2(!order[i]->isVisible(), qPrintable(titles[i]));
+    }
+
+    void streamGroupsShowTheirCaptionInFuchsiaOnly() {
+        PromptRecorder prompts;
+        ScopedWorkDir dir;
+        auto w = createWindows();
+        const QColor fuchsia(255, 0, 255);
+        for (const char* group : {"GroupBox1", "GroupBox2"}) {
+            auto* box = child<QGroupBox>(w->Form1.get(), group);
+            QCOMPARE(box->palette().color(QPalette::WindowText), fuchsia);
+            QCOMPARE(box->font().pointSize(), 10);
+            for (QWidget* inner : box->findChildren<QWidget*>()) {
+                QVERIFY2(inner->palette().color(QPalette::WindowText) != fuchsia,
+                         qPrintable(inner->objectName()));
+                QVERIFY2(inner->font().pointSize() != 10, qPrintable(inner->objectName()));
+            }
+        }
     }
 
     void startWithoutSettingsFiles() {

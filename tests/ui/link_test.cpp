@@ -159,6 +159,19 @@ private slots:
                  qPrintable(p.prompts.messages[0].text));
     }
 
+    void portHeldByAnotherProgramIsSaid() {
+        Program p;
+        PtyPair pty;
+        QSerialPort other(pty.slavePath());
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        p.useSerial(pty.slavePath());
+        p.f->Connect1Click();
+        QVERIFY(!p.f->ComPort1->isOpen());
+        QCOMPARE(p.prompts.messages.size(), 1);
+        QVERIFY2(p.prompts.messages[0].text.contains("in use by another program"),
+                 qPrintable(p.prompts.messages[0].text));
+    }
+
     void unpluggedDeviceIsReportedOnce() {
         Program p;
         auto pty = std::make_unique<PtyPair>();

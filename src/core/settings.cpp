@@ -54,6 +54,13 @@ std::string_view textAt(const std::array<std::string_view, N>& list, E v) {
     return i < N ? list[i] : std::string_view{};
 }
 
+// The value whose text matches (case ignored), or the fallback when none does.
+template <typename E, std::size_t N>
+E fromText(const std::array<std::string_view, N>& list, std::string_view text, E fallback) {
+    const int i = indexOf(list, text);
+    return i < 0 ? fallback : E(i);
+}
+
 constexpr std::array<int, 16> kBaudValues{0,     110,    300,    600,   1200,  2400,
                                           4800,  9600,   14400,  19200, 38400, 56000,
                                           57600, 115200, 128000, 256000};
@@ -90,24 +97,19 @@ std::string_view toText(FlowControl v) {
 }
 
 BaudRate baudRateFromText(std::string_view text) {
-    int i = indexOf(kBaudRateTexts, text);
-    return i < 0 ? BaudRate::B9600 : BaudRate(i);
+    return fromText(kBaudRateTexts, text, BaudRate::B9600);
 }
 DataBits dataBitsFromText(std::string_view text) {
-    int i = indexOf(kDataBitsTexts, text);
-    return i < 0 ? DataBits::Eight : DataBits(i);
+    return fromText(kDataBitsTexts, text, DataBits::Eight);
 }
 StopBits stopBitsFromText(std::string_view text) {
-    int i = indexOf(kStopBitsTexts, text);
-    return i < 0 ? StopBits::One : StopBits(i);
+    return fromText(kStopBitsTexts, text, StopBits::One);
 }
 Parity parityFromText(std::string_view text) {
-    int i = indexOf(kParityTexts, text);
-    return i < 0 ? Parity::None : Parity(i);
+    return fromText(kParityTexts, text, Parity::None);
 }
 FlowControl flowControlFromText(std::string_view text) {
-    int i = indexOf(kFlowControlTexts, text);
-    return i < 0 ? FlowControl::Custom : FlowControl(i);
+    return fromText(kFlowControlTexts, text, FlowControl::Custom);
 }
 
 int baudValue(const SerialSettings& s) {

@@ -1,18 +1,13 @@
 #include "core/detection.h"
 
+#include "core/text.h"
+
 #include <algorithm>
 
 namespace corvane::detection {
 
 using variant::BoardFlags;
 using variant::ModuleFlags;
-
-std::string invalidIntegerMessage(std::string_view text) {
-    std::string out = "'";
-    out += text;
-    out += "' is not a valid integer value";
-    return out;
-}
 
 namespace {
 
@@ -106,7 +101,7 @@ bool runTable(Table table, std::string_view code, const std::vector<std::string>
               std::optional<int>& selection, std::optional<std::string>& error) {
     auto v = lowByteOfHex(code);
     if (!v) {
-        error = invalidIntegerMessage("$" + std::string(code));
+        error = text::invalidIntegerMessage("$" + std::string(code));
         return false;
     }
     auto input = table(*v);
@@ -213,23 +208,13 @@ AutResult decodeAutRes(std::string_view buffer, const BoardFlags& flags,
     return out;
 }
 
-std::string cutAssembly(std::string_view buffer) {
-    auto start = buffer.find("A8");
-    if (start == std::string_view::npos)
-        return {};
-    auto end = buffer.find("GG", start);
-    if (end == std::string_view::npos)
-        return {};
-    return std::string(buffer.substr(start, end - start));
-}
-
 AssemblyResult findAssem(std::string_view text) {
     AssemblyResult out;
     std::string_view c11 = text.substr(std::min<std::size_t>(2, text.size()), 1);
     std::string_view c12 = text.substr(std::min<std::size_t>(4, text.size()), 1);
     for (std::string_view c : {c11, c12}) {
         if (c.empty() || c[0] < '0' || c[0] > '9') {
-            out.error = invalidIntegerMessage(c);
+            out.error = text::invalidIntegerMessage(c);
             return out;
         }
     }

@@ -20,9 +20,6 @@
 
 namespace corvane::detection {
 
-// "'<text>' is not a valid integer value".
-std::string invalidIntegerMessage(std::string_view text);
-
 // ---- Auto-detection reply --------------------------------------------------------------------
 
 // The pieces of the reply as cut from the receive buffer:
@@ -77,10 +74,6 @@ AutResult decodeAutRes(std::string_view buffer, const variant::BoardFlags& flags
                        const std::vector<std::string>& s2iItems);
 
 // ---- Assembly reply --------------------------------------------------------------------------
-
-// The text from the first "A8" of the buffer up to, not including, the first "GG" after it.
-// Empty when the buffer holds no "A8" or no "GG" after it.
-std::string cutAssembly(std::string_view buffer);
 
 struct AssemblyResult {
     std::optional<int> c11g; // position to select in C11G: 0 HD SDI, 1 Analog, 2 HDMI, 3 None

@@ -19,6 +19,13 @@ const InputRow* inputRow(std::string_view item) {
     return nullptr;
 }
 
+const InputRow* inputByCode(int code) {
+    for (const InputRow& row : kInputs)
+        if (row.code == code)
+            return &row;
+    return nullptr;
+}
+
 namespace {
 
 // The row a selection acts on, or nullptr when it does nothing ("No Sensor", none, unknown).

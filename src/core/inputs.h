@@ -16,10 +16,23 @@
 
 namespace corvane::inputs {
 
+// One resolution: its item text and picture size.
+struct Resolution {
+    std::string_view text;
+    int width;
+    int height;
+};
+
 // Res1/Res2 by position; RecRes1/RecRes2 hold the first six.
-inline constexpr std::array<std::string_view, 9> kResolutionTexts{
-    "1920 x 1080", "1280 x 720", "720 x 576", "720 x 500", "640 x 480",
-    "320 x 240",   "192 x 144",  "704 x 576", "448 x 336"};
+inline constexpr std::array<Resolution, 9> kResolutions{{{"1920 x 1080", 1920, 1080},
+                                                         {"1280 x 720", 1280, 720},
+                                                         {"720 x 576", 720, 576},
+                                                         {"720 x 500", 720, 500},
+                                                         {"640 x 480", 640, 480},
+                                                         {"320 x 240", 320, 240},
+                                                         {"192 x 144", 192, 144},
+                                                         {"704 x 576", 704, 576},
+                                                         {"448 x 336", 448, 336}}};
 inline constexpr int kRecResolutionCount = 6;
 
 // Floors: 1 "1280 x 720" (720p inputs), 2 "720 x 576" (PAL), 3 "720 x 500" (NTSC).
@@ -36,25 +49,31 @@ struct InputRow {
     InputKind kind;
     std::string_view fps; // native frame rate pre-filled on selection; empty: none
     int floor;            // kNoFloor or 1..3
+    int code;             // the input code of the configuration reply and the server record
+    char inputChar;       // the input character of the input commands
+    int fpsLimit;         // the highest frame rate the save and Ufps1/Ufps2 accept; 0: no limit
 };
 
-// Every input any list can show, with its frame rate and floor.
+// Every input any list can show.
 inline constexpr std::array<InputRow, 14> kInputs{{
-    {"HD SDI 1080P60", InputKind::Sdi, "60", kNoFloor},
-    {"HD SDI 1080P30", InputKind::Sdi, "30", kNoFloor},
-    {"HD SDI 720P60", InputKind::Sdi, "60", 1},
-    {"HD SDI 720P30", InputKind::Sdi, "30", 1},
-    {"HD SDI 1080P50", InputKind::Sdi, "50", kNoFloor},
-    {"Analog PAL 576P50", InputKind::Analog, "50", 2},
-    {"Analog NTSC 480P60", InputKind::Analog, "60", 3},
-    {"Analog PAL BAR", InputKind::Analog, "50", 2},
-    {"Analog NTSC BAR", InputKind::Analog, "60", 3},
-    {"HDMI 1080P60", InputKind::Hdmi, "60", kNoFloor},
-    {"HDMI 1080P30", InputKind::Hdmi, "30", kNoFloor},
-    {"HDMI 720P60", InputKind::Hdmi, "60", 1},
-    {"HDMI 720P30", InputKind::Hdmi, "30", 1},
-    {"No Sensor", InputKind::NoSensor, "", kNoFloor},
+    {"HD SDI 1080P60", InputKind::Sdi, "60", kNoFloor, 0, '0', 60},
+    {"HD SDI 1080P30", InputKind::Sdi, "30", kNoFloor, 1, '1', 30},
+    {"HD SDI 720P60", InputKind::Sdi, "60", 1, 2, '2', 60},
+    {"HD SDI 720P30", InputKind::Sdi, "30", 1, 3, '3', 30},
+    {"HD SDI 1080P50", InputKind::Sdi, "50", kNoFloor, 32, 'D', 0},
+    {"Analog PAL 576P50", InputKind::Analog, "50", 2, 4, '4', 50},
+    {"Analog NTSC 480P60", InputKind::Analog, "60", 3, 5, '5', 60},
+    {"Analog PAL BAR", InputKind::Analog, "50", 2, 23, 'A', 50},
+    {"Analog NTSC BAR", InputKind::Analog, "60", 3, 24, 'B', 60},
+    {"HDMI 1080P60", InputKind::Hdmi, "60", kNoFloor, 6, '6', 60},
+    {"HDMI 1080P30", InputKind::Hdmi, "30", kNoFloor, 7, '7', 30},
+    {"HDMI 720P60", InputKind::Hdmi, "60", 1, 8, '8', 60},
+    {"HDMI 720P30", InputKind::Hdmi, "30", 1, 9, '9', 30},
+    {"No Sensor", InputKind::NoSensor, "", kNoFloor, 25, 'C', 0},
 }};
+
+// The row of an input code, or nullptr.
+const InputRow* inputByCode(int code);
 
 // The row of an item text (exact), or nullptr (also for "", no selection).
 const InputRow* inputRow(std::string_view item);

@@ -1,0 +1,28 @@
+// The configuration reply ("A3", three length digits, "08", fifty fields each ended by "$") and
+// what decoding it does to the windows, in the order the windows must apply it.
+#pragma once
+
+#include "core/controls.h"
+#include "core/variant.h"
+
+#include <string_view>
+
+namespace corvane::config {
+
+inline constexpr std::size_t kConfigFieldCount = 50;
+
+// Decodes one whole reply frame from "A3" on.
+//
+// Conversion phase: the integer fields 1 to 32 (input codes 12 and 13 hexadecimal, "-1" read as
+// "0") are converted before anything changes, so a bad one gives the error alone; then the RTP
+// and UDPRS addresses (35-41), camera mode (42), UDPRS mode (43), FEC state (44), FEC L and D (45,
+// 46) are written as each is cut out, and the FEC overhead goes into FECP (a bad L or D stops
+// there with an error). Application phase: mode letter, auto-detection, session types, MTU,
+// sensor inputs (with the module flags they set), recording boxes, stream 11 and 12 values,
+// network texts, automatic start, encoder formats and audio, rate control, the recording dialog,
+// and last the keep-alive timer.
+//
+// Values outside the tables change nothing. FEC L or D of 0 leaves FECP as it is.
+controls::Applied decodeConf(std::string_view frame, const variant::BoardFlags& flags);
+
+} // namespace corvane::config

@@ -1,0 +1,205 @@
+#include "core/controls.h"
+
+namespace corvane::controls {
+
+namespace {
+using enum Ctl;
+using W = Window;
+using K = Kind;
+} // namespace
+
+namespace {
+constexpr std::array<CtlInfo, kCtlCount> kTable{{
+    {S1I, "S1I", W::Main, K::List},
+    {S2I, "S2I", W::Main, K::List},
+    {Res1, "Res1", W::Main, K::List},
+    {Res2, "Res2", W::Main, K::List},
+    {Bit1, "Bit1", W::Main, K::Edit},
+    {Bit2, "Bit2", W::Main, K::Edit},
+    {Gop1, "Gop1", W::Main, K::Edit},
+    {Gop2, "Gop2", W::Main, K::Edit},
+    {fps1, "fps1", W::Main, K::Edit},
+    {fps2, "fps2", W::Main, K::Edit},
+    {Efmt1, "Efmt1", W::Main, K::List},
+    {Efmt2, "Efmt2", W::Main, K::List},
+    {CBR11B, "CBR11B", W::Main, K::Radio},
+    {VBR11B, "VBR11B", W::Main, K::Radio},
+    {CBR12B, "CBR12B", W::Main, K::Radio},
+    {VBR12B, "VBR12B", W::Main, K::Radio},
+    {S1Aud, "S1Aud", W::Main, K::Check},
+    {S2Aud, "S2Aud", W::Main, K::Check},
+    {ERec1, "ERec1", W::Main, K::Check},
+    {ERec2, "ERec2", W::Main, K::Check},
+    {AutStart, "AutStart", W::Main, K::Check},
+    {AutoDetect, "AutoDetect", W::Main, K::Check},
+    {Auto_rtp, "Auto_rtp", W::Main, K::Check},
+    {UDPRSB, "UDPRSB", W::Main, K::Check},
+    {FixCheck, "FixCheck", W::Main, K::Check},
+    {MovCheck, "MovCheck", W::Main, K::Check},
+    {PARTP, "PARTP", W::Main, K::Caption},
+    {ipb, "ipb", W::Main, K::Edit},
+    {gwp, "gwp", W::Main, K::Edit},
+    {SubB, "SubB", W::Main, K::Edit},
+    {MTUB, "MTUB", W::Main, K::Edit},
+    {UDPRSIPB, "UDPRSIPB", W::Main, K::Edit},
+    {CEFEC, "CEFEC", W::Main, K::Check},
+    {ERRFEC, "ERRFEC", W::Main, K::Check},
+    {LFEC, "LFEC", W::Main, K::Edit},
+    {DFEC, "DFEC", W::Main, K::Edit},
+    {FECP, "FECP", W::Main, K::Edit},
+    {RecRes1, "RecRes1", W::Recording, K::List},
+    {RecBit1, "RecBit1", W::Recording, K::Edit},
+    {RecGop1, "RecGop1", W::Recording, K::Edit},
+    {Recfps1, "Recfps1", W::Recording, K::Edit},
+    {RecRes2, "RecRes2", W::Recording, K::List},
+    {RecBit2, "RecBit2", W::Recording, K::Edit},
+    {RecGop2, "RecGop2", W::Recording, K::Edit},
+    {Recfps2, "Recfps2", W::Recording, K::Edit},
+    {RTP11_S, "RTP11_S", W::Rtp, K::List},
+    {RTP11_IP, "RTP11_IP", W::Rtp, K::Edit},
+    {RTP11_Port, "RTP11_Port", W::Rtp, K::Edit},
+    {RTP11_M, "RTP11_M", W::Rtp, K::Edit},
+    {RTP12_S, "RTP12_S", W::Rtp, K::List},
+    {RTP12_IP, "RTP12_IP", W::Rtp, K::Edit},
+    {RTP12_Port, "RTP12_Port", W::Rtp, K::Edit},
+    {RTP12_M, "RTP12_M", W::Rtp, K::Edit},
+}};
+
+// The table is in the order of Ctl, so that info() is an index.
+static_assert([] {
+    for (std::size_t i = 0; i < kCtlCount; ++i)
+        if (static_cast<std::size_t>(kTable[i].id) != i)
+            return false;
+    return true;
+}());
+} // namespace
+
+const std::array<CtlInfo, kCtlCount> kCatalogue = kTable;
+
+const CtlInfo& info(Ctl c) {
+    return kCatalogue[static_cast<std::size_t>(c)];
+}
+
+std::string_view name(Ctl c) {
+    return info(c).name;
+}
+
+std::optional<Ctl> byName(std::string_view n) {
+    for (const auto& row : kCatalogue)
+        if (row.name == n)
+            return row.id;
+    return std::nullopt;
+}
+
+Action Action::setText(Ctl c, std::string t) {
+    Action a;
+    a.op = Op::SetText;
+    a.ctl = c;
+    a.text = std::move(t);
+    return a;
+}
+
+Action Action::select(Ctl c, int i) {
+    Action a;
+    a.op = Op::Select;
+    a.ctl = c;
+    a.index = i;
+    return a;
+}
+
+Action Action::setChecked(Ctl c, bool on) {
+    Action a;
+    a.op = Op::SetChecked;
+    a.ctl = c;
+    a.on = on;
+    return a;
+}
+
+Action Action::setCaption(Ctl c, std::string t) {
+    Action a;
+    a.op = Op::SetCaption;
+    a.ctl = c;
+    a.text = std::move(t);
+    return a;
+}
+
+Action Action::state(Op op, std::string t) {
+    Action a;
+    a.op = op;
+    a.text = std::move(t);
+    return a;
+}
+
+Action Action::lampColour(Lamp l) {
+    Action a;
+    a.op = Op::SetLamp;
+    a.lamp = l;
+    return a;
+}
+
+Action Action::moduleFlags(variant::Channel ch, variant::ModuleFlags m) {
+    Action a;
+    a.op = Op::Modules;
+    a.channel = ch;
+    a.modules = m;
+    return a;
+}
+
+std::string describe(const Action& a) {
+    using O = Action::Op;
+    const auto quoted = [](const std::string& t) { return "'" + t + "'"; };
+    const std::string n = a.ctl == Ctl::Count ? std::string() : std::string(name(a.ctl));
+    switch (a.op) {
+    case O::SetText:
+        return n + "=" + quoted(a.text);
+    case O::Select:
+        return n + "=" + std::to_string(a.index);
+    case O::SetChecked:
+        return n + (a.on ? ":on" : ":off");
+    case O::SetCaption:
+        return n + "^" + quoted(a.text);
+    case O::StreamMode:
+        return "mode=" + quoted(a.text);
+    case O::StreamingOn:
+        return "streaming";
+    case O::SetLamp:
+        return std::string("lamp=") + (a.lamp == Lamp::Grey    ? "grey"
+                                       : a.lamp == Lamp::Green ? "green"
+                                                               : "red");
+    case O::Panel5:
+        return "Panel5=" + quoted(a.text);
+    case O::Panel9:
+        return "Panel9=" + quoted(a.text);
+    case O::Modules: {
+        std::string s = a.channel == variant::Channel::Ch11 ? "ch11={" : "ch12={";
+        std::string inner;
+        for (const auto& [set, label] :
+             {std::pair{a.modules.sdi, "sdi"}, std::pair{a.modules.analog, "analog"},
+              std::pair{a.modules.hdmi, "hdmi"}})
+            if (set)
+                inner += inner.empty() ? label : std::string(",") + label;
+        return s + inner + "}";
+    }
+    case O::KeepAliveOn:
+        return "keepalive";
+    case O::HideReady:
+        return "hide-ready";
+    case O::ClearReceive:
+        return "clear-receive";
+    }
+    return "?";
+}
+
+std::string describe(const Applied& applied) {
+    std::string out;
+    for (const auto& a : applied.actions) {
+        if (!out.empty())
+            out += "; ";
+        out += describe(a);
+    }
+    if (!applied.error.empty())
+        out += (out.empty() ? "!" : " !") + applied.error;
+    return out;
+}
+
+} // namespace corvane::controls

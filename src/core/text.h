@@ -1,0 +1,44 @@
+// Text conversions shared by the decoders, the file formats and the handlers. Every conversion
+// that fails gives the operator's message text, so that no caller builds it again.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace corvane::text {
+
+// "'<text>' is not a valid integer value", the message of every failed integer conversion.
+std::string invalidIntegerMessage(std::string_view text);
+
+// A converted value, or the operator's message when the text does not convert.
+struct Converted {
+    std::int32_t value = 0;
+    std::string error; // empty when the conversion succeeded
+
+    bool ok() const { return error.empty(); }
+};
+
+// A signed 32-bit decimal integer: an optional "+" or "-" and at least one digit, nothing else
+// (no spaces); a value outside the 32-bit range does not convert.
+Converted toInteger(std::string_view text);
+
+// A hexadecimal number (digits 0-9, a-f, A-F, at least one, at most 8), as the input codes of
+// the configuration reply and the auto-detection reply are written.
+Converted hexCode(std::string_view text);
+
+// The decimal text of a value, with no leading zeros.
+std::string decimal(std::int64_t value);
+
+} // namespace corvane::text
+
+namespace corvane::text {
+
+// The first `count` fields of a text in which each field is ended by `separator`; the text after
+// the last separator is not a field. Fields that the text does not hold are empty.
+std::vector<std::string> splitFields(std::string_view text, std::size_t count,
+                                     char separator = '$');
+
+} // namespace corvane::text

@@ -3,6 +3,7 @@
 
 #include "app/logo.h"
 #include "corvane/buildinfo.h"
+#include "dialogs/aboutfrm.h"
 #include "dialogs/tform2.h"
 #include "dialogs/tform3.h"
 #include "dialogs/tform4.h"
@@ -87,6 +88,7 @@ void TForm1::wire() {
     connect(ui->Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
     connect(ui->ClearUIB, &QAction::triggered, this, &TForm1::ClearUIBClick);
     connect(ui->Board1, &QAction::triggered, this, [this] { Form4->showCentred(); });
+    connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
     connect(ui->Panel5, &ClickPanel::clicked, this, &TForm1::Panel5Click);
     wireLink();
     wireInputs();
@@ -149,6 +151,12 @@ void TForm1::Panel5Click() {
 
 void TForm1::Exit1Click() {
     close();
+}
+
+// The About box shows the version of this build each time it opens.
+void TForm1::About1Click() {
+    Aboutfrm->setVersionText(QStringLiteral("Version ") + versionText());
+    Aboutfrm->showCentred();
 }
 
 void TForm1::ClearUIBClick() {

@@ -95,12 +95,12 @@ void TForm1::wire() {
             [this] { CWriteStr(corvane::frames::assemblyDetect()); });
     connect(ui->Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
     connect(ui->ClearUIB, &QAction::triggered, this, &TForm1::ClearUIBClick);
-    connect(ui->Board1, &QAction::triggered, this, [this] { Form4->showCentred(); });
     connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
     connect(ui->Panel5, &ClickPanel::clicked, this, &TForm1::Panel5Click);
     wireLink();
     wireInputs();
     wireConfig();
+    wireMaintenance();
 }
 
 void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,

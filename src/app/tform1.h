@@ -139,6 +139,18 @@ public:
     // WaitforAck (which holds back operator input, so two sequences never interleave).
     void runSteps(const corvane::steps::Steps& steps);
 
+    // --- Board maintenance (controls/maintenance.cpp)
+    void wireMaintenance();
+    void ExitBoard2Click();          // "&Exit Board Application"
+    void GetFirmwareVersion1Click(); // "Get Firmware Version "
+    void RebootBoard1Click();        // "Reboot Board !!!!"
+    void BitBtn6Click();             // "Change Interface to RS2323"
+    void BitBtn7Click();             // "Change Interface to UDP"
+    void CreateDefault1Click();      // "Create Default"
+    void Board1Click();              // shows the board dialog
+    // Not connected, not streaming: keep-alive stopped, lamp grey, Panel5 empty.
+    void resetStatus();
+
     // --- Board configuration and detection replies
     void BitBtn1Click();
     void ClearUI();

@@ -1,0 +1,304 @@
+// Commands for the board as a whole, from the menus and the interface buttons, against stand-ins
+// on a pseudo-terminal and on UDP: the frames on the wire, when the link closes relative to the
+// clearing of the display, and what the window shows afterwards.
+#include "app/widgets.h"
+#include "app/windows.h"
+#include "config/control_map.h"
+#include "dialogs/tform4.h"
+#include "platform/pacing.h"
+#include "support/links.h"
+#include "support/program.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace corvane::controls;
+
+namespace {
+
+const QByteArray kFirmware = "A7 Corvane firmware 2.3.1 AA";
+
+// Answers the firmware request with its text and everything else with an acknowledgement.
+Responder board() {
+    return [](const QByteArray& frame) -> QByteArray {
+        return frame == "A50244" ? kFirmware : QByteArray("55");
+    };
+}
+
+struct Program : RunningProgram {
+    PtyResponder pty{board()};
+    UdpResponder udpBoard{board()};
+    bool serial = true;
+    QList<bool> linkUpWhileClearing; // the link's state each time CEFEC was cleared
+
+    Program() : RunningProgram(0.01) {
+        f->Timer1->stop();
+        serialAt(pty.slavePath());
+        udpAt(udpBoard.port());
+        auto* cefec = static_cast<QCheckBox*>(f->controlMap().widget(Ctl::CEFEC));
+        QObject::connect(cefec, &QCheckBox::toggled, f, [this](bool on) {
+            if (!on)
+                linkUpWhileClearing << linkUp();
+        });
+    }
+    // Ticks the interface ("serial" or "udp"); connects unless told otherwise.
+    void use(const QString& link, bool connect = true) {
+        serial = link == "serial";
+        (serial ? rs232() : udp())->setChecked(true);
+        if (connect) {
+            f->Connect1Click();
+            QVERIFY(linkUp());
+            f->Timer1->stop();
+        }
+    }
+    bool linkUp() const { return f->ComPort1->isOpen() || f->udpActive(); }
+    QList<QByteArray> frames() const { return serial ? pty.frames() : udpBoard.frames(); }
+    // A board's configuration on show, streaming, the lamp green.
+    void showABoard() {
+        f->applyActions({{Action::setText(Ctl::Bit1, "4000"), Action::setChecked(Ctl::CEFEC, true),
+                          Action::state(Action::Op::StreamingOn), Action::lampColour(Lamp::Green),
+                          Action::state(Action::Op::Panel5, "Streaming")},
+                         {}});
+        label("ConNot")->setText("Connected");
+    }
+    QString bit1() const { return child<QLineEdit>(f, "Bit1")->text(); }
+    QColor lamp() const { return child<ShapeIndicator>(f, "Rec1")->fillColor(); }
+    void trigger(const char* item) const { child<QAction>(f, item)->trigger(); }
+};
+
+} // namespace
+
+class MaintenanceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void leavingTheBoard_data();
+    void leavingTheBoard();
+    void leavingWithoutALink_data();
+    void leavingWithoutALink();
+    void commandsThatChangeNothing_data();
+    void commandsThatChangeNothing();
+    void interfaceChange_data();
+    void interfaceChange();
+    void interfaceChangePacing();
+    void menuItemsForTheKeepAliveAndTheBoardDialog();
+};
+
+// Exit clears the display while the link is still open (the cleared boxes' commands still reach
+// the board); Reboot closes the link first. Both end disconnected, not streaming, lamp grey.
+void MaintenanceTest::leavingTheBoard_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<bool>("linkUpWhileClearing");
+    QTest::newRow("Exit Board Application over RS232") << "ExitBoard1"
+                                                       << "serial" << QByteArray("A50204") << true;
+    QTest::newRow("Exit Board Application over UDP") << "ExitBoard1"
+                                                     << "udp" << QByteArray("A50204") << true;
+    QTest::newRow("Reboot Board over RS232") << "RebootBoard1"
+                                             << "serial" << QByteArray("A50275") << false;
+    QTest::newRow("Reboot Board over UDP") << "RebootBoard1"
+                                           << "udp" << QByteArray("A50275") << false;
+}
+
+void MaintenanceTest::leavingTheBoard() {
+    QFETCH(QString, item);
+    QFETCH(QString, link);
+    QFETCH(QByteArray, frame);
+    QFETCH(bool, linkUpWhileClearing);
+    Program p;
+    p.use(link);
+    p.showABoard();
+    p.f->Timer1->start();
+
+    p.trigger(qPrintable(item));
+
+    QTRY_COMPARE(p.frames(), QList<QByteArray>{frame});
+    QCOMPARE(p.linkUpWhileClearing, QList<bool>{linkUpWhileClearing});
+    QVERIFY(!p.linkUp());
+    QCOMPARE(p.bit1(), QString());
+    QCOMPARE(p.label("ConNot")->text(), QStringLiteral("Not Connected"));
+    QCOMPARE(p.label("ConNot")->palette().color(QPalette::WindowText), QColor(Qt::black));
+    QCOMPARE(p.lamp(), QColor(128, 128, 128));
+    QCOMPARE(p.label("Panel5")->text(), QString());
+    QVERIFY(!p.f->StreamingOn);
+    QVERIFY(!p.f->Timer1->isActive());
+    QVERIFY((link == "serial" ? p.rs232() : p.udp())->isChecked()); // the operator reconnects
+    QVERIFY(p.prompts.messages.isEmpty());
+}
+
+// With the interface ticked but not connected, the command is refused; Exit still says "Not
+// Connected" and stops streaming, Reboot changes nothing else. With no interface ticked nothing
+// is sent or said.
+void MaintenanceTest::leavingWithoutALink_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("conNot");
+    QTest::addColumn<bool>("streaming");
+    const QStringList refused{"Please Connect First !! "};
+    QTest::newRow("Exit, RS232 not open") << "ExitBoard1"
+                                          << "serial" << refused << "Not Connected" << false;
+    QTest::newRow("Exit, UDP not connected") << "ExitBoard1"
+                                             << "udp" << refused << "Not Connected" << false;
+    QTest::newRow("Exit, no interface") << "ExitBoard1"
+                                        << "" << QStringList() << "Not Connected" << false;
+    QTest::newRow("Reboot, RS232 not open") << "RebootBoard1"
+                                            << "serial" << refused << "Connected" << true;
+    QTest::newRow("Reboot, no interface") << "RebootBoard1"
+                                          << "" << QStringList() << "Connected" << true;
+}
+
+void MaintenanceTest::leavingWithoutALink() {
+    QFETCH(QString, item);
+    QFETCH(QString, link);
+    QFETCH(QStringList, messages);
+    QFETCH(QString, conNot);
+    QFETCH(bool, streaming);
+    Program p;
+    if (!link.isEmpty())
+        p.use(link, false);
+    p.showABoard();
+
+    p.trigger(qPrintable(item));
+
+    QCOMPARE(p.prompts.texts(), messages);
+    QCOMPARE(p.label("ConNot")->text(), conNot);
+    QCOMPARE(p.f->StreamingOn, streaming);
+    // The display is cleared only where a link was closed.
+    QCOMPARE(p.bit1(), QStringLiteral("4000"));
+    QVERIFY(p.linkUpWhileClearing.isEmpty());
+    QCOMPARE(p.lamp(), QColor(0, 255, 0));
+    QVERIFY(p.frames().isEmpty());
+}
+
+// "Get Firmware Version " shows the board's answer; "Create Default" is acknowledged. Neither
+// touches the link or the display.
+void MaintenanceTest::commandsThatChangeNothing_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QStringList>("messages");
+    const QStringList firmware{"A7 Corvane firmware 2.3.1 "}; // shown as the board sends it
+    QTest::newRow("Get Firmware Version  over RS232")
+        << "GetFirmwareVersion1"
+        << "serial" << QByteArray("A50244") << firmware;
+    QTest::newRow("Get Firmware Version  over UDP") << "GetFirmwareVersion1"
+                                                    << "udp" << QByteArray("A50244") << firmware;
+    QTest::newRow("Create Default over RS232") << "CreateDefault1"
+                                               << "serial" << QByteArray("A50230") << QStringList();
+    QTest::newRow("Create Default over UDP") << "CreateDefault1"
+                                             << "udp" << QByteArray("A50230") << QStringList();
+}
+
+void MaintenanceTest::commandsThatChangeNothing() {
+    QFETCH(QString, item);
+    QFETCH(QString, link);
+    QFETCH(QByteArray, frame);
+    QFETCH(QStringList, messages);
+    Program p;
+    p.use(link);
+    p.showABoard();
+
+    p.trigger(qPrintable(item));
+
+    QTRY_COMPARE(p.frames(), QList<QByteArray>{frame});
+    QTRY_COMPARE(p.prompts.texts(), messages);
+    if (messages.isEmpty())
+        QTRY_VERIFY(p.label("RDS")->isVisible()); // acknowledged
+    QVERIFY(p.linkUp());
+    QCOMPARE(p.bit1(), QStringLiteral("4000"));
+    QVERIFY(p.linkUpWhileClearing.isEmpty());
+    QVERIFY(p.f->StreamingOn);
+    QCOMPARE(p.lamp(), QColor(0, 255, 0));
+    QCOMPARE(p.label("ConNot")->text(), QStringLiteral("Connected"));
+}
+
+// Both interface changes send their command, untick both interface boxes, drop the link they
+// came over and clear the display; what the clearing triggers goes nowhere and says nothing.
+void MaintenanceTest::interfaceChange_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QStringList>("messages");
+    const QByteArray toRs232 = "A503351";
+    const QByteArray toUdp = "A503350";
+    QTest::newRow("to RS232 over UDP") << "BitBtn6"
+                                       << "udp" << true << toRs232 << QStringList();
+    QTest::newRow("to UDP over RS232") << "BitBtn7"
+                                       << "serial" << true << toUdp << QStringList();
+    QTest::newRow("to RS232, UDP not connected")
+        << "BitBtn6"
+        << "udp" << false << QByteArray() << QStringList{"Please Connect First !! "};
+    QTest::newRow("to UDP, RS232 not open")
+        << "BitBtn7"
+        << "serial" << false << QByteArray() << QStringList{"Please Connect First !! "};
+}
+
+void MaintenanceTest::interfaceChange() {
+    QFETCH(QString, button);
+    QFETCH(QString, link);
+    QFETCH(bool, connected);
+    QFETCH(QByteArray, frame);
+    QFETCH(QStringList, messages);
+    Program p;
+    p.use(link, connected);
+    p.showABoard();
+
+    child<QPushButton>(p.f, button)->click();
+
+    if (connected)
+        QTRY_COMPARE(p.frames(), QList<QByteArray>{frame});
+    else
+        QVERIFY(p.frames().isEmpty());
+    QVERIFY(!p.rs232()->isChecked());
+    QVERIFY(!p.udp()->isChecked());
+    QVERIFY(!p.linkUp());
+    QCOMPARE(p.linkUpWhileClearing, QList<bool>{false});
+    QCOMPARE(p.bit1(), QString());
+    QCOMPARE(p.label("ConNot")->text(), QStringLiteral("Not Connected"));
+    QCOMPARE(p.label("ConNot")->palette().color(QPalette::WindowText), QColor(Qt::black));
+    QCOMPARE(p.label("Panel5")->text(), QString());
+    QCOMPARE(p.prompts.texts(), messages);
+    QVERIFY(p.f->StreamingOn); // the board may still be streaming on its new interface
+}
+
+// Moving to UDP leaves the serial line open for 200 ms after the command; moving to RS232 over
+// UDP disconnects at once. Time is stretched fivefold here so the difference is unmistakable.
+void MaintenanceTest::interfaceChangePacing() {
+    for (const QString link : {"serial", "udp"}) {
+        Program p;
+        p.use(link);
+        platform::pacing::setScale(5.0);
+        QElapsedTimer clock;
+        clock.start();
+        child<QPushButton>(p.f, link == "serial" ? "BitBtn7" : "BitBtn6")->click();
+        const qint64 took = clock.elapsed();
+        if (link == "serial")
+            QVERIFY2(took >= 1000, qPrintable(QString::number(took)));
+        else
+            QVERIFY2(took < 800, qPrintable(QString::number(took)));
+        QVERIFY(!p.linkUp());
+    }
+}
+
+void MaintenanceTest::menuItemsForTheKeepAliveAndTheBoardDialog() {
+    Program p;
+    p.trigger("StartKeepAlive1");
+    QVERIFY(p.f->Timer1->isActive());
+    p.trigger("StopKeepAlive1");
+    QVERIFY(!p.f->Timer1->isActive());
+    QVERIFY(!p.w->Form4->isVisible());
+    p.trigger("Board1");
+    QVERIFY(p.w->Form4->isVisible());
+    QVERIFY(p.prompts.messages.isEmpty());
+    QVERIFY(p.pty.frames().isEmpty() && p.udpBoard.frames().isEmpty());
+}
+
+QTEST_MAIN(MaintenanceTest)
+#include "maintenance_test.moc"

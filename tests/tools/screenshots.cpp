@@ -1,0 +1,100 @@
+// The README's screenshots: the program reads the configuration of the stand-in board over UDP,
+// then each window is shown alone and photographed with its frame from the X server's screen.
+// Run by scripts/screenshots.sh, which starts an X server of its own and a window manager.
+//
+//   CORVANE_BOARD=build/sim/corvane-board screenshots OUTPUT_FOLDER
+#include "app/windows.h"
+#include "support/board_process.h"
+#include "support/program.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// What is not black on the screen: the one window shown, with its frame. Its black outer border
+// is put back as a margin.
+QImage shown(const QImage& screen) {
+    int left = screen.width(), top = screen.height(), right = -1, bottom = -1;
+    for (int y = 0; y < screen.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(screen.constScanLine(y));
+        for (int x = 0; x < screen.width(); ++x) {
+            if ((line[x] & 0xffffff) == 0)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0)
+        return {};
+    const int border = 2;
+    return screen.copy(QRect(QPoint(left, top), QPoint(right, bottom))
+                           .adjusted(-border, -border, border, border)
+                           .intersected(screen.rect()));
+}
+
+// Shows the window alone on the black screen, lets the window manager frame and place it, and
+// saves what the screen then shows.
+bool shoot(QWidget* window, const QString& file) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+    runEventLoop(1500);
+    const QImage shot =
+        shown(window->screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32));
+    window->hide();
+    runEventLoop(300);
+    if (shot.isNull() || !shot.save(file, "PNG", 0)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return false;
+    }
+    std::printf("%s %dx%d\n", qPrintable(file), shot.width(), shot.height());
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString out =
+        QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs")).absolutePath();
+    BoardProcess board;
+    if (!board.ready()) {
+        std::fprintf(stderr, "the stand-in board did not start: %s\n", qPrintable(board.why()));
+        return 1;
+    }
+    RunningProgram p; // message boxes are recorded, not shown
+    p.udpAt(board.port());
+    p.udp()->setChecked(true);
+    p.f->Connect1Click();
+    p.f->BitBtn1Click(); // Read Config.
+    runEventLoop(500);
+    p.f->Timer1Timer(); // the keep-alive answer shows "Connected"
+    runEventLoop(500);
+    p.f->hide();
+
+    bool ok = shoot(p.f, out + "/main-window.png");
+    // The dialog shows the usual ports rather than those of this run (it is read at connecting).
+    p.w->Form2->SPort()->setText("8070");
+    p.w->Form2->PortL()->setText("6767");
+    ok = shoot(p.w->Form2, out + "/udp-dialog.png") && ok;
+    ok = shoot(p.w->Form3, out + "/recording-dialog.png") && ok;
+    // The small board, whose dialog also shows the module of each channel (nothing is saved).
+    child<QCheckBox>(p.w->Form4, "LumoS")->setChecked(true);
+    ok = shoot(p.w->Form4, out + "/board-dialog.png") && ok;
+    ok = shoot(p.w->Form5, out + "/rtp-dialog.png") && ok;
+    p.f->About1Click(); // fills in the version
+    ok = shoot(p.w->Aboutfrm, out + "/about-box.png") && ok;
+    for (const ShownMessage& m : p.prompts.messages)
+        std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
+    return ok ? 0 : 1;
+}

@@ -4,6 +4,7 @@
 #include "app/windows.h"
 #include "core/frames.h"
 #include "platform/pacing.h"
+#include "support/board_process.h"
 #include "support/program.h"
 
 #include <QAction>
@@ -28,84 +29,6 @@ namespace {
 QByteArray bytes(const std::string& s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
 }
-
-// One corvane-board process with a UDP link on a free port of 127.0.0.1 and a pseudo-terminal
-// linked in a temporary folder. It is stopped when the object goes.
-class BoardProcess {
-public:
-    explicit BoardProcess(const QStringList& extra = {}) {
-        link_ = dir_.filePath("ttyCORVANE");
-        trace_ = dir_.filePath("trace.log");
-        process_.setProgram(QString::fromLocal8Bit(qgetenv("CORVANE_BOARD")));
-        process_.setArguments(
-            QStringList{"--udp", "127.0.0.1:0", "--pty", link_, "--trace", trace_} + extra);
-        process_.start();
-        if (!process_.waitForStarted(5000))
-            return;
-        // The board names both links on standard error once it listens.
-        QDeadlineTimer deadline(5000);
-        while (!deadline.hasExpired() && !(stderr_.contains("udp ") && stderr_.contains(" at ")) &&
-               process_.state() == QProcess::Running) {
-            process_.waitForReadyRead(100);
-            stderr_ += process_.readAllStandardError();
-        }
-        const QRegularExpressionMatch m =
-            QRegularExpression("udp 127\\.0\\.0\\.1:(\\d+)").match(QString::fromLatin1(stderr_));
-        if (m.hasMatch() && stderr_.contains(" at "))
-            port_ = m.captured(1).toUShort();
-    }
-
-    ~BoardProcess() { stop(); }
-
-    // Terminates the board and waits for it; true when it ended by itself on SIGTERM.
-    bool stop() {
-        if (process_.state() == QProcess::NotRunning)
-            return false;
-        process_.terminate();
-        if (process_.waitForFinished(5000))
-            return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
-        process_.kill();
-        process_.waitForFinished(2000);
-        return false;
-    }
-
-    bool ready() const { return port_ != 0 && QFileInfo(link_).isSymLink(); }
-    QString why() const { return QString::fromLocal8Bit(stderr_); }
-    quint16 port() const { return port_; }
-    const QString& link() const { return link_; }
-    void signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
-
-    QByteArray trace() const {
-        QFile f(trace_);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    // Trace lines of frames received on `link` ("udp" or "pty"), without the time.
-    QList<QByteArray> traced(const QByteArray& link) const {
-        QList<QByteArray> lines;
-        for (const QByteArray& line : trace().split('\n'))
-            if (line.mid(13).startsWith(link + " ") && line.contains("  => "))
-                lines << line.mid(13);
-        return lines;
-    }
-
-    // The reply the board gives to one datagram, asked from a socket of the test's own.
-    QByteArray ask(const std::string& frame) {
-        QUdpSocket socket;
-        socket.bind(QHostAddress::LocalHost, 0);
-        socket.writeDatagram(bytes(frame), QHostAddress::LocalHost, port_);
-        if (!socket.waitForReadyRead(2000))
-            return {};
-        return socket.receiveDatagram().data();
-    }
-
-private:
-    QTemporaryDir dir_;
-    QString link_;
-    QString trace_;
-    QProcess process_;
-    QByteArray stderr_;
-    quint16 port_ = 0;
-};
 
 enum class Link { Serial, Udp };
 

@@ -8,6 +8,7 @@
 
 #include "core/controls.h"
 #include "core/replies.h"
+#include "core/save_plan.h"
 #include "core/settings.h"
 #include "core/steps.h"
 #include "core/variant.h"
@@ -148,6 +149,23 @@ public:
     std::int32_t RateMode11 = 1;
     std::int32_t RateMode12 = 1;
 
+    // --- Saving the configuration (config/save_conf.cpp) and the per-stream updates
+    //     (controls/updates.cpp)
+    void BitBtn2Click();
+    void Push_Aut(const QString& text);
+    void URes1Click();
+    void URes2Click();
+    void UBit1Click();
+    void UBit2Click();
+    void UGop1Click();
+    void UGop2Click();
+    void Ufps1Click();
+    void Ufps2Click();
+    void CBR11BClick();
+    void VBR11BClick();
+    void CBR12BClick();
+    void VBR12BClick();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -188,6 +206,12 @@ private:
     // configuration controls (config/)
     void setLamp(corvane::controls::Lamp lamp);
     void wireConfig();
+
+    // saving and per-stream updates (config/save_conf.cpp, controls/updates.cpp)
+    void wireSave();
+    void wireUpdates();
+    void runUpdate(corvane::save::Update button);
+    void setRateMode(int stream, bool vbr);
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<TForm2> Form2;

@@ -2,6 +2,7 @@
 // over UDP on 127.0.0.1 and over the board's pseudo-terminal, opened by its link name as the
 // serial port. Timers and sleeps are shrunk; the board answers in real time.
 #include "app/windows.h"
+#include "core/controls.h"
 #include "core/frames.h"
 #include "platform/pacing.h"
 #include "support/board_process.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,6 +73,8 @@ private slots:
     void streamStartError_data();
     void streamStartError();
     void configurationReplyInPieces();
+    void readConfigFillsTheWindows_data();
+    void readConfigFillsTheWindows();
 };
 
 void BoardLinkTest::initTestCase() {
@@ -269,6 +273,58 @@ void BoardLinkTest::configurationReplyInPieces() {
         if (line.contains("A50208"))
             requests << line;
     QCOMPARE(requests.size(), 1);
+}
+
+void BoardLinkTest::readConfigFillsTheWindows_data() {
+    QTest::addColumn<Link>("link");
+    QTest::addColumn<QStringList>("boardOptions");
+    QTest::newRow("udp") << Link::Udp << QStringList{};
+    QTest::newRow("serial") << Link::Serial << QStringList{};
+    QTest::newRow("serial in pieces") << Link::Serial << QStringList{"--split", "7"};
+}
+
+// "Read Config." fills the main window, the recording dialog and the RTP dialog with the
+// board's configuration and leaves the keep-alive running.
+void BoardLinkTest::readConfigFillsTheWindows() {
+    QFETCH(Link, link);
+    QFETCH(QStringList, boardOptions);
+    BoardProcess board(boardOptions);
+    QVERIFY2(board.ready(), qPrintable(board.why()));
+    Program p;
+    p.connect(board, link);
+    QTRY_COMPARE_WITH_TIMEOUT(p.label("ConNot")->text(), QStringLiteral("Connected"), 5000);
+
+    child<QPushButton>(p.f, "BitBtn1")->click();
+    using enum corvane::controls::Ctl;
+    // A reply in pieces may outlast the (shrunk) acknowledgement wait; it is decoded on arrival.
+    QTRY_VERIFY_WITH_TIMEOUT(!p.f->readControls().text(SubB).empty(), 5000);
+    const corvane::controls::ConfigView v = p.f->readControls();
+    const QStringList shown{
+        QString::fromStdString(v.text(Bit1)),     QString::number(v.index(Res1)),
+        QString::fromStdString(v.text(fps2)),     QString::number(v.index(Res2)),
+        QString::fromStdString(v.text(ipb)),      QString::fromStdString(v.text(SubB)),
+        QString::fromStdString(v.text(MTUB)),     QString::fromStdString(v.text(FECP)),
+        QString::fromStdString(v.text(RecBit2)),  QString::number(v.index(RecRes2)),
+        QString::fromStdString(v.text(RTP11_IP)), QString::fromStdString(v.text(RTP12_M)),
+        QString::number(v.index(RTP11_S))};
+    QCOMPARE(shown, (QStringList{"4000", "0", "25", "2", "192.168.0.245", "255.255.255.0", "1500",
+                                 "50", "3000", "2", "192.168.0.100", "239.1.1.12", "0"}));
+    QVERIFY(v.checked(ERec1));
+    QVERIFY(v.checked(AutoDetect));
+    QCOMPARE(p.f->StreamModeLetter, std::string("S"));
+    QCOMPARE(p.label("PARTP")->text(), QStringLiteral("RTSP"));
+    QVERIFY(p.f->Timer1->isActive());
+    QVERIFY(p.prompts.messages.isEmpty());
+
+    // The board saw the read, the configuration request and the keep-alive, in that order.
+    const auto sent = [&] {
+        QStringList frames;
+        for (const QByteArray& line : board.traced(link == Link::Udp ? "udp" : "pty"))
+            frames << QString::fromLatin1(line.left(line.indexOf("  =>"))).section("  ", -1);
+        return frames.join(' ');
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(sent().contains("A50226<CR> A50208<CR> A50224<CR>"),
+                              qPrintable(sent()), 3000);
 }
 
 QTEST_MAIN(BoardLinkTest)

@@ -89,7 +89,6 @@ void TForm1::setRateMode(int stream, bool vbr) {
     (vbr ? cbr : variable)->setChecked(false);
     QLabel* caption = s11 ? ui->StBR : ui->StBR12;
     caption->setText(platform::toQ(m.caption));
-    caption->setAccessibleName(caption->text());
     const std::array<QPushButton*, 4> updates =
         s11 ? std::array{ui->URes1, ui->UBit1, ui->UGop1, ui->Ufps1}
             : std::array{ui->URes2, ui->UBit2, ui->UGop2, ui->Ufps2};

@@ -7,6 +7,7 @@
 #include "support/program.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -110,9 +111,19 @@ struct Program : RunningProgram {
         QVERIFY(f->ComPort1->isOpen() || f->udpActive());
     }
 
-    // What the stand-in received, frame by frame (serial: the byte stream cut after each CR).
-    QList<QByteArray> sent() {
+    // What the stand-in received, frame by frame (serial: the byte stream cut after each CR),
+    // once `expected` frames are in or a second has passed; a little longer, so that nothing
+    // more comes after them.
+    QList<QByteArray> sent(qsizetype expected = 0) {
+        QElapsedTimer clock;
+        clock.start();
+        while (received().size() < expected && clock.elapsed() < 1000)
+            runEventLoop(5);
         runEventLoop(30);
+        return received();
+    }
+
+    QList<QByteArray> received() const {
         if (udpPeer)
             return udpPeer->datagrams();
         QList<QByteArray> frames;
@@ -164,7 +175,7 @@ private slots:
         QList<QByteArray> expected = framesOf(kSaved);
         if (streaming)
             expected = QList<QByteArray>{"A50206\r"} + expected + QList<QByteArray>{"A50205\r"};
-        QCOMPARE(p.sent(), expected);
+        QCOMPARE(p.sent(expected.size()), expected);
         QVERIFY(p.prompts.messages.isEmpty());
         QCOMPARE(p.label("Panel5")->text(), streaming ? QStringLiteral("Streaming") : QString());
         QCOMPARE(p.f->StreamingOn, streaming);
@@ -256,7 +267,7 @@ private slots:
 
         p.button(button.toLatin1().constData())->click();
 
-        QCOMPARE(p.sent(), framesOf(expected));
+        QCOMPARE(p.sent(framesOf(expected).size()), framesOf(expected));
         QVERIFY(p.prompts.messages.isEmpty());
     }
 
@@ -300,7 +311,7 @@ private slots:
         p.show(kConfiguration);
         p.connect(Link::Udp);
         p.button("BitBtn2")->click();
-        QVERIFY(p.sent().contains("A5042912\r"));
+        QVERIFY(p.sent(36).contains("A5042912\r"));
     }
 };
 

@@ -2,21 +2,11 @@
 // sequence, with a running stream stopped before it and started again after it.
 #include "app/tform1.h"
 #include "platform/files.h"
-#include "platform/pacing.h"
+#include "platform/player_nudge.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
 namespace cs = corvane::save;
-
-namespace {
-
-// Stands in for the player nudge until its seam is there: it finds no player window, which
-// leaves its closing pause.
-void nudgePlayers() {
-    platform::pacing::sleep(100);
-}
-
-} // namespace
 
 void TForm1::wireSave() {
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
@@ -46,6 +36,6 @@ void TForm1::BitBtn2Click() {
 }
 
 // After a restart of the stream, the player windows are nudged so that they pick it up again.
-void TForm1::Push_Aut(const QString&) {
-    nudgePlayers();
+void TForm1::Push_Aut(const QString& text) {
+    platform::player::Push_Aut(platform::fromQ(text));
 }

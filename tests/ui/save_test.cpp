@@ -4,6 +4,7 @@
 #include "app/windows.h"
 #include "core/controls.h"
 #include "support/links.h"
+#include "support/player_recorder.h"
 #include "support/program.h"
 
 #include <QCheckBox>
@@ -163,6 +164,7 @@ private slots:
     void saveSendsTheConfiguration() {
         QFETCH(Link, link);
         QFETCH(bool, streaming);
+        PlayerRecorder players({"Halvern Player"});
         Program p;
         p.show(kConfiguration);
         p.f->StreamModeLetter = std::string(1, 'S');
@@ -179,6 +181,11 @@ private slots:
         QVERIFY(p.prompts.messages.isEmpty());
         QCOMPARE(p.label("Panel5")->text(), streaming ? QStringLiteral("Streaming") : QString());
         QCOMPARE(p.f->StreamingOn, streaming);
+        // Only a restarted stream nudges the player.
+        const QStringList nudged{"find",       "activate 1", "Control down", "S down",
+                                 "Control up", "S up",       "activate 1",   "Control down",
+                                 "O down",     "Control up", "O up"};
+        QCOMPARE(players.texts(), streaming ? nudged : QStringList());
     }
 
     // The save and the frame-rate updates refuse before anything goes out: the stream is not

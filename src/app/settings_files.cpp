@@ -2,7 +2,7 @@
 // close.
 #include "app/tform1.h"
 
-#include "app/textfiles.h"
+#include "platform/files.h"
 #include "dialogs/tform2.h"
 #include "dialogs/tform4.h"
 #include "platform/prompts.h"
@@ -21,7 +21,7 @@ std::optional<std::string> readExisting(const QString& path, const QString& miss
         return std::nullopt;
     }
     QString error;
-    auto bytes = textfiles::read(path, &error);
+    auto bytes = platform::files::read(path, &error);
     if (!bytes)
         platform::message(QStringLiteral("Cannot read %1: %2").arg(path, error));
     return bytes;
@@ -31,7 +31,7 @@ std::optional<std::string> readExisting(const QString& path, const QString& miss
 
 // conf.ini: a missing or unreadable file leaves the built-in settings, without a message.
 void TForm1::loadSerialSettings() {
-    const auto bytes = textfiles::read(AppDir + QStringLiteral("/conf.ini"), nullptr);
+    const auto bytes = platform::files::read(AppDir + QStringLiteral("/conf.ini"), nullptr);
     if (!bytes)
         return;
     cs::SerialSettings settings = ComSettings;
@@ -43,9 +43,9 @@ void TForm1::loadSerialSettings() {
 // reported; the program closes all the same.
 void TForm1::storeSerialSettings() {
     const QString path = AppDir + QStringLiteral("/conf.ini");
-    const std::string existing = textfiles::read(path, nullptr).value_or(std::string());
+    const std::string existing = platform::files::read(path, nullptr).value_or(std::string());
     QString error;
-    if (!textfiles::write(path, cs::writeConfIni(existing, ComSettings), &error))
+    if (!platform::files::write(path, cs::writeConfIni(existing, ComSettings), &error))
         platform::message(QStringLiteral("Failed to store settings\n") + error);
 }
 
@@ -55,9 +55,9 @@ void TForm1::loadUdpSettings() {
     if (!bytes)
         return;
     const cs::UdpSettings udp = cs::parseUdpIni(*bytes);
-    Form2->MyIPL()->setText(textfiles::toQ(udp.myIp));
-    Form2->CorIPL()->setText(textfiles::toQ(udp.boardIp));
-    Form2->SPort()->setText(textfiles::toQ(udp.sourcePort));
+    Form2->MyIPL()->setText(platform::toQ(udp.myIp));
+    Form2->CorIPL()->setText(platform::toQ(udp.boardIp));
+    Form2->SPort()->setText(platform::toQ(udp.sourcePort));
 }
 
 void TForm1::loadBoardSettings() {

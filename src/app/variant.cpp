@@ -1,7 +1,7 @@
 // The board variant: the main window's title, stream group captions and sensor-input lists.
 #include "app/tform1.h"
 
-#include "app/textfiles.h"
+#include "platform/files.h"
 #include "dialogs/tform4.h"
 #include "ui_tform1.h"
 
@@ -29,7 +29,7 @@ void TForm1::setBoardFlags(const cv::BoardFlags& f) {
 
 void TForm1::applyVariant(const cv::VariantEffect& effect) {
     if (!effect.title.empty())
-        setWindowTitle(textfiles::toQ(effect.title));
+        setWindowTitle(platform::toQ(effect.title));
     const std::pair<const std::optional<cv::StreamView>&, std::pair<QComboBox*, QGroupBox*>>
         streams[] = {{effect.stream11, {ui->S1I, ui->GroupBox1}},
                      {effect.stream12, {ui->S2I, ui->GroupBox2}}};
@@ -39,9 +39,9 @@ void TForm1::applyVariant(const cv::VariantEffect& effect) {
         const auto [list, group] = controls;
         list->clear();
         for (const std::string& item : view->items)
-            list->addItem(textfiles::toQ(item));
+            list->addItem(platform::toQ(item));
         list->setCurrentIndex(view->selected);
-        group->setTitle(textfiles::toQ(view->caption));
+        group->setTitle(platform::toQ(view->caption));
     }
     setBoardFlags(effect.flags);
     if (effect.c11gIndex)

@@ -2,7 +2,7 @@
 // the main window and the recording dialog, records the module kind (full board) and raises both
 // resolution lists to the input's floor; picking a resolution raises it again. Nothing is sent.
 #include "core/inputs.h"
-#include "app/textfiles.h"
+#include "platform/files.h"
 #include "app/tform1.h"
 #include "dialogs/tform3.h"
 #include "ui_tform1.h"
@@ -27,7 +27,7 @@ struct Stream {
 };
 
 std::string selectedItem(const QComboBox* list) {
-    return list->currentIndex() < 0 ? std::string() : textfiles::fromQ(list->currentText());
+    return list->currentIndex() < 0 ? std::string() : platform::fromQ(list->currentText());
 }
 
 // Selecting from code runs no list handler; only a real change is written.
@@ -39,9 +39,9 @@ void select(QComboBox* list, int index) {
 void writeFps(const Stream& s, const std::optional<std::string>& fps) {
     if (!fps)
         return;
-    s.fps->setText(textfiles::toQ(*fps));
+    s.fps->setText(platform::toQ(*fps));
     if (s.recFps)
-        s.recFps->setText(textfiles::toQ(*fps));
+        s.recFps->setText(platform::toQ(*fps));
 }
 
 void selectInput(const cv::BoardFlags& flags, const Stream& s) {

@@ -1,6 +1,6 @@
 #include "dialogs/tform2.h"
 
-#include "app/textfiles.h"
+#include "platform/files.h"
 #include "core/settings.h"
 #include "platform/prompts.h"
 #include "platform/screen.h"
@@ -39,12 +39,12 @@ void TForm2::showCentred() {
 
 // Save: the three edits, as typed, into udpf.ini; a failed write keeps the dialog open.
 void TForm2::Button1Click() {
-    const std::string bytes = corvane::settings::writeUdpIni({textfiles::fromQ(ui->MyIPL->text()),
-                                                              textfiles::fromQ(ui->CorIPL->text()),
-                                                              textfiles::fromQ(ui->SPort->text())});
+    const std::string bytes = corvane::settings::writeUdpIni({platform::fromQ(ui->MyIPL->text()),
+                                                              platform::fromQ(ui->CorIPL->text()),
+                                                              platform::fromQ(ui->SPort->text())});
     const QString dir = appDir_ ? appDir_() : QString();
     QString error;
-    if (!textfiles::write(dir + QStringLiteral("/udpf.ini"), bytes, &error)) {
+    if (!platform::files::write(dir + QStringLiteral("/udpf.ini"), bytes, &error)) {
         platform::message(error);
         return;
     }

@@ -1,6 +1,6 @@
 #include "dialogs/tform4.h"
 
-#include "app/textfiles.h"
+#include "platform/files.h"
 #include "app/tform1.h"
 #include "core/frames.h"
 #include "core/variant.h"
@@ -118,7 +118,7 @@ void TForm4::BitBtn1Click() {
     namespace cv = corvane::variant;
     const cv::BoardFlags flags = Form1->boardFlags();
     QString error;
-    if (!textfiles::write(Form1->AppDir + QStringLiteral("/brdf.ini"),
+    if (!platform::files::write(Form1->AppDir + QStringLiteral("/brdf.ini"),
                           cv::writeBoardFile(flags, C11GIndex(), C12GIndex()), &error)) {
         platform::message(error);
         return;

@@ -1,9 +1,9 @@
 // The two transports, the interface boxes, "Connect " and the single send path.
 #include "app/tform1.h"
 
-#include "app/textfiles.h"
+#include "platform/files.h"
 #include "dialogs/tform2.h"
-#include "link/serial_open.h"
+#include "platform/serial_open.h"
 #include "platform/pacing.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"

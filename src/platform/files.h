@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace textfiles {
+namespace platform::files {
 
 // The whole file as single bytes; nullopt with the platform's reason in `error` when it cannot be
 // read.
@@ -14,6 +14,10 @@ std::optional<std::string> read(const QString& path, QString* error);
 
 // Replaces the file with `bytes`; false with the platform's reason in `error` on failure.
 bool write(const QString& path, const std::string& bytes, QString* error);
+
+} // namespace platform::files
+
+namespace platform {
 
 // Single-byte text to and from the windows' texts.
 inline QString toQ(const std::string& s) {
@@ -24,4 +28,4 @@ inline std::string fromQ(const QString& s) {
     return std::string(b.constData(), static_cast<size_t>(b.size()));
 }
 
-} // namespace textfiles
+} // namespace platform

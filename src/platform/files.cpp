@@ -1,9 +1,9 @@
-#include "app/textfiles.h"
+#include "platform/files.h"
 
 #include <QFile>
 #include <QSaveFile>
 
-namespace textfiles {
+namespace platform::files {
 
 std::optional<std::string> read(const QString& path, QString* error) {
     QFile file(path);
@@ -34,4 +34,4 @@ bool write(const QString& path, const std::string& bytes, QString* error) {
     return true;
 }
 
-} // namespace textfiles
+} // namespace platform::files

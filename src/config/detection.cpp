@@ -1,9 +1,9 @@
 // The detection replies: auto-detection (answer to the keep-alive) and assembly.
 #include "app/tform1.h"
 
-#include "platform/files.h"
 #include "core/detection.h"
 #include "dialogs/tform4.h"
+#include "platform/files.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
@@ -25,7 +25,7 @@ std::vector<std::string> itemsOf(const QComboBox* list) {
 // stays.
 void TForm1::DecodeAutRes(const std::string& buffer) {
     const cd::AutResult result =
-        cd::decodeAutRes(buffer, boardFlags(), itemsOf(ui->S1I), itemsOf(ui->S2I));
+        cd::decodeAutRes(buffer, Board, itemsOf(ui->S1I), itemsOf(ui->S2I));
     if (result.s1i)
         ui->S1I->setCurrentIndex(*result.s1i);
     if (result.s2i)

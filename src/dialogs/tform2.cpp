@@ -1,7 +1,6 @@
 #include "dialogs/tform2.h"
 
 #include "platform/files.h"
-#include "core/settings.h"
 #include "platform/prompts.h"
 #include "platform/screen.h"
 #include "ui_tform2.h"
@@ -26,6 +25,22 @@ QLineEdit* TForm2::SPort() const {
 }
 QLineEdit* TForm2::PortL() const {
     return ui->PortL;
+}
+
+void TForm2::load(const QString& folder) {
+    const auto bytes = platform::files::readSetting(folder + QStringLiteral("/udpf.ini"),
+                                                    QStringLiteral("No UDP Configuration File"));
+    if (!bytes)
+        return;
+    const corvane::settings::UdpSettings udp = corvane::settings::parseUdpIni(*bytes);
+    ui->MyIPL->setText(platform::toQ(udp.myIp));
+    ui->CorIPL->setText(platform::toQ(udp.boardIp));
+    ui->SPort->setText(platform::toQ(udp.sourcePort));
+}
+
+corvane::settings::UdpEndpointTexts TForm2::endpoint() const {
+    return {platform::fromQ(ui->MyIPL->text()), platform::fromQ(ui->CorIPL->text()),
+            platform::fromQ(ui->SPort->text()), platform::fromQ(ui->PortL->text())};
 }
 
 void TForm2::setStore(std::function<QString()> appDir, std::function<void()> afterSave) {

@@ -1,8 +1,8 @@
 // The serial settings: applying them to the port, the status line, and the "Setup" dialog.
 #include "app/tform1.h"
 
-#include "platform/files.h"
 #include "link/serial_setup.h"
+#include "platform/files.h"
 
 namespace cs = corvane::settings;
 

@@ -1,6 +1,9 @@
 #include "platform/files.h"
 
+#include "platform/prompts.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace platform::files {
@@ -32,6 +35,18 @@ bool write(const QString& path, const std::string& bytes, QString* error) {
         return false;
     }
     return true;
+}
+
+std::optional<std::string> readSetting(const QString& path, const QString& missingMessage) {
+    if (!QFileInfo::exists(path)) {
+        platform::message(missingMessage);
+        return std::nullopt;
+    }
+    QString error;
+    auto bytes = read(path, &error);
+    if (!bytes)
+        platform::message(QStringLiteral("Cannot read %1: %2").arg(path, error));
+    return bytes;
 }
 
 } // namespace platform::files

@@ -15,6 +15,10 @@ std::optional<std::string> read(const QString& path, QString* error);
 // Replaces the file with `bytes`; false with the platform's reason in `error` on failure.
 bool write(const QString& path, const std::string& bytes, QString* error);
 
+// A settings file read at start-up: a missing one is reported with `missingMessage`, an
+// unreadable one with "Cannot read <path>: <reason>"; both give nothing.
+std::optional<std::string> readSetting(const QString& path, const QString& missingMessage);
+
 } // namespace platform::files
 
 namespace platform {

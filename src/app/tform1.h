@@ -153,6 +153,8 @@ public:
 
     // --- Network, FEC and streaming (controls/network.cpp, controls/streaming.cpp,
     //     controls/run_plan.cpp)
+    void wireNetwork();
+    void wireStreaming();
     void BitBtn5Click();
     void CEFECClick(bool checked);
     void ERRFECClick(bool checked);
@@ -189,10 +191,6 @@ private:
     void loadSerialSettings();
     void storeSerialSettings();
     void loadBoardSettings();
-
-    // network and streaming (controls/network.cpp, controls/streaming.cpp)
-    void wireNetwork();
-    void wireStreaming();
 
     // board link (link/)
     void setupSerialDefaults();

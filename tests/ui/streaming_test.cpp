@@ -71,6 +71,7 @@ private slots:
     void autoDetectAndUdprsMode();
     void recordIndicator();
     void startAndStopOverUdp();
+    void withoutLinkTheWindowStillFollows();
 };
 
 void StreamingTest::startThenStopShowTheStream() {
@@ -273,6 +274,22 @@ void StreamingTest::startAndStopOverUdp() {
     p.f->BitBtn4Click();
     QCOMPARE(board.frames(), (QList<QByteArray>{"A50205", "A50887E10L5D%%%%%%",
                                                 "A50887E10L5D%%%%%%", "A50387D", "A50206"}));
+    QVERIFY(p.prompts.messages.isEmpty());
+}
+
+// With no interface ticked nothing can be sent, yet start and stop change the window as usual.
+void StreamingTest::withoutLinkTheWindowStillFollows() {
+    Program p;
+    p.f->BitBtn3Click();
+    QVERIFY(p.f->StreamingOn);
+    QCOMPARE(p.rec1()->fillColor(), kGreen);
+    QVERIFY(!p.fecEditsEnabled());
+    p.box("ERRFEC")->setChecked(true);
+    p.f->BitBtn4Click();
+    QVERIFY(!p.f->StreamingOn);
+    QCOMPARE(p.rec1()->fillColor(), kGrey);
+    QVERIFY(!p.box("ERRFEC")->isChecked());
+    QVERIFY(p.fecEditsEnabled());
     QVERIFY(p.prompts.messages.isEmpty());
 }
 

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build, the tests and the demo need; only what is missing.
 set -euo pipefail
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
-          libxkbcommon-dev)
+          libxkbcommon-dev desktop-file-utils libx11-dev libxtst-dev xvfb)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -103,6 +103,8 @@ void TForm1::wire() {
     wireConfig();
     wireSave();
     wireUpdates();
+    wireNetwork();
+    wireStreaming();
 }
 
 void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,

@@ -16,6 +16,9 @@
 #include <memory>
 #include <string>
 
+namespace corvane::plan {
+struct Plan;
+}
 namespace Ui {
 class TForm1;
 }
@@ -166,6 +169,33 @@ public:
     void VBR11BClick();
     void CBR12BClick();
     void VBR12BClick();
+
+    // --- Network, FEC and streaming (controls/network.cpp, controls/streaming.cpp,
+    //     controls/run_plan.cpp)
+    void wireNetwork();
+    void wireStreaming();
+    void BitBtn5Click();
+    void CEFECClick(bool checked);
+    void ERRFECClick(bool checked);
+    void LFECKeyUp();
+    void DFECKeyUp();
+    void FECPKeyUp();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void StartRTP11Click();
+    void StartRTP12Click();
+    void UDPRS1Click();
+    void CPRS1Click();
+    void PARTPClick();
+    void AutoDetectClick(bool checked);
+    void FixCheckClick(bool checked);
+    void MovCheckClick(bool checked);
+    void Auto_rtpClick();
+    void Rec1MouseActivate();
+    // Runs a handler's plan in order: its steps through runSteps, its control changes through
+    // applyActions (so a box it changes runs its own handler), its messages, the FEC locks and
+    // StreamingOn directly.
+    void runPlan(const corvane::plan::Plan& plan);
 
 protected:
     void showEvent(QShowEvent* event) override;

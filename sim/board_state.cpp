@@ -338,7 +338,9 @@ std::string Board::configReply() const {
     for (int n = 1; n <= kConfigFieldCount; ++n) {
         if (n == 9)
             body += kIpFieldPrefix;
-        body += state_.field(n);
+        // A running stream shows in the auto-start field as "2", whatever auto start is set
+        // to; once the stream stops, the field shows the setting again.
+        body += n == 18 && state_.streaming ? std::string("2") : state_.field(n);
         body += '$';
     }
     // "A3" + three digits + body + the final CR; the digits count all of it.

@@ -49,7 +49,7 @@ struct BoardState {
     // Configuration fields 1 to 50 (index 0 is field 1). Field 9 holds the bare address;
     // the reply adds kIpFieldPrefix. Fields 12 and 13 hold the input code as hex text.
     std::array<std::string, kConfigFieldCount> config;
-    bool streaming = false;
+    bool streaming = false; // after "05" until "06"; the configuration reply's field 18 says 2
     bool recording = false;
     bool rtp11Running = false;
     bool rtp12Running = false;

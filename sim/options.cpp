@@ -282,7 +282,9 @@ Replies:
   "A8" D "-" D "GG"   assembly reply to "76" (0 None, 1 SDI, 2 HDMI, 3 Analog)
   "A7" text "AA"      firmware text to "44"
   Every set command changes the state it names, so a saved configuration
-  reads back with "08". "30" restores the default configuration.
+  reads back with "08". "30" restores the default configuration. While the
+  board streams ("05" until "06", "04" or a reboot without auto start),
+  field 18 (auto start) of the configuration reply reads "2".
 
 Bad input never stops the board: unknown codes, wrong lengths, garbage and
 lines longer than 4096 characters are traced and ignored or answered.

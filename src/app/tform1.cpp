@@ -100,6 +100,10 @@ void TForm1::wire() {
     wireLink();
     wireInputs();
     wireConfig();
+    wireSave();
+    wireUpdates();
+    wireNetwork();
+    wireStreaming();
     wireMaintenance();
 }
 

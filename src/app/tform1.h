@@ -8,6 +8,7 @@
 
 #include "core/controls.h"
 #include "core/replies.h"
+#include "core/save_plan.h"
 #include "core/settings.h"
 #include "core/steps.h"
 #include "core/variant.h"
@@ -15,6 +16,9 @@
 #include <memory>
 #include <string>
 
+namespace corvane::plan {
+struct Plan;
+}
 namespace Ui {
 class TForm1;
 }
@@ -161,6 +165,50 @@ public:
     std::int32_t RateMode11 = 1;
     std::int32_t RateMode12 = 1;
 
+    // --- Saving the configuration (config/save_conf.cpp) and the per-stream updates
+    //     (controls/updates.cpp)
+    void BitBtn2Click();
+    void Push_Aut(const QString& text);
+    void URes1Click();
+    void URes2Click();
+    void UBit1Click();
+    void UBit2Click();
+    void UGop1Click();
+    void UGop2Click();
+    void Ufps1Click();
+    void Ufps2Click();
+    void CBR11BClick();
+    void VBR11BClick();
+    void CBR12BClick();
+    void VBR12BClick();
+
+    // --- Network, FEC and streaming (controls/network.cpp, controls/streaming.cpp,
+    //     controls/run_plan.cpp)
+    void wireNetwork();
+    void wireStreaming();
+    void BitBtn5Click();
+    void CEFECClick(bool checked);
+    void ERRFECClick(bool checked);
+    void LFECKeyUp();
+    void DFECKeyUp();
+    void FECPKeyUp();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void StartRTP11Click();
+    void StartRTP12Click();
+    void UDPRS1Click();
+    void CPRS1Click();
+    void PARTPClick();
+    void AutoDetectClick(bool checked);
+    void FixCheckClick(bool checked);
+    void MovCheckClick(bool checked);
+    void Auto_rtpClick();
+    void Rec1MouseActivate();
+    // Runs a handler's plan in order: its steps through runSteps, its control changes through
+    // applyActions (so a box it changes runs its own handler), its messages, the FEC locks and
+    // StreamingOn directly.
+    void runPlan(const corvane::plan::Plan& plan);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -201,6 +249,12 @@ private:
     // configuration controls (config/)
     void setLamp(corvane::controls::Lamp lamp);
     void wireConfig();
+
+    // saving and per-stream updates (config/save_conf.cpp, controls/updates.cpp)
+    void wireSave();
+    void wireUpdates();
+    void runUpdate(corvane::save::Update button);
+    void setRateMode(int stream, bool vbr);
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<TForm2> Form2;

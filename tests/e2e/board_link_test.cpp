@@ -75,6 +75,8 @@ private slots:
     void configurationReplyInPieces();
     void readConfigFillsTheWindows_data();
     void readConfigFillsTheWindows();
+    void streamStartsAndStopsOnTheBoard_data();
+    void streamStartsAndStopsOnTheBoard();
 };
 
 void BoardLinkTest::initTestCase() {
@@ -316,15 +318,90 @@ void BoardLinkTest::readConfigFillsTheWindows() {
     QVERIFY(p.f->Timer1->isActive());
     QVERIFY(p.prompts.messages.isEmpty());
 
-    // The board saw the read, the configuration request and the keep-alive, in that order.
+    // The board saw the read, the configuration request, then the keep-alive and the command of
+    // "IAD", which the decoder ticked (the order of these two depends on when the reply is
+    // complete).
     const auto sent = [&] {
         QStringList frames;
         for (const QByteArray& line : board.traced(link == Link::Udp ? "udp" : "pty"))
             frames << QString::fromLatin1(line.left(line.indexOf("  =>"))).section("  ", -1);
         return frames.join(' ');
     };
-    QTRY_VERIFY2_WITH_TIMEOUT(sent().contains("A50226<CR> A50208<CR> A50224<CR>"),
+    const auto afterRead = [&] {
+        const QString all = sent();
+        const qsizetype read = all.indexOf("A50226<CR> A50208<CR> ");
+        return read < 0 ? QString() : all.mid(read + 22);
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(afterRead().contains("A50224<CR>") &&
+                                  afterRead().contains("A503731<CR>"),
                               qPrintable(sent()), 3000);
+}
+
+void BoardLinkTest::streamStartsAndStopsOnTheBoard_data() {
+    QTest::addColumn<Link>("link");
+    QTest::newRow("udp") << Link::Udp;
+    QTest::newRow("serial") << Link::Serial;
+}
+
+// "Start Stream", "FEC" and "Stop Stream" from the window: the board streams in between and says
+// so in its configuration reply (auto start 2), which "Read Config." turns back into the
+// streaming state; the stop leaves FEC off on the board.
+void BoardLinkTest::streamStartsAndStopsOnTheBoard() {
+    QFETCH(Link, link);
+    BoardProcess board;
+    QVERIFY2(board.ready(), qPrintable(board.why()));
+    // Fields of the board's configuration reply, as the board tells anyone who asks.
+    const auto fields = [&board] {
+        const QByteArray reply = board.ask(corvane::frames::configRequest());
+        return reply.startsWith("A3") ? reply.mid(7).split('$') : QList<QByteArray>{};
+    };
+    QCOMPARE(fields().value(17), QByteArray("1"));
+
+    Program p;
+    p.connect(board, link);
+    QVERIFY(p.connected());
+    p.f->Timer1->stop();
+    child<QLineEdit>(p.f, "LFEC")->setText("4");
+    child<QLineEdit>(p.f, "DFEC")->setText("4");
+    const QByteArray used = link == Link::Udp ? "udp" : "pty";
+    // What the program sent, leaving out keep-alives and configuration requests (the test's own
+    // questions among them).
+    const auto sent = [&board, &used] {
+        QStringList frames;
+        for (const QByteArray& line : board.traced(used)) {
+            const QString frame =
+                QString::fromLatin1(line.left(line.indexOf("  =>"))).section("  ", -1);
+            if (frame != "A50224<CR>" && frame != "A50208<CR>")
+                frames << frame;
+        }
+        return frames.join(' ');
+    };
+
+    QTest::mouseClick(child<QPushButton>(p.f, "BitBtn3"), Qt::LeftButton);
+    child<QCheckBox>(p.f, "CEFEC")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(sent(), QStringLiteral("A50205<CR> A50787E4L4D%%%%%%<CR>"), 3000);
+    QList<QByteArray> state = fields();
+    QCOMPARE(state.value(17), QByteArray("2"));
+    QCOMPARE(state.value(43), QByteArray("E"));
+
+    // The window forgets the stream (a click on the status panel); reading the configuration
+    // brings it back from the board.
+    QTest::mouseClick(p.label("Panel5"), Qt::LeftButton);
+    QVERIFY(!p.f->StreamingOn);
+    child<QPushButton>(p.f, "BitBtn1")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(p.f->StreamingOn, 5000);
+    QVERIFY(child<QCheckBox>(p.f, "AutStart")->isChecked());
+
+    QTest::mouseClick(child<QPushButton>(p.f, "BitBtn4"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(sent().endsWith("A50206<CR>"), 3000);
+    // The read's handlers in between: input auto-detection, which the board has on.
+    QCOMPARE(sent(), QStringLiteral("A50205<CR> A50787E4L4D%%%%%%<CR> A50226<CR> A503731<CR> "
+                                    "A50787E4L4D%%%%%%<CR> A50387D<CR> A50206<CR>"));
+    state = fields();
+    QCOMPARE(state.value(17), QByteArray("1"));
+    QCOMPARE(state.value(43), QByteArray("D"));
+    QVERIFY(!p.f->StreamingOn);
+    QVERIFY(p.prompts.messages.isEmpty());
 }
 
 QTEST_MAIN(BoardLinkTest)

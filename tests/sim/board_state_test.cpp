@@ -129,6 +129,8 @@ private slots:
     void sequences_data();
     void sequences();
     void saveThenReadReturnsWhatWasSaved();
+    void runningStreamShowsInTheAutoStartField_data();
+    void runningStreamShowsInTheAutoStartField();
     void configReplyIsWellFormed_data();
     void configReplyIsWellFormed();
     void autoDetectionReply_data();
@@ -524,6 +526,45 @@ void BoardStateTest::saveThenReadReturnsWhatWasSaved() {
                                      QString::fromLatin1(expected.at(i)))));
 }
 
+// The configuration reply is how the program learns that the board streams: field 18 reads 2
+// while a stream runs, and the auto-start setting otherwise.
+void BoardStateTest::runningStreamShowsInTheAutoStartField_data() {
+    QTest::addColumn<QList<QByteArray>>("frames");
+    QTest::addColumn<int>("startError");
+    QTest::addColumn<QByteArray>("field18");
+    QTest::addColumn<QByteArray>("setting");
+    QTest::newRow("idle") << QList<QByteArray>{} << 0 << QByteArray("1") << QByteArray("1");
+    QTest::newRow("started") << QList<QByteArray>{"A50205"} << 0 << QByteArray("2")
+                             << QByteArray("1");
+    QTest::newRow("started and stopped")
+        << QList<QByteArray>{"A50205", "A50206"} << 0 << QByteArray("1") << QByteArray("1");
+    QTest::newRow("stopped, auto start set") << QList<QByteArray>{"A503342", "A50205", "A50206"}
+                                             << 0 << QByteArray("2") << QByteArray("2");
+    QTest::newRow("auto start cleared while streaming")
+        << QList<QByteArray>{"A50205", "A503341"} << 0 << QByteArray("2") << QByteArray("1");
+    QTest::newRow("start refused by a stream error")
+        << QList<QByteArray>{"A50205"} << 11 << QByteArray("1") << QByteArray("1");
+    QTest::newRow("board application ended")
+        << QList<QByteArray>{"A50205", "A50204"} << 0 << QByteArray("1") << QByteArray("1");
+    QTest::newRow("the stop after the FEC commands")
+        << QList<QByteArray>{"A50205",  "A50388Y4", "A50388N", "A50787E4L4D%%%%%%",
+                             "A50387D", "A50206"}
+        << 0 << QByteArray("1") << QByteArray("1");
+}
+
+void BoardStateTest::runningStreamShowsInTheAutoStartField() {
+    QFETCH(QList<QByteArray>, frames);
+    QFETCH(int, startError);
+    QFETCH(QByteArray, field18);
+    QFETCH(QByteArray, setting);
+    Board board(makeState(Variant::Full, Module::Sdi, Module::Analog),
+                Faults{false, startError, false});
+    for (const QByteArray& f : frames)
+        board.handleLine(text(f));
+    QCOMPARE(fieldOf(board, 18), field18);
+    QCOMPARE(stateValue(board.state(), "field18"), setting);
+}
+
 void BoardStateTest::configReplyIsWellFormed_data() {
     QTest::addColumn<int>("variant");
     QTest::addColumn<int>("m11");
@@ -714,12 +755,14 @@ void BoardStateTest::garbageIsSurvived() {
     QFETCH(QByteArray, line);
     QFETCH(QByteArray, reply);
     Board board;
-    const QByteArray before = bytes(board.configReply());
+    const auto before = board.state().config;
     const Outcome out = board.handleLine(text(line));
     QCOMPARE(replyOf(out), reply);
     QVERIFY(!out.note.empty());
-    // Refused input leaves the configuration as it was, and the board still answers.
-    QCOMPARE(bytes(board.configReply()), before);
+    // Refused input leaves the configuration as it was (a start that gets through shows in the
+    // reply as streaming, not as a changed setting), and the board still answers.
+    QVERIFY(board.state().config == before);
+    verifyConfigReply(bytes(board.configReply()));
     QCOMPARE(replyOf(board.handleLine("A50264")), QByteArray("B74D"));
 }
 

@@ -109,6 +109,7 @@ void PtyResponder::readable() {
         return;
     }
     pending_.append(buffer, n);
+    received_.append(buffer, n);
     qsizetype cr;
     while ((cr = pending_.indexOf('\r')) >= 0) {
         const QByteArray frame = pending_.left(cr);
@@ -144,6 +145,11 @@ QList<QByteArray> UdpResponder::frames() const {
     return frames_;
 }
 
+QList<QByteArray> UdpResponder::datagrams() const {
+    std::lock_guard lock(mutex_);
+    return datagrams_;
+}
+
 void UdpResponder::run() {
     while (!stop_) {
         pollfd p{fd_, POLLIN, 0};
@@ -157,10 +163,12 @@ void UdpResponder::run() {
         if (n < 0)
             continue;
         QByteArray frame(buffer, n);
+        const QByteArray datagram = frame;
         if (frame.endsWith('\r'))
             frame.chop(1);
         {
             std::lock_guard lock(mutex_);
+            datagrams_.append(datagram);
             frames_.append(frame);
         }
         const QByteArray answer = respond_(frame);

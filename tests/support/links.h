@@ -60,12 +60,15 @@ public:
     ~PtyResponder() override;
     QString slavePath() const { return pty_.slavePath(); }
     QList<QByteArray> frames() const { return frames_; }
+    // Every byte the program wrote, as it came.
+    QByteArray received() const { return received_; }
 
 private:
     void readable();
     PtyPair pty_;
     Responder respond_;
     QByteArray pending_;
+    QByteArray received_;
     QList<QByteArray> frames_;
     QSocketNotifier* notifier_;
 };
@@ -78,6 +81,8 @@ public:
     ~UdpResponder();
     quint16 port() const { return port_; }
     QList<QByteArray> frames() const;
+    // Every datagram as it came, CR included; an empty send is an empty datagram.
+    QList<QByteArray> datagrams() const;
 
 private:
     void run();
@@ -87,5 +92,6 @@ private:
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     QList<QByteArray> frames_;
+    QList<QByteArray> datagrams_;
     std::thread thread_;
 };

@@ -1,0 +1,41 @@
+// "Save Config.": the whole configuration of the three windows sent to the board as one paced
+// sequence, with a running stream stopped before it and started again after it.
+#include "app/tform1.h"
+#include "platform/files.h"
+#include "platform/player_nudge.h"
+#include "platform/prompts.h"
+#include "ui_tform1.h"
+
+namespace cs = corvane::save;
+
+void TForm1::wireSave() {
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+}
+
+// The controls are read once, so what goes out is what the windows showed when the operator
+// pressed the button, whatever replies arrive during the waits. A refused save (frame rate above
+// the input's, a conversion error, a value too long to send) sends nothing.
+void TForm1::BitBtn2Click() {
+    const cs::SavePlan plan =
+        cs::planSave(readControls(),
+                     cs::SaveState{StreamingOn, StreamModeLetter, RateMode11, RateMode12, Board});
+    if (!plan.message.empty()) {
+        platform::message(platform::toQ(plan.message));
+        return;
+    }
+    if (plan.restarts()) {
+        runSteps(plan.stop);
+        ui->Panel5->clear();
+    }
+    runSteps(plan.body);
+    if (plan.restarts()) {
+        runSteps(plan.start);
+        ui->Panel5->setText(QStringLiteral("Streaming"));
+        Push_Aut(QStringLiteral("start"));
+    }
+}
+
+// After a restart of the stream, the player windows are nudged so that they pick it up again.
+void TForm1::Push_Aut(const QString& text) {
+    platform::player::Push_Aut(platform::fromQ(text));
+}

@@ -1,0 +1,75 @@
+// The network panel: "Save Network Configuration", the "FEC" and "FEC Error" boxes, and the three
+// FEC edits kept consistent as the operator types. The decisions are core's (core/network.h,
+// core/fec.h); these handlers read the controls, run the plan and apply what it changes.
+#include "app/tform1.h"
+
+#include "core/fec.h"
+#include "core/network.h"
+#include "ui_tform1.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include <functional>
+
+namespace {
+
+// Reports each key release in a watched edit (auto-repeats excepted: one press, one release).
+class KeyReleaseFilter : public QObject {
+public:
+    KeyReleaseFilter(QObject* parent, std::function<void()> onRelease)
+        : QObject(parent), onRelease_(std::move(onRelease)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+            onRelease_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onRelease_;
+};
+
+void onKeyRelease(QLineEdit* edit, std::function<void()> handler) {
+    edit->installEventFilter(new KeyReleaseFilter(edit, std::move(handler)));
+}
+
+} // namespace
+
+void TForm1::wireNetwork() {
+    connect(ui->BitBtn5, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
+    // Both boxes are also changed by the decoder, the clearing and "Stop Stream": their handlers
+    // run on every change of state, whoever makes it.
+    connect(ui->CEFEC, &QCheckBox::toggled, this, &TForm1::CEFECClick);
+    connect(ui->ERRFEC, &QCheckBox::toggled, this, &TForm1::ERRFECClick);
+    // Only the operator's typing recomputes; texts written from code do not.
+    onKeyRelease(ui->LFEC, [this] { LFECKeyUp(); });
+    onKeyRelease(ui->DFEC, [this] { DFECKeyUp(); });
+    onKeyRelease(ui->FECP, [this] { FECPKeyUp(); });
+}
+
+void TForm1::BitBtn5Click() {
+    runPlan(corvane::network::planNetworkSave(readControls()));
+}
+
+void TForm1::CEFECClick(bool checked) {
+    runPlan(corvane::fec::planFecBox(checked, readControls()));
+}
+
+void TForm1::ERRFECClick(bool checked) {
+    runPlan(corvane::fec::planFecErrorBox(checked, readControls()));
+}
+
+void TForm1::LFECKeyUp() {
+    applyActions(corvane::fec::fromLD(readControls()));
+}
+
+void TForm1::DFECKeyUp() {
+    applyActions(corvane::fec::fromLD(readControls()));
+}
+
+void TForm1::FECPKeyUp() {
+    applyActions(corvane::fec::fromPercent(readControls()));
+}

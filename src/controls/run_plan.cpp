@@ -1,0 +1,41 @@
+// Runs a handler's plan (core/plan.h) in order: consecutive steps as one sequence through
+// runSteps, control changes through applyActions (a box changed here runs its own handler), the
+// rest on the main window directly.
+#include "app/tform1.h"
+
+#include "core/plan.h"
+#include "platform/files.h"
+#include "platform/prompts.h"
+#include "ui_tform1.h"
+
+namespace cp = corvane::plan;
+
+void TForm1::runPlan(const cp::Plan& plan) {
+    corvane::steps::Steps pending;
+    const auto flush = [&] {
+        if (!pending.empty())
+            runSteps(pending);
+        pending.clear();
+    };
+    for (const cp::Item& item : plan.items) {
+        if (const auto* step = std::get_if<corvane::steps::Step>(&item)) {
+            pending.push_back(*step);
+            continue;
+        }
+        flush();
+        if (const auto* action = std::get_if<corvane::controls::Action>(&item)) {
+            applyActions(corvane::controls::Applied{{*action}, {}});
+        } else if (const auto* enable = std::get_if<cp::Enable>(&item)) {
+            const QList<QWidget*> group = enable->group == cp::Group::FecBoxes
+                                              ? QList<QWidget*>{ui->CEFEC, ui->ERRFEC}
+                                              : QList<QWidget*>{ui->LFEC, ui->DFEC, ui->FECP};
+            for (QWidget* w : group)
+                w->setEnabled(enable->on);
+        } else if (const auto* message = std::get_if<cp::Message>(&item)) {
+            platform::message(platform::toQ(message->text));
+        } else if (const auto* streaming = std::get_if<cp::Streaming>(&item)) {
+            StreamingOn = streaming->on;
+        }
+    }
+    flush();
+}

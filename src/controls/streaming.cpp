@@ -1,0 +1,94 @@
+// Starting and stopping the stream and how it streams: "Start Stream", "Stop Stream", the
+// "RTP11", "RTP12", "UDPRS" and hidden "TCPRS" menu items, the mode panel PARTP, "IAD", the
+// camera type boxes, "UDPRS Mode" and the recording indicator Rec1. The decisions are core's
+// (core/streaming.h); these handlers read the controls and state and run the plan.
+#include "app/tform1.h"
+
+#include "core/frames.h"
+#include "core/streaming.h"
+#include "ui_tform1.h"
+
+namespace cs = corvane::streaming;
+using corvane::controls::Ctl;
+using corvane::controls::Lamp;
+
+namespace {
+
+// The indicator's colour is its state; anything but green or red counts as grey.
+Lamp lampOf(const ShapeIndicator* indicator) {
+    const QColor c = indicator->fillColor();
+    if (c == QColor(0, 255, 0))
+        return Lamp::Green;
+    if (c == QColor(255, 0, 0))
+        return Lamp::Red;
+    return Lamp::Grey;
+}
+
+} // namespace
+
+void TForm1::wireStreaming() {
+    connect(ui->BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+    connect(ui->BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
+    connect(ui->StartRTP11, &QAction::triggered, this, &TForm1::StartRTP11Click);
+    connect(ui->StartRTP12, &QAction::triggered, this, &TForm1::StartRTP12Click);
+    connect(ui->UDPRS1, &QAction::triggered, this, &TForm1::UDPRS1Click);
+    connect(ui->CPRS1, &QAction::triggered, this, &TForm1::CPRS1Click);
+    connect(ui->PARTP, &ClickPanel::clicked, this, &TForm1::PARTPClick);
+    // These boxes are also set by the decoder, the clearing and each other: their handlers run
+    // on every change of state, whoever makes it.
+    connect(ui->AutoDetect, &QCheckBox::toggled, this, &TForm1::AutoDetectClick);
+    connect(ui->FixCheck, &QCheckBox::toggled, this, &TForm1::FixCheckClick);
+    connect(ui->MovCheck, &QCheckBox::toggled, this, &TForm1::MovCheckClick);
+    connect(ui->UDPRSB, &QCheckBox::toggled, this, &TForm1::Auto_rtpClick);
+    connect(ui->Auto_rtp, &QCheckBox::toggled, this, &TForm1::Auto_rtpClick);
+    connect(ui->Rec1, &ShapeIndicator::clicked, this, &TForm1::Rec1MouseActivate);
+}
+
+void TForm1::BitBtn3Click() {
+    runPlan(cs::planStartStream(StreamingOn));
+}
+
+void TForm1::BitBtn4Click() {
+    runPlan(cs::planStopStream(readControls(), StreamingOn));
+}
+
+void TForm1::StartRTP11Click() {
+    runPlan(cs::planStartRtp(corvane::frames::Stream::S11, StreamingOn));
+}
+
+void TForm1::StartRTP12Click() {
+    runPlan(cs::planStartRtp(corvane::frames::Stream::S12, StreamingOn));
+}
+
+void TForm1::UDPRS1Click() {
+    runPlan(corvane::plan::Plan().send(corvane::frames::udprsMode()));
+}
+
+void TForm1::CPRS1Click() {
+    runPlan(corvane::plan::Plan().send(corvane::frames::tcprsMode()));
+}
+
+void TForm1::PARTPClick() {
+    runPlan(cs::planModePanel(readControls()));
+}
+
+void TForm1::AutoDetectClick(bool checked) {
+    runPlan(cs::planAutoDetect(checked));
+}
+
+void TForm1::FixCheckClick(bool checked) {
+    runPlan(cs::planCameraBox(Ctl::FixCheck, checked, readControls()));
+}
+
+void TForm1::MovCheckClick(bool checked) {
+    runPlan(cs::planCameraBox(Ctl::MovCheck, checked, readControls()));
+}
+
+// "UDPRS Mode" and the hidden "RTP 11" box share this action. It sends nothing: the UDPRS mode
+// travels with "Save Config." and the server configuration file, which read the box itself, and
+// the hidden box is read by nothing.
+void TForm1::Auto_rtpClick() {}
+
+void TForm1::Rec1MouseActivate() {
+    runPlan(cs::planRecordPress(lampOf(ui->Rec1), readControls()));
+}

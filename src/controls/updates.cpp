@@ -1,0 +1,98 @@
+// The "Update" buttons of the two stream panels, which send one setting of the running stream at
+// once, and the "CBR"/"VBR" choice of each stream, which "Save Config." sends.
+#include "app/tform1.h"
+#include "platform/files.h"
+#include "platform/prompts.h"
+#include "ui_tform1.h"
+
+namespace cs = corvane::save;
+
+void TForm1::wireUpdates() {
+    connect(ui->URes1, &QPushButton::clicked, this, &TForm1::URes1Click);
+    connect(ui->URes2, &QPushButton::clicked, this, &TForm1::URes2Click);
+    connect(ui->UBit1, &QPushButton::clicked, this, &TForm1::UBit1Click);
+    connect(ui->UBit2, &QPushButton::clicked, this, &TForm1::UBit2Click);
+    connect(ui->UGop1, &QPushButton::clicked, this, &TForm1::UGop1Click);
+    connect(ui->UGop2, &QPushButton::clicked, this, &TForm1::UGop2Click);
+    connect(ui->Ufps1, &QPushButton::clicked, this, &TForm1::Ufps1Click);
+    connect(ui->Ufps2, &QPushButton::clicked, this, &TForm1::Ufps2Click);
+    // A radio button's handler runs when it becomes selected, by the operator or from code.
+    auto whenSelected = [this](QRadioButton* button, void (TForm1::*handler)()) {
+        connect(button, &QRadioButton::toggled, this, [this, handler](bool on) {
+            if (on)
+                (this->*handler)();
+        });
+    };
+    whenSelected(ui->CBR11B, &TForm1::CBR11BClick);
+    whenSelected(ui->VBR11B, &TForm1::VBR11BClick);
+    whenSelected(ui->CBR12B, &TForm1::CBR12BClick);
+    whenSelected(ui->VBR12B, &TForm1::VBR12BClick);
+}
+
+// No acknowledgement is awaited. A refusal (frame rate, conversion, a value too long to send)
+// shows its message and sends nothing.
+void TForm1::runUpdate(cs::Update button) {
+    const cs::UpdatePlan plan = cs::planUpdate(button, readControls(), Board);
+    if (!plan.message.empty()) {
+        platform::message(platform::toQ(plan.message));
+        return;
+    }
+    runSteps(plan.steps);
+}
+
+void TForm1::URes1Click() {
+    runUpdate(cs::Update::URes1);
+}
+void TForm1::URes2Click() {
+    runUpdate(cs::Update::URes2);
+}
+void TForm1::UBit1Click() {
+    runUpdate(cs::Update::UBit1);
+}
+void TForm1::UBit2Click() {
+    runUpdate(cs::Update::UBit2);
+}
+void TForm1::UGop1Click() {
+    runUpdate(cs::Update::UGop1);
+}
+void TForm1::UGop2Click() {
+    runUpdate(cs::Update::UGop2);
+}
+void TForm1::Ufps1Click() {
+    runUpdate(cs::Update::Ufps1);
+}
+void TForm1::Ufps2Click() {
+    runUpdate(cs::Update::Ufps2);
+}
+
+void TForm1::CBR11BClick() {
+    setRateMode(11, false);
+}
+void TForm1::VBR11BClick() {
+    setRateMode(11, true);
+}
+void TForm1::CBR12BClick() {
+    setRateMode(12, false);
+}
+void TForm1::VBR12BClick() {
+    setRateMode(12, true);
+}
+
+// The two buttons of a stream exclude each other whatever holds them; in VBR mode the stream's
+// settings reach the board only through "Save Config.".
+void TForm1::setRateMode(int stream, bool vbr) {
+    const cs::RateMode m = cs::rateMode(vbr);
+    const bool s11 = stream == 11;
+    QRadioButton* cbr = s11 ? ui->CBR11B : ui->CBR12B;
+    QRadioButton* variable = s11 ? ui->VBR11B : ui->VBR12B;
+    (vbr ? variable : cbr)->setChecked(true);
+    (vbr ? cbr : variable)->setChecked(false);
+    QLabel* caption = s11 ? ui->StBR : ui->StBR12;
+    caption->setText(platform::toQ(m.caption));
+    const std::array<QPushButton*, 4> updates =
+        s11 ? std::array{ui->URes1, ui->UBit1, ui->UGop1, ui->Ufps1}
+            : std::array{ui->URes2, ui->UBit2, ui->UGop2, ui->Ufps2};
+    for (QPushButton* button : updates)
+        button->setEnabled(m.updatesEnabled);
+    (s11 ? RateMode11 : RateMode12) = m.mode;
+}

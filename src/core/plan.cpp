@@ -1,0 +1,42 @@
+#include "core/plan.h"
+
+namespace corvane::plan {
+
+Plan& Plan::send(std::string frame, int pauseMs) {
+    add(steps::Step::send(std::move(frame)));
+    if (pauseMs > 0)
+        pause(pauseMs);
+    return *this;
+}
+
+namespace {
+
+std::string describeItem(const Item& item) {
+    struct Visitor {
+        std::string operator()(const steps::Step& s) const { return steps::describe({s}); }
+        std::string operator()(const controls::Action& a) const { return controls::describe(a); }
+        std::string operator()(const Enable& e) const {
+            return std::string(e.on ? "enable" : "disable") +
+                   (e.group == Group::FecBoxes ? "(CEFEC,ERRFEC)" : "(LFEC,DFEC,FECP)");
+        }
+        std::string operator()(const Message& m) const { return "!'" + m.text + "'"; }
+        std::string operator()(const Streaming& s) const {
+            return s.on ? "StreamingOn=1" : "StreamingOn=0";
+        }
+    };
+    return std::visit(Visitor{}, item);
+}
+
+} // namespace
+
+std::string describe(const Plan& plan) {
+    std::string out;
+    for (const Item& item : plan.items) {
+        if (!out.empty())
+            out += ' ';
+        out += describeItem(item);
+    }
+    return out;
+}
+
+} // namespace corvane::plan

@@ -1,0 +1,67 @@
+// What a handler of the main window does, as data: its paced steps on the wire interleaved with
+// the changes it makes to the window, in order. The window runs a plan item by item: consecutive
+// steps go through TForm1::runSteps, control changes through TForm1::applyActions (so that a box
+// cleared by the plan runs its own handler, which may send its own command), and the rest
+// directly. A plan is thus tested whole as a table row without a window.
+#pragma once
+
+#include "core/controls.h"
+#include "core/steps.h"
+
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace corvane::plan {
+
+// The FEC controls that starting and stopping a stream lock and unlock together.
+enum class Group {
+    FecBoxes, // "FEC" (CEFEC) and "FEC Error" (ERRFEC)
+    FecEdits, // "FEC L :" (LFEC), "FEC D :" (DFEC) and "FEC+% :" (FECP)
+};
+
+struct Enable {
+    Group group;
+    bool on;
+    friend bool operator==(const Enable&, const Enable&) = default;
+};
+
+// A message box for the operator, at this point of the plan.
+struct Message {
+    std::string text;
+    friend bool operator==(const Message&, const Message&) = default;
+};
+
+// The streaming flag StreamingOn set or cleared.
+struct Streaming {
+    bool on;
+    friend bool operator==(const Streaming&, const Streaming&) = default;
+};
+
+using Item = std::variant<steps::Step, controls::Action, Enable, Message, Streaming>;
+
+struct Plan {
+    std::vector<Item> items;
+
+    // Built in place (moving a whole Item about makes GCC see uninitialised members).
+    template <class T> Plan& add(T&& item) {
+        items.emplace_back(std::in_place_type<std::decay_t<T>>, std::forward<T>(item));
+        return *this;
+    }
+    // A frame followed by a pause (pauseMs > 0) or nothing.
+    Plan& send(std::string frame, int pauseMs = 0);
+    Plan& pause(int ms) { return add(steps::Step::pause(ms)); }
+    Plan& wait() { return add(steps::Step::wait()); }
+    Plan& message(std::string text) { return add(Message{std::move(text)}); }
+
+    bool empty() const { return items.empty(); }
+};
+
+// The plan as one line for tests, items joined by " ": steps as steps::describe writes them
+// ("A50205<CR>", "~100", "W"), actions as controls::describe ("CEFEC:off", "lamp=green"),
+// "enable(CEFEC,ERRFEC)" / "disable(LFEC,DFEC,FECP)", "!'<message>'", "StreamingOn=1".
+std::string describe(const Plan& plan);
+
+} // namespace corvane::plan

@@ -1,0 +1,119 @@
+#include "core/streaming.h"
+
+#include "core/fec.h"
+
+#include <array>
+
+namespace corvane::streaming {
+
+using controls::Action;
+using controls::Ctl;
+using controls::Lamp;
+using plan::Enable;
+using plan::Group;
+using plan::Streaming;
+
+plan::Plan planStartStream(bool streamingOn) {
+    plan::Plan p;
+    if (streamingOn)
+        return p.message(std::string(kAlreadyStarted));
+    p.add(Enable{Group::FecBoxes, true});
+    p.send(frames::startStream());
+    p.add(Streaming{true});
+    p.add(Action::lampColour(Lamp::Green));
+    p.add(Enable{Group::FecEdits, false});
+    return p;
+}
+
+plan::Plan planStopStream(const controls::ConfigView& view, bool streamingOn) {
+    plan::Plan p;
+    if (!streamingOn)
+        return p.message(std::string(kAlreadyStopped));
+    const std::string& l = view.text(Ctl::LFEC);
+    const std::string& d = view.text(Ctl::DFEC);
+    if (view.checked(Ctl::ERRFEC)) {
+        p.send(frames::fecErrorOn(l), 100);
+        p.add(Action::setChecked(Ctl::ERRFEC, false));
+    }
+    if (view.checked(Ctl::CEFEC)) {
+        // FEC values that cannot be framed are named, and the stop goes on without that one
+        // command: the stream must still stop.
+        if (const auto frame = frames::fecOn(l, d))
+            p.send(frame.bytes, 100);
+        else
+            p.message(fec::tooLongMessage(l, d));
+        p.add(Action::setChecked(Ctl::CEFEC, false));
+    }
+    p.add(Enable{Group::FecBoxes, false});
+    p.send(frames::stopStream());
+    p.add(Streaming{false});
+    p.add(Action::lampColour(Lamp::Grey));
+    p.add(Action::state(Action::Op::Panel9, ""));
+    p.add(Enable{Group::FecEdits, true});
+    return p;
+}
+
+plan::Plan planStartRtp(frames::Stream stream, bool streamingOn) {
+    plan::Plan p;
+    if (!streamingOn)
+        return p.message(std::string(kStartStreamFirst));
+    return p.send(stream == frames::Stream::S11 ? frames::startRtp11() : frames::startRtp12());
+}
+
+std::optional<StreamMode> nextStreamMode(std::string_view caption) {
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kCycle{
+        {{"RTSP", "S"}, {"RTP 11", "A"}, {"RTP 12", "B"}, {"RTP 11 + RTP 12", "R"}}};
+    for (std::size_t i = 0; i < kCycle.size(); ++i) {
+        if (kCycle[i].first == caption) {
+            const auto& [next, letter] = kCycle[(i + 1) % kCycle.size()];
+            return StreamMode{std::string(next), std::string(letter)};
+        }
+    }
+    return std::nullopt;
+}
+
+plan::Plan planModePanel(const controls::ConfigView& view) {
+    plan::Plan p;
+    if (const auto next = nextStreamMode(view.text(Ctl::PARTP))) {
+        p.add(Action::setCaption(Ctl::PARTP, next->caption));
+        p.add(Action::state(Action::Op::StreamMode, next->letter));
+    }
+    return p;
+}
+
+plan::Plan planCameraBox(Ctl box, bool checked, const controls::ConfigView& view) {
+    plan::Plan p;
+    if (!checked)
+        return p.send(frames::cameraType(0), 100);
+    const bool fixed = box == Ctl::FixCheck;
+    const Ctl other = fixed ? Ctl::MovCheck : Ctl::FixCheck;
+    if (view.checked(other))
+        p.add(Action::setChecked(other, false));
+    return p.send(frames::cameraType(fixed ? 1 : 2), 100);
+}
+
+plan::Plan planAutoDetect(bool checked) {
+    plan::Plan p;
+    return p.send(frames::inputAutoDetect(checked), 100);
+}
+
+plan::Plan planRecordPress(Lamp lamp, const controls::ConfigView& view) {
+    plan::Plan p;
+    switch (lamp) {
+    case Lamp::Grey:
+        break;
+    case Lamp::Green:
+        if (!view.checked(Ctl::S1Aud) || !view.checked(Ctl::S2Aud))
+            return p.message(std::string(kAudioForRecording));
+        p.send(frames::recording(true));
+        p.add(Action::lampColour(Lamp::Red));
+        break;
+    case Lamp::Red:
+        p.send(frames::recording(false));
+        p.add(Action::lampColour(Lamp::Green));
+        break;
+    }
+    return p;
+}
+
+} // namespace corvane::streaming

@@ -1,0 +1,147 @@
+// "Save Network Configuration": every frame, pause and wait in order, and where it stops.
+#include "core/network.h"
+
+#include <QtTest>
+
+using namespace corvane;
+using controls::Ctl;
+
+class NetworkTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void save_data();
+    void save();
+};
+
+void NetworkTest::save_data() {
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<QString>("gw");
+    QTest::addColumn<QString>("mtu");
+    QTest::addColumn<QString>("udprs");
+    QTest::addColumn<QString>("subnet");
+    QTest::addColumn<QString>("expected");
+    const QString tail = " A50991192.0.2.9<CR> ~100 W A51393255.255.255.0<CR> ~100 W "
+                         "~100 A50225<CR> ~100";
+    QTest::newRow("whole sequence")
+        << "192.168.0.245"
+        << "192.168.0.254"
+        << "1400"
+        << "192.0.2.9"
+        << "255.255.255.0"
+        << "A51323192.168.0.245<CR> ~100 W A51742192.168.0.254<CR> ~100 W A506721400<CR> W" + tail;
+    QTest::newRow("short addresses: one length digit after A50; the gateway still 17")
+        << "10.0.0.1"
+        << "10.0.0.1"
+        << "576"
+        << "192.0.2.9"
+        << "255.255.255.0"
+        << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.1<CR> ~100 W A50572576<CR> W" + tail;
+    QTest::newRow("MTU 9000 written back as 1500")
+        << "10.0.0.1"
+        << "10.0.0.2"
+        << "9000"
+        << "192.0.2.9"
+        << "255.255.255.0"
+        << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.2<CR> ~100 W MTUB='1500' "
+           "A506721500<CR> W" +
+               tail;
+    QTest::newRow("MTU 1500 stays")
+        << "10.0.0.1"
+        << "10.0.0.2"
+        << "1500"
+        << "192.0.2.9"
+        << "255.255.255.0"
+        << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.2<CR> ~100 W A506721500<CR> W" + tail;
+    QTest::newRow("MTU 68: no frame, the send path gets an empty text")
+        << "10.0.0.1"
+        << "10.0.0.2"
+        << "68"
+        << "192.0.2.9"
+        << "255.255.255.0"
+        << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.2<CR> ~100 W '' W" + tail;
+    QTest::newRow("MTU 0999: four characters, sent as typed")
+        << "10.0.0.1"
+        << "10.0.0.2"
+        << "0999"
+        << "192.0.2.9"
+        << "255.255.255.0"
+        << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.2<CR> ~100 W A506720999<CR> W" + tail;
+    QTest::newRow("MTU not a number: stops after the gateway")
+        << "10.0.0.1"
+        << "10.0.0.2"
+        << "15OO"
+        << "192.0.2.9"
+        << "255.255.255.0"
+        << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.2<CR> ~100 W "
+           "!''15OO' is not a valid integer value'";
+    QTest::newRow("MTU empty: stops after the gateway")
+        << "10.0.0.1"
+        << "10.0.0.2"
+        << ""
+        << "192.0.2.9"
+        << "255.255.255.0"
+        << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.2<CR> ~100 W "
+           "!''' is not a valid integer value'";
+    QTest::newRow("empty addresses: length 00")
+        << ""
+        << ""
+        << "1500"
+        << ""
+        << ""
+        << "A50023<CR> ~100 W A51742<CR> ~100 W A506721500<CR> W A50091<CR> ~100 W "
+           "A50093<CR> ~100 W ~100 A50225<CR> ~100";
+    const QString long99(99, '1');
+    QTest::newRow("a 99-character address still fits")
+        << "10.0.0.1"
+        << "10.0.0.2"
+        << "1500"
+        << "10.0.0.3" << long99
+        << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.2<CR> ~100 W A506721500<CR> W "
+           "A5089110.0.0.3<CR> ~100 W A59993" +
+               long99 + "<CR> ~100 W ~100 A50225<CR> ~100";
+    const QString long100(100, '2');
+    QTest::newRow("a 100-character subnet mask: named, nothing sent")
+        << "10.0.0.1"
+        << "10.0.0.2"
+        << "x"
+        << "10.0.0.3" << long100
+        << "!'Subnet Mask '" + long100 + "' is too long to send to the board'";
+    QTest::newRow("a 100-character static IP: named, nothing sent")
+        << long100 << "10.0.0.2"
+        << "1500"
+        << "10.0.0.3"
+        << "255.0.0.0"
+        << "!'Static IP '" + long100 + "' is too long to send to the board'";
+    QTest::newRow("a 100-character UDPRS address: named, nothing sent")
+        << "10.0.0.1"
+        << "10.0.0.2"
+        << "1500" << long100 << "255.0.0.0"
+        << "!'UDPRS Destination IP '" + long100 + "' is too long to send to the board'";
+    QTest::newRow("a long gateway has fixed length digits and is sent")
+        << "10.0.0.1" << long100 << "1500"
+        << "10.0.0.3"
+        << "255.0.0.0"
+        << "A5082310.0.0.1<CR> ~100 W A51742" + long100 +
+               "<CR> ~100 W A506721500<CR> W A5089110.0.0.3<CR> ~100 W A50993255.0.0.0<CR> "
+               "~100 W ~100 A50225<CR> ~100";
+}
+
+void NetworkTest::save() {
+    QFETCH(QString, ip);
+    QFETCH(QString, gw);
+    QFETCH(QString, mtu);
+    QFETCH(QString, udprs);
+    QFETCH(QString, subnet);
+    QFETCH(QString, expected);
+    controls::ConfigView v;
+    v[Ctl::ipb].text = ip.toStdString();
+    v[Ctl::gwp].text = gw.toStdString();
+    v[Ctl::MTUB].text = mtu.toStdString();
+    v[Ctl::UDPRSIPB].text = udprs.toStdString();
+    v[Ctl::SubB].text = subnet.toStdString();
+    QCOMPARE(QString::fromStdString(plan::describe(network::planNetworkSave(v))), expected);
+}
+
+QTEST_APPLESS_MAIN(NetworkTest)
+#include "network_test.moc"

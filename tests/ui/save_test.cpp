@@ -1,0 +1,326 @@
+// "Save Config." and the per-stream "Update" buttons of the main window, over a UDP peer on
+// 127.0.0.1 and over a pseudo-terminal: every byte that goes out, and nothing at all when the
+// frame-rate check or a value too long to send refuses.
+#include "app/windows.h"
+#include "core/controls.h"
+#include "support/links.h"
+#include "support/player_recorder.h"
+#include "support/program.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTest>
+
+using corvane::controls::Action;
+
+namespace {
+
+enum class Link { Serial, Udp };
+
+// A configuration shown in the three windows; rows change a few controls.
+const char* const kConfiguration =
+    "S1I=1 S2I=4 Res1=0 Res2=2 Bit1=4000 Bit2=1500 Gop1=30 Gop2=25 fps1=30 fps2=25 "
+    "Efmt1=0 Efmt2=1 S1Aud:on S2Aud:off ERec1:on ERec2:on AutStart:off AutoDetect:on "
+    "UDPRSB:off LFEC=4 DFEC=4 "
+    "RecRes1=0 RecBit1=8000 RecGop1=30 Recfps1=30 RecRes2=2 RecBit2=3000 RecGop2=25 Recfps2=25 "
+    "RTP11_S=0 RTP11_Port=1234 RTP11_M=225.1.1.1 RTP11_IP=192.168.0.20 "
+    "RTP12_S=1 RTP12_Port=5006 RTP12_M=239.1.1.12 RTP12_IP=10.0.0.12";
+
+// What saving kConfiguration sends, frame by frame ("<CR>", "<NUL>" for the control characters).
+const char* const kSaved =
+    "A506101920<CR> A506111080<CR> A506501920<CR> A506511080<CR> A50512720<CR> A50514576<CR> "
+    "A50560720<CR> A50561576<CR> "
+    "A506164000<CR> A506538000<CR> A5041530<CR> A5045230<CR> A5041730<CR> A5045430<CR> "
+    "A506211500<CR> A506633000<CR> A5042025<CR> A5046225<CR> A5042225<CR> A5046425<CR> "
+    "A503453<CR> A503271<CR> A503284<CR> A503321<CR> A5042911<CR> A503332<CR> "
+    "A50787E4L4D%%%%%%<CR> A50387D<CR> A503341<CR> A503731<CR> A50381S<CR> A50392N<CR> "
+    "A5044310<CR> A53182U41234225.1.1.1$192.168.0.20<NUL> *<NUL><CR> "
+    "A53183M45006239.1.1.12$10.0.0.12<NUL> *<NUL><CR> A50225<CR>";
+
+QList<QByteArray> framesOf(const QString& text) {
+    QList<QByteArray> out;
+    for (const QString& token : text.split(' ', Qt::SkipEmptyParts)) {
+        QByteArray frame = token == "''" ? QByteArray() : token.toLatin1();
+        frame.replace("<CR>", "\r").replace("<NUL>", QByteArray(1, '\0'));
+        out << frame;
+    }
+    // A space inside a frame (the RTP destinations) splits it in the text; join those again.
+    QList<QByteArray> joined;
+    for (const QByteArray& f : out) {
+        if (!joined.isEmpty() && !joined.last().isEmpty() && !joined.last().endsWith('\r'))
+            joined.last() += ' ' + f;
+        else
+            joined << f;
+    }
+    return joined;
+}
+
+QByteArray answer55(const QByteArray&) {
+    return "55";
+}
+
+struct Program : RunningProgram {
+    std::unique_ptr<PtyResponder> pty;
+    std::unique_ptr<UdpResponder> udpPeer;
+
+    Program() : RunningProgram(0.01) {
+        // The keep-alive would put its frame between the saved ones over the serial link.
+        f->Timer1->stop();
+    }
+
+    // Writes controls through the windows, as the decoder does: "Bit1=4000" (an edit, or a list's
+    // position), "ERec1:on".
+    void show(const QString& changes) {
+        corvane::controls::Applied applied;
+        for (const QString& change : changes.split(' ', Qt::SkipEmptyParts)) {
+            const auto sep = change.indexOf(QRegularExpression("[=:]"));
+            const auto ctl = corvane::controls::byName(change.left(sep).toStdString());
+            QVERIFY2(ctl, qPrintable(change));
+            const QString value = change.mid(sep + 1);
+            switch (corvane::controls::info(*ctl).kind) {
+            case corvane::controls::Kind::List:
+                applied.actions.push_back(Action::select(*ctl, value.toInt()));
+                break;
+            case corvane::controls::Kind::Check:
+            case corvane::controls::Kind::Radio:
+                applied.actions.push_back(Action::setChecked(*ctl, value == "on"));
+                break;
+            default:
+                applied.actions.push_back(Action::setText(*ctl, value.toStdString()));
+            }
+        }
+        f->applyActions(applied);
+    }
+
+    // Connects the link to a stand-in that acknowledges every frame.
+    void connect(Link link) {
+        if (link == Link::Serial) {
+            pty = std::make_unique<PtyResponder>(answer55);
+            serialAt(pty->slavePath());
+            rs232()->setChecked(true);
+        } else {
+            udpPeer = std::make_unique<UdpResponder>(answer55);
+            udpAt(udpPeer->port());
+            udp()->setChecked(true);
+        }
+        f->Connect1Click();
+        f->Timer1->stop();
+        QVERIFY(f->ComPort1->isOpen() || f->udpActive());
+    }
+
+    // What the stand-in received, frame by frame (serial: the byte stream cut after each CR),
+    // once `expected` frames are in or a second has passed; a little longer, so that nothing
+    // more comes after them.
+    QList<QByteArray> sent(qsizetype expected = 0) {
+        QElapsedTimer clock;
+        clock.start();
+        while (received().size() < expected && clock.elapsed() < 1000)
+            runEventLoop(5);
+        runEventLoop(30);
+        return received();
+    }
+
+    QList<QByteArray> received() const {
+        if (udpPeer)
+            return udpPeer->datagrams();
+        QList<QByteArray> frames;
+        QByteArray stream = pty->received();
+        qsizetype cr;
+        while ((cr = stream.indexOf('\r')) >= 0) {
+            frames << stream.left(cr + 1);
+            stream.remove(0, cr + 1);
+        }
+        if (!stream.isEmpty())
+            frames << stream;
+        return frames;
+    }
+
+    QPushButton* button(const char* name) const { return child<QPushButton>(f, name); }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Link)
+
+class SaveTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void saveSendsTheConfiguration_data() {
+        QTest::addColumn<Link>("link");
+        QTest::addColumn<bool>("streaming");
+        QTest::newRow("udp") << Link::Udp << false;
+        QTest::newRow("serial") << Link::Serial << false;
+        QTest::newRow("udp, streaming") << Link::Udp << true;
+        QTest::newRow("serial, streaming") << Link::Serial << true;
+    }
+
+    // The whole configuration, read from the main window and both dialogs; a running stream is
+    // stopped first and started last.
+    void saveSendsTheConfiguration() {
+        QFETCH(Link, link);
+        QFETCH(bool, streaming);
+        PlayerRecorder players({"Halvern Player"});
+        Program p;
+        p.show(kConfiguration);
+        p.f->StreamModeLetter = std::string(1, 'S');
+        p.f->StreamingOn = streaming;
+        p.connect(link);
+        p.prompts.messages.clear();
+
+        p.button("BitBtn2")->click();
+
+        QList<QByteArray> expected = framesOf(kSaved);
+        if (streaming)
+            expected = QList<QByteArray>{"A50206\r"} + expected + QList<QByteArray>{"A50205\r"};
+        QCOMPARE(p.sent(expected.size()), expected);
+        QVERIFY(p.prompts.messages.isEmpty());
+        QCOMPARE(p.label("Panel5")->text(), streaming ? QStringLiteral("Streaming") : QString());
+        QCOMPARE(p.f->StreamingOn, streaming);
+        // Only a restarted stream nudges the player.
+        const QStringList nudged{"find",       "activate 1", "Control down", "S down",
+                                 "Control up", "S up",       "activate 1",   "Control down",
+                                 "O down",     "Control up", "O up"};
+        QCOMPARE(players.texts(), streaming ? nudged : QStringList());
+    }
+
+    // The save and the frame-rate updates refuse before anything goes out: the stream is not
+    // stopped, no empty datagram is sent.
+    void refusalsSendNothing_data() {
+        QTest::addColumn<Link>("link");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("changes");
+        QTest::addColumn<QString>("message");
+        for (Link link : {Link::Udp, Link::Serial}) {
+            const char* l = link == Link::Udp ? "udp" : "serial";
+            auto row = [&](const char* name, const char* button, const QString& changes,
+                           const QString& message) {
+                QTest::addRow("%s, %s", l, name) << link << button << changes << message;
+            };
+            row("save, stream 11 above HD SDI 1080P30", "BitBtn2", "fps1=31",
+                "Wrong Value in Chnl 11 FPS ");
+            row("save, stream 12 above PAL", "BitBtn2", "fps2=60", "Wrong Value in Chnl 12 FPS ");
+            row("save, stream 12 not a number", "BitBtn2", "fps2=2x",
+                "'2x' is not a valid integer value");
+            row("save, FEC too long", "BitBtn2", "LFEC=" + QString(90, '4'),
+                "'" + QString(90, '4') + "' is too long to send");
+            row("Ufps1 above 1080P30", "Ufps1", "fps1=60", "Wrong Value in Chnl 11 FPS ");
+            row("Ufps2 above PAL", "Ufps2", "fps2=51", "Wrong Value in Chnl 12 FPS ");
+            row("Ufps1 not a number", "Ufps1", "fps1=x", "'x' is not a valid integer value");
+            row("UBit2 too long", "UBit2", "Bit2=" + QString(100, '8'),
+                "'" + QString(100, '8') + "' is too long to send");
+        }
+    }
+
+    void refusalsSendNothing() {
+        QFETCH(Link, link);
+        QFETCH(QString, button);
+        QFETCH(QString, changes);
+        QFETCH(QString, message);
+        Program p;
+        p.show(QString(kConfiguration) + ' ' + changes);
+        p.f->StreamingOn = true;
+        p.connect(link);
+        p.prompts.messages.clear();
+
+        p.button(button.toLatin1().constData())->click();
+
+        QCOMPARE(p.prompts.texts(), QStringList{message});
+        QCOMPARE(p.prompts.messages[0].title, QStringLiteral("Corvane Control"));
+        QCOMPARE(p.sent(), QList<QByteArray>());
+    }
+
+    void updateButtons_data() {
+        QTest::addColumn<Link>("link");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("changes");
+        QTest::addColumn<QString>("expected");
+        for (Link link : {Link::Udp, Link::Serial}) {
+            const char* l = link == Link::Udp ? "udp" : "serial";
+            auto row = [&](const char* name, const char* button, const char* changes,
+                           const char* expected) {
+                QTest::addRow("%s, %s", l, name) << link << button << changes << expected;
+            };
+            row("URes1 1280 x 720", "URes1", "Res1=1", "A503702<CR>");
+            row("URes2 448 x 336", "URes2", "Res2=8", "A503699<CR>");
+            row("URes2 nothing selected", "URes2", "Res2=-1", "A503690<CR>");
+            row("UBit1 12000", "UBit1", "Bit1=12000", "A5073712000<CR>");
+            row("UBit2 800", "UBit2", "Bit2=800", "A50540800<CR>");
+            row("UGop1 30", "UGop1", "Gop1=30", "A5043630<CR>");
+            row("UGop2 1", "UGop2", "Gop2=1", "A503391<CR>");
+            row("Ufps1 30 on HD SDI 1080P30", "Ufps1", "fps1=30", "A5043830<CR>");
+            row("Ufps2 50 on PAL", "Ufps2", "fps2=50", "A5044150<CR>");
+            row("Ufps2 not a number on No Sensor", "Ufps2", "S2I=8 fps2=n", "A50341n<CR>");
+            // A text of a length the command does not take: an empty send, which is an empty
+            // datagram over UDP and nothing over the serial line.
+            row("UBit1 123456", "UBit1", "Bit1=123456", link == Link::Udp ? "''" : "");
+            row("UGop2 empty", "UGop2", "Gop2=", link == Link::Udp ? "''" : "");
+        }
+    }
+
+    void updateButtons() {
+        QFETCH(Link, link);
+        QFETCH(QString, button);
+        QFETCH(QString, changes);
+        QFETCH(QString, expected);
+        Program p;
+        p.show(QString(kConfiguration) + ' ' + changes);
+        p.connect(link);
+        p.prompts.messages.clear();
+
+        p.button(button.toLatin1().constData())->click();
+
+        QCOMPARE(p.sent(framesOf(expected).size()), framesOf(expected));
+        QVERIFY(p.prompts.messages.isEmpty());
+    }
+
+    // "VBR" disables the stream's four update buttons and changes its caption and RateMode, from
+    // the operator's click and from the decoder's write alike; the other stream stays as it was.
+    void rateModes() {
+        Program p;
+        auto updates = [&p](int stream) {
+            QList<bool> enabled;
+            for (const char* b : {"URes", "UBit", "UGop", "Ufps"})
+                enabled
+                    << p.button(qPrintable(QString("%1%2").arg(b).arg(stream - 10)))->isEnabled();
+            return enabled;
+        };
+        const QList<bool> on{true, true, true, true}, off{false, false, false, false};
+        QCOMPARE(p.label("StBR")->text(), QStringLiteral("Bit Rate (kbps)"));
+        QVERIFY(child<QRadioButton>(p.f, "CBR11B")->isChecked());
+
+        child<QRadioButton>(p.f, "VBR12B")->click();
+        QCOMPARE(p.f->RateMode12, 2);
+        QCOMPARE(p.label("StBR12")->text(), QStringLiteral("Max. Bitrate (kbps)"));
+        QCOMPARE(updates(12), off);
+        QVERIFY(!child<QRadioButton>(p.f, "CBR12B")->isChecked());
+        QCOMPARE(p.f->RateMode11, 1);
+        QCOMPARE(p.label("StBR")->text(), QStringLiteral("Bit Rate (kbps)"));
+        QCOMPARE(updates(11), on);
+
+        p.show("VBR11B:on");
+        QCOMPARE(p.f->RateMode11, 2);
+        QCOMPARE(updates(11), off);
+        QVERIFY(!child<QRadioButton>(p.f, "CBR11B")->isChecked());
+
+        p.show("CBR11B:on");
+        QCOMPARE(p.f->RateMode11, 1);
+        QCOMPARE(p.label("StBR")->text(), QStringLiteral("Bitrate (kbps)"));
+        QCOMPARE(updates(11), on);
+        QVERIFY(!child<QRadioButton>(p.f, "VBR11B")->isChecked());
+        QCOMPARE(p.f->RateMode12, 2);
+
+        // The save sends the modes the buttons set.
+        p.show(kConfiguration);
+        p.connect(Link::Udp);
+        p.button("BitBtn2")->click();
+        QVERIFY(p.sent(36).contains("A5042912\r"));
+    }
+};
+
+QTEST_MAIN(SaveTest)
+#include "save_test.moc"

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -29,8 +30,9 @@ namespace {
 // Kept as they are by clearing.
 const std::set<Ctl> kLeftAlone{Ctl::AutStart, Ctl::PARTP, Ctl::ERRFEC};
 
-// Every configuration control shows something, each box ticked, VBR on both streams; the lamp
-// green, READY shown, an error in Panel9, half a reply frame in the receive buffer, streaming.
+// Every configuration control shows something, each box ticked (ticking "Moving" clears
+// "Fixed"), VBR on both streams; the lamp green, READY shown, an error in Panel9, half a reply
+// frame in the receive buffer, streaming. With no interface ticked the boxes' commands go nowhere.
 void showABoard(TForm1* f) {
     const ControlMap& map = f->controlMap();
     for (const CtlInfo& row : kCatalogue) {
@@ -108,6 +110,7 @@ class ClearTest : public QObject {
     Q_OBJECT
 private slots:
     void clearUiEmptiesTheConfiguration();
+    void clearedBoxesSendTheirCommandsOnce();
     void everyWayOfDroppingTheBoardClears_data();
     void everyWayOfDroppingTheBoardClears();
 };
@@ -118,6 +121,10 @@ void ClearTest::clearUiEmptiesTheConfiguration() {
     showABoard(p.f);
     p.label("ConNot")->setText("Connected");
     const ConfigView before = p.f->readControls();
+    QVERIFY(before.checked(Ctl::AutoDetect) && before.checked(Ctl::CEFEC) &&
+            before.checked(Ctl::VBR12B) && !before.checked(Ctl::FixCheck));
+    QCOMPARE(p.f->RateMode12, 2);
+    p.prompts.messages.clear();
     HandlerSpies spies(p.f->controlMap());
 
     child<QAction>(p.f, "ClearUIB")->trigger();
@@ -140,9 +147,9 @@ void ClearTest::clearUiEmptiesTheConfiguration() {
             QCOMPARE(after.index(row.id), -1);
             QVERIFY2(signalled.isEmpty(), qPrintable(name)); // its handler does not run
             break;
-        case Kind::Check:
+        case Kind::Check: // a box that was ticked runs its handler once; one already clear not
             QVERIFY2(!after.checked(row.id), qPrintable(name));
-            QCOMPARE(signalled, QStringList{"false"});
+            QCOMPARE(signalled, before.checked(row.id) ? QStringList{"false"} : QStringList());
             break;
         case Kind::Radio: {
             const bool cbr = row.id == Ctl::CBR11B || row.id == Ctl::CBR12B;
@@ -158,6 +165,12 @@ void ClearTest::clearUiEmptiesTheConfiguration() {
     QVERIFY(!p.label("RDS")->isVisible());
     QCOMPARE(p.label("Panel9")->text(), QString());
     QVERIFY(p.f->RxBuffer.empty());
+    // CBR selected again: the rate mode, the caption and the update buttons follow.
+    QCOMPARE(p.f->RateMode11, 1);
+    QCOMPARE(p.f->RateMode12, 1);
+    QCOMPARE(p.label("StBR12")->text(), QStringLiteral("Bitrate (kbps)"));
+    for (const char* button : {"URes2", "UBit2", "UGop2", "Ufps2"})
+        QVERIFY2(child<QPushButton>(p.f, button)->isEnabled(), button);
     // State flags, the connection text and the streaming status stay.
     QVERIFY(p.f->StreamingOn);
     QCOMPARE(p.label("ConNot")->text(), QStringLiteral("Connected"));
@@ -169,6 +182,27 @@ void ClearTest::clearUiEmptiesTheConfiguration() {
     for (const CtlInfo& row : kCatalogue)
         QVERIFY2(spies.of(row.id).isEmpty(), row.name.data());
     QVERIFY(p.f->readControls().values == after.values);
+}
+
+// Over an open link the boxes that clearing clears send their commands, in the clearing's order:
+// input auto-detection off, FEC off, camera mode none ("Moving" was ticked). A second clearing
+// changes no box and sends nothing.
+void ClearTest::clearedBoxesSendTheirCommandsOnce() {
+    RunningProgram p(0.01);
+    PtyResponder board([](const QByteArray&) { return QByteArray("55"); });
+    showABoard(p.f);
+    p.serialAt(board.slavePath());
+    p.rs232()->setChecked(true);
+    p.f->Connect1Click();
+    p.f->Timer1->stop();
+
+    p.f->ClearUI();
+    const QList<QByteArray> sent{"A503732", "A50387D", "A503860"};
+    QTRY_COMPARE(board.frames(), sent);
+    p.f->ClearUI();
+    runEventLoop(100);
+    QCOMPARE(board.frames(), sent);
+    QVERIFY(p.prompts.messages.isEmpty());
 }
 
 // Closing a link with "Connect " and starting a board search also clear; the link is closed

@@ -34,14 +34,14 @@ struct Program : RunningProgram {
     PtyResponder pty{board()};
     UdpResponder udpBoard{board()};
     bool serial = true;
-    QList<bool> linkUpWhileClearing; // the link's state each time CEFEC was cleared
+    QList<bool> linkUpWhileClearing; // the link's state each time "IAD" was cleared
 
     Program() : RunningProgram(0.01) {
         f->Timer1->stop();
         serialAt(pty.slavePath());
         udpAt(udpBoard.port());
-        auto* cefec = static_cast<QCheckBox*>(f->controlMap().widget(Ctl::CEFEC));
-        QObject::connect(cefec, &QCheckBox::toggled, f, [this](bool on) {
+        auto* iad = static_cast<QCheckBox*>(f->controlMap().widget(Ctl::AutoDetect));
+        QObject::connect(iad, &QCheckBox::toggled, f, [this](bool on) {
             if (!on)
                 linkUpWhileClearing << linkUp();
         });
@@ -58,12 +58,14 @@ struct Program : RunningProgram {
     }
     bool linkUp() const { return f->ComPort1->isOpen() || f->udpActive(); }
     QList<QByteArray> frames() const { return serial ? pty.frames() : udpBoard.frames(); }
-    // A board's configuration on show, streaming, the lamp green.
+    // A board's configuration on show ("IAD" ticked, whose clearing sends input auto-detection
+    // off), streaming, the lamp green. Shown before an interface is ticked, so nothing is sent.
     void showABoard() {
-        f->applyActions({{Action::setText(Ctl::Bit1, "4000"), Action::setChecked(Ctl::CEFEC, true),
-                          Action::state(Action::Op::StreamingOn), Action::lampColour(Lamp::Green),
-                          Action::state(Action::Op::Panel5, "Streaming")},
-                         {}});
+        f->applyActions(
+            {{Action::setText(Ctl::Bit1, "4000"), Action::setChecked(Ctl::AutoDetect, true),
+              Action::state(Action::Op::StreamingOn), Action::lampColour(Lamp::Green),
+              Action::state(Action::Op::Panel5, "Streaming")},
+             {}});
         label("ConNot")->setText("Connected");
     }
     QString bit1() const { return child<QLineEdit>(f, "Bit1")->text(); }
@@ -88,37 +90,42 @@ private slots:
     void menuItemsForTheKeepAliveAndTheBoardDialog();
 };
 
-// Exit clears the display while the link is still open (the cleared boxes' commands still reach
-// the board); Reboot closes the link first. Both end disconnected, not streaming, lamp grey.
+// Exit clears the display while the link is still open, so the command of the cleared "IAD"
+// still reaches the board; Reboot closes the link first, so that command meets the closed link
+// and the operator is told. Both end disconnected, not streaming, lamp grey.
 void MaintenanceTest::leavingTheBoard_data() {
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("link");
-    QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<bool>("linkUpWhileClearing");
+    QTest::addColumn<QList<QByteArray>>("frames");
+    QTest::addColumn<QStringList>("messages");
+    const QList<QByteArray> exit{"A50204", "A503732"};
+    const QList<QByteArray> reboot{"A50275"};
+    const QStringList refused{"Please Connect First !! "};
     QTest::newRow("Exit Board Application over RS232") << "ExitBoard1"
-                                                       << "serial" << QByteArray("A50204") << true;
+                                                       << "serial" << exit << QStringList();
     QTest::newRow("Exit Board Application over UDP") << "ExitBoard1"
-                                                     << "udp" << QByteArray("A50204") << true;
+                                                     << "udp" << exit << QStringList();
     QTest::newRow("Reboot Board over RS232") << "RebootBoard1"
-                                             << "serial" << QByteArray("A50275") << false;
+                                             << "serial" << reboot << refused;
     QTest::newRow("Reboot Board over UDP") << "RebootBoard1"
-                                           << "udp" << QByteArray("A50275") << false;
+                                           << "udp" << reboot << refused;
 }
 
 void MaintenanceTest::leavingTheBoard() {
     QFETCH(QString, item);
     QFETCH(QString, link);
-    QFETCH(QByteArray, frame);
-    QFETCH(bool, linkUpWhileClearing);
+    QFETCH(QList<QByteArray>, frames);
+    QFETCH(QStringList, messages);
     Program p;
-    p.use(link);
     p.showABoard();
+    p.use(link);
     p.f->Timer1->start();
 
     p.trigger(qPrintable(item));
 
-    QTRY_COMPARE(p.frames(), QList<QByteArray>{frame});
-    QCOMPARE(p.linkUpWhileClearing, QList<bool>{linkUpWhileClearing});
+    QTRY_COMPARE(p.frames(), frames);
+    QCOMPARE(p.linkUpWhileClearing, QList<bool>{item == "ExitBoard1"});
+    QCOMPARE(p.prompts.texts(), messages);
     QVERIFY(!p.linkUp());
     QCOMPARE(p.bit1(), QString());
     QCOMPARE(p.label("ConNot")->text(), QStringLiteral("Not Connected"));
@@ -128,7 +135,6 @@ void MaintenanceTest::leavingTheBoard() {
     QVERIFY(!p.f->StreamingOn);
     QVERIFY(!p.f->Timer1->isActive());
     QVERIFY((link == "serial" ? p.rs232() : p.udp())->isChecked()); // the operator reconnects
-    QVERIFY(p.prompts.messages.isEmpty());
 }
 
 // With the interface ticked but not connected, the command is refused; Exit still says "Not
@@ -160,9 +166,9 @@ void MaintenanceTest::leavingWithoutALink() {
     QFETCH(QString, conNot);
     QFETCH(bool, streaming);
     Program p;
+    p.showABoard();
     if (!link.isEmpty())
         p.use(link, false);
-    p.showABoard();
 
     p.trigger(qPrintable(item));
 
@@ -201,8 +207,8 @@ void MaintenanceTest::commandsThatChangeNothing() {
     QFETCH(QByteArray, frame);
     QFETCH(QStringList, messages);
     Program p;
-    p.use(link);
     p.showABoard();
+    p.use(link);
 
     p.trigger(qPrintable(item));
 
@@ -247,8 +253,8 @@ void MaintenanceTest::interfaceChange() {
     QFETCH(QByteArray, frame);
     QFETCH(QStringList, messages);
     Program p;
-    p.use(link, connected);
     p.showABoard();
+    p.use(link, connected);
 
     child<QPushButton>(p.f, button)->click();
 

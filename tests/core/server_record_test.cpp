@@ -1,6 +1,7 @@
 // The server configuration record: its bytes at their offsets, the factory defaults, reading
 // short and long files, the input codes, and what opening and updating do between the record and
 // the windows.
+#include "core/bytes.h"
 #include "core/server_record.h"
 #include "support/board_presets.h"
 #include "support/view_apply.h"
@@ -257,6 +258,7 @@ class ServerRecordTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void byteAccessStaysInside();
     void defaultBytesAtOffsets();
     void defaultsKeepUnlistedFields();
     void everyRecordRoundTrips();
@@ -275,6 +277,20 @@ private slots:
     void update();
     void openThenUpdateKeepsTheBytes();
 };
+
+// A read past the end gives zeros and a write past it is dropped; both are marked.
+void ServerRecordTest::byteAccessStaysInside() {
+    std::array<std::uint8_t, 6> buffer{1, 2, 3, 4, 5, 6};
+    const bytes::ByteReader r(buffer);
+    QCOMPARE(r.i32(0), 0x04030201);
+    QVERIFY(!r.overrun());
+    QCOMPARE(r.i32(4), 0x0605);
+    QVERIFY(r.overrun());
+    bytes::ByteWriter w(std::span<std::uint8_t>(buffer).first(5));
+    w.i32(2, -1);
+    QVERIFY(w.overrun());
+    QCOMPARE(buffer, (std::array<std::uint8_t, 6>{1, 2, 0xff, 0xff, 0xff, 6}));
+}
 
 // Every byte of the default record, field by field; the table covers the whole record.
 void ServerRecordTest::defaultBytesAtOffsets() {

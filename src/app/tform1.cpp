@@ -2,10 +2,15 @@
 #include "app/tform1.h"
 
 #include "app/logo.h"
+#include "config/control_map.h"
+#include "core/frames.h"
 #include "corvane/buildinfo.h"
+#include "dialogs/aboutfrm.h"
 #include "dialogs/tform2.h"
 #include "dialogs/tform3.h"
 #include "dialogs/tform4.h"
+#include "dialogs/tform5.h"
+#include "platform/files.h"
 #include "platform/pacing.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
@@ -18,6 +23,12 @@
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()) {
     ui->setupUi(this);
+    Form2 = std::make_unique<TForm2>();
+    Form3 = std::make_unique<TForm3>();
+    Form4 = std::make_unique<TForm4>();
+    Form5 = std::make_unique<TForm5>();
+    Aboutfrm = std::make_unique<TAboutfrm>();
+    Controls = std::make_unique<ControlMap>(this, Form3.get(), Form5.get());
     ComPort1 = new QSerialPort(this);
     ComPort1->setObjectName(QStringLiteral("ComPort1"));
     Uc = new QUdpSocket(this);
@@ -42,18 +53,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
 }
 
 TForm1::~TForm1() = default;
-
-void TForm1::setDialogs(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5,
-                        TAboutfrm* about) {
-    Form2 = form2;
-    Form3 = form3;
-    Form4 = form4;
-    Form5 = form5;
-    Aboutfrm = about;
-    Form2->setStore([this] { return AppDir; }, [this] { ui->Panel4->clear(); });
-    Form3->setMainWindow(this);
-    Form4->setMainWindow(this);
-}
 
 // Colours, fonts and pictures the form file cannot carry.
 void TForm1::applyLook() {
@@ -84,12 +83,22 @@ void TForm1::applyLook() {
 }
 
 void TForm1::wire() {
+    Form2->setStore([this] { return AppDir; }, [this] { ui->Panel4->clear(); });
+    Form3->setInputFloor([this](int stream) { return selectedInputFloor(stream); });
+    connect(Form4.get(), &TForm4::fullBoardChosen, this, [this](bool full) {
+        FullBoard = full;
+        BoardVariant = full ? 0 : 1;
+    });
+    connect(Form4.get(), &TForm4::saveRequested, this, &TForm1::saveBoard);
+    connect(Form4.get(), &TForm4::assemblyRequested, this,
+            [this] { CWriteStr(corvane::frames::assemblyDetect()); });
     connect(ui->Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
     connect(ui->ClearUIB, &QAction::triggered, this, &TForm1::ClearUIBClick);
     connect(ui->Board1, &QAction::triggered, this, [this] { Form4->showCentred(); });
     connect(ui->Panel5, &ClickPanel::clicked, this, &TForm1::Panel5Click);
     wireLink();
     wireInputs();
+    wireConfig();
 }
 
 void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,
@@ -119,7 +128,7 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FormShow() {
     AppDir = QDir::currentPath();
     loadSerialSettings();
-    loadUdpSettings();
+    Form2->load(AppDir);
     loadBoardSettings();
     setWindowTitle(windowTitle() + QStringLiteral("       ver ") + versionText());
 }

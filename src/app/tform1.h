@@ -1,15 +1,15 @@
 #pragma once
 // The main window. It owns everything that lives for the whole run; its member functions are
 // defined in the folder of their subsystem (app/, link/, config/, controls/, files/).
-#include <QElapsedTimer>
 #include <QMainWindow>
-#include <QPointer>
 #include <QSerialPort>
 #include <QTimer>
 #include <QUdpSocket>
 
+#include "core/controls.h"
 #include "core/replies.h"
 #include "core/settings.h"
+#include "core/steps.h"
 #include "core/variant.h"
 #include <cstdint>
 #include <memory>
@@ -23,19 +23,21 @@ class TForm3;
 class TForm4;
 class TForm5;
 class TAboutfrm;
+class ControlMap;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
+    // Creates the main window, then its UDP, recording, board, RTP and About dialogs, which live
+    // as long as it does.
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The dialogs are created after the main window; it reaches them through these.
-    void setDialogs(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5, TAboutfrm* about);
-    TForm2* form2() const { return Form2; }
-    TForm3* form3() const { return Form3; }
-    TForm4* form4() const { return Form4; }
-    TForm5* form5() const { return Form5; }
+    TForm2* form2() const { return Form2.get(); }
+    TForm3* form3() const { return Form3.get(); }
+    TForm4* form4() const { return Form4.get(); }
+    TForm5* form5() const { return Form5.get(); }
+    TAboutfrm* aboutfrm() const { return Aboutfrm.get(); }
 
     // --- Application shell: start-up, status display, closing
     static void GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,
@@ -51,16 +53,22 @@ public:
     bool StreamingOn = false;
 
     // --- Board variant and module flags (app/variant.cpp)
-    corvane::variant::BoardFlags boardFlags() const;
-    void setBoardFlags(const corvane::variant::BoardFlags& flags);
+    // The board flags, held once; the product's names for them are aliases into it.
+    corvane::variant::BoardFlags Board;
+    bool& FullBoard = Board.fullBoard;
+    int& BoardVariant = Board.boardVariant;
+    bool& Ch11Sdi = Board.ch11.sdi;
+    bool& Ch11Analog = Board.ch11.analog;
+    bool& Ch11Hdmi = Board.ch11.hdmi;
+    bool& Ch12Sdi = Board.ch12.sdi;
+    bool& Ch12Analog = Board.ch12.analog;
+    bool& Ch12Hdmi = Board.ch12.hdmi;
     // Applies a board variant to the title, the stream groups, the sensor-input lists, the flags
     // and the board dialog's module groups; what the effect leaves empty stays as it is.
     void applyVariant(const corvane::variant::VariantEffect& effect);
     void clearStatusLine();
-    bool FullBoard = true;
-    int BoardVariant = 0;
-    bool Ch11Sdi = false, Ch11Analog = false, Ch11Hdmi = false;
-    bool Ch12Sdi = false, Ch12Analog = false, Ch12Hdmi = false;
+    // The board dialog's Save: brdf.ini, then the variant; a failed write keeps the dialog open.
+    void saveBoard(int c11gIndex, int c12gIndex);
 
     // --- Board link: transports and the send path
     QSerialPort* ComPort1 = nullptr;
@@ -119,7 +127,19 @@ public:
     // flags (0: none); the recording dialog applies it when the operator picks a resolution.
     int selectedInputFloor(int stream) const;
 
+    // --- Configuration controls as data (config/control_apply.cpp)
+    // What the configuration controls of the three windows show now.
+    corvane::controls::ConfigView readControls() const;
+    // Applies the actions in order through the widgets (so their handlers run as an operator's
+    // change would run them) and the window's state; then shows the error, if there is one.
+    void applyActions(const corvane::controls::Applied& applied);
+    const ControlMap& controlMap() const { return *Controls; }
+    // Runs a paced sequence: sends through CWriteStr, pauses through the pacing seam, waits with
+    // WaitforAck (which holds back operator input, so two sequences never interleave).
+    void runSteps(const corvane::steps::Steps& steps);
+
     // --- Board configuration and detection replies
+    void BitBtn1Click();
     void ClearUI();
     void Decode_Conf(const std::string& frame);
     void DecodeAutRes(const std::string& buffer);
@@ -140,7 +160,6 @@ private:
     // settings files (app/settings_files.cpp)
     void loadSerialSettings();
     void storeSerialSettings();
-    void loadUdpSettings();
     void loadBoardSettings();
 
     // board link (link/)
@@ -166,11 +185,16 @@ private:
     bool searchTickRunning_ = false;
     bool probeFailed_ = false;
 
+    // configuration controls (config/)
+    void setLamp(corvane::controls::Lamp lamp);
+    void wireConfig();
+
     std::unique_ptr<Ui::TForm1> ui;
-    TForm2* Form2 = nullptr;
-    TForm3* Form3 = nullptr;
-    TForm4* Form4 = nullptr;
-    TForm5* Form5 = nullptr;
-    TAboutfrm* Aboutfrm = nullptr;
+    std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<TForm3> Form3;
+    std::unique_ptr<TForm4> Form4;
+    std::unique_ptr<TForm5> Form5;
+    std::unique_ptr<TAboutfrm> Aboutfrm;
+    std::unique_ptr<ControlMap> Controls;
     bool shownOnce_ = false;
 };

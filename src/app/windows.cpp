@@ -3,12 +3,10 @@
 std::unique_ptr<Windows> createWindows() {
     auto w = std::make_unique<Windows>();
     w->Form1 = std::make_unique<TForm1>();
-    w->Form2 = std::make_unique<TForm2>();
-    w->Form3 = std::make_unique<TForm3>();
-    w->Form4 = std::make_unique<TForm4>();
-    w->Form5 = std::make_unique<TForm5>();
-    w->Aboutfrm = std::make_unique<TAboutfrm>();
-    w->Form1->setDialogs(w->Form2.get(), w->Form3.get(), w->Form4.get(), w->Form5.get(),
-                         w->Aboutfrm.get());
+    w->Form2 = w->Form1->form2();
+    w->Form3 = w->Form1->form3();
+    w->Form4 = w->Form1->form4();
+    w->Form5 = w->Form1->form5();
+    w->Aboutfrm = w->Form1->aboutfrm();
     return w;
 }

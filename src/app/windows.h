@@ -8,15 +8,16 @@
 #include "dialogs/tform5.h"
 #include <memory>
 
-// Destroyed in reverse order: the About box first, the main window last.
+// The main window, which owns the five dialogs, and shortcuts to them.
 struct Windows {
     std::unique_ptr<TForm1> Form1;
-    std::unique_ptr<TForm2> Form2;
-    std::unique_ptr<TForm3> Form3;
-    std::unique_ptr<TForm4> Form4;
-    std::unique_ptr<TForm5> Form5;
-    std::unique_ptr<TAboutfrm> Aboutfrm;
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    TForm4* Form4 = nullptr;
+    TForm5* Form5 = nullptr;
+    TAboutfrm* Aboutfrm = nullptr;
 };
 
-// Creates the main window, then the UDP, recording, board, RTP and About dialogs. Nothing is shown.
+// Creates the main window, which creates the UDP, recording, board, RTP and About dialogs.
+// Nothing is shown.
 std::unique_ptr<Windows> createWindows();

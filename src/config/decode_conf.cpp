@@ -1,4 +1,33 @@
-// Decoding the configuration reply into the windows.
+// Reading the board's configuration and decoding the configuration reply into the windows.
 #include "app/tform1.h"
+#include "config/control_map.h"
+#include "core/config_decode.h"
+#include "core/frames.h"
+#include "dialogs/tform3.h"
+#include "dialogs/tform5.h"
+#include "ui_tform1.h"
 
-void TForm1::Decode_Conf(const std::string&) {}
+namespace cs = corvane::steps;
+namespace fr = corvane::frames;
+
+void TForm1::wireConfig() {
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(ui->Recording1, &QAction::triggered, this, [this] { Form3->showCentred(); });
+    connect(ui->RTP1, &QAction::triggered, this, [this] { Form5->showCentred(); });
+}
+
+// "Read Config.": opens the read, then asks for the configuration with the keep-alive stopped;
+// the reply is decoded by the dispatch (over UDP within the send) and acknowledges the request.
+// Missing acknowledgements are reported by the waits; the sequence goes on.
+void TForm1::BitBtn1Click() {
+    runSteps({cs::Step::send(fr::openRead()), cs::Step::wait()});
+    Timer1->stop();
+    runSteps(
+        {cs::Step::send(fr::configRequest()), cs::Step::wait(), cs::Step::send(fr::keepAlive())});
+}
+
+// A conversion error leaves the display as the error found it and the keep-alive stopped; the
+// operator sees the error's text.
+void TForm1::Decode_Conf(const std::string& frame) {
+    applyActions(corvane::config::decodeConf(frame, Board));
+}

@@ -1,9 +1,9 @@
 // The detection replies: auto-detection (answer to the keep-alive) and assembly.
 #include "app/tform1.h"
 
-#include "app/textfiles.h"
 #include "core/detection.h"
 #include "dialogs/tform4.h"
+#include "platform/files.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
@@ -14,7 +14,7 @@ namespace {
 std::vector<std::string> itemsOf(const QComboBox* list) {
     std::vector<std::string> items;
     for (int i = 0; i < list->count(); ++i)
-        items.push_back(textfiles::fromQ(list->itemText(i)));
+        items.push_back(platform::fromQ(list->itemText(i)));
     return items;
 }
 
@@ -25,15 +25,15 @@ std::vector<std::string> itemsOf(const QComboBox* list) {
 // stays.
 void TForm1::DecodeAutRes(const std::string& buffer) {
     const cd::AutResult result =
-        cd::decodeAutRes(buffer, boardFlags(), itemsOf(ui->S1I), itemsOf(ui->S2I));
+        cd::decodeAutRes(buffer, Board, itemsOf(ui->S1I), itemsOf(ui->S2I));
     if (result.s1i)
         ui->S1I->setCurrentIndex(*result.s1i);
     if (result.s2i)
         ui->S2I->setCurrentIndex(*result.s2i);
     if (result.panel8)
-        ui->Panel8->setText(textfiles::toQ(*result.panel8));
+        ui->Panel8->setText(platform::toQ(*result.panel8));
     if (result.error)
-        platform::message(textfiles::toQ(*result.error));
+        platform::message(platform::toQ(*result.error));
 }
 
 // The modules the board reports, shown in the board dialog's groups.
@@ -41,7 +41,7 @@ void TForm1::FindAssem(const std::string& text) {
     const cd::AssemblyResult result = cd::findAssem(text);
     Form4->assemblyAnswered();
     if (result.error) {
-        platform::message(textfiles::toQ(*result.error));
+        platform::message(platform::toQ(*result.error));
         return;
     }
     if (result.c11g)

@@ -2,69 +2,12 @@
 // the main window and the recording dialog, records the module kind (full board) and raises both
 // resolution lists to the input's floor; picking a resolution raises it again. Nothing is sent.
 #include "core/inputs.h"
-#include "app/textfiles.h"
 #include "app/tform1.h"
-#include "dialogs/tform3.h"
+#include "platform/files.h"
 #include "ui_tform1.h"
 
 namespace ci = corvane::inputs;
 namespace cv = corvane::variant;
-
-namespace {
-
-// One stream's controls and module flags. The recording dialog's controls are absent while the
-// main window has no dialogs yet.
-struct Stream {
-    cv::Channel channel;
-    QComboBox* input;
-    QComboBox* res;
-    QLineEdit* fps;
-    QComboBox* recRes;
-    QLineEdit* recFps;
-    bool* sdi;
-    bool* analog;
-    bool* hdmi;
-};
-
-std::string selectedItem(const QComboBox* list) {
-    return list->currentIndex() < 0 ? std::string() : textfiles::fromQ(list->currentText());
-}
-
-// Selecting from code runs no list handler; only a real change is written.
-void select(QComboBox* list, int index) {
-    if (list && list->currentIndex() != index)
-        list->setCurrentIndex(index);
-}
-
-void writeFps(const Stream& s, const std::optional<std::string>& fps) {
-    if (!fps)
-        return;
-    s.fps->setText(textfiles::toQ(*fps));
-    if (s.recFps)
-        s.recFps->setText(textfiles::toQ(*fps));
-}
-
-void selectInput(const cv::BoardFlags& flags, const Stream& s) {
-    const int recRes = s.recRes ? s.recRes->currentIndex() : -1;
-    const ci::InputEffect e =
-        ci::selectInput(flags, s.channel, selectedItem(s.input), s.res->currentIndex(), recRes);
-    if (flags.fullBoard) {
-        // Full board: module flags, frame rate, then the floors.
-        *s.sdi = e.modules.sdi;
-        *s.analog = e.modules.analog;
-        *s.hdmi = e.modules.hdmi;
-        writeFps(s, e.fps);
-        select(s.res, e.res);
-        select(s.recRes, e.recRes);
-    } else {
-        // Small board: the floors, then the frame rate; the module flags stay.
-        select(s.res, e.res);
-        select(s.recRes, e.recRes);
-        writeFps(s, e.fps);
-    }
-}
-
-} // namespace
 
 void TForm1::wireInputs() {
     // A list's handler runs when the operator picks an item, never when code selects one.
@@ -75,28 +18,30 @@ void TForm1::wireInputs() {
 }
 
 void TForm1::S1IChange() {
-    selectInput(boardFlags(),
-                {cv::Channel::Ch11, ui->S1I, ui->Res1, ui->fps1, Form3 ? Form3->RecRes1() : nullptr,
-                 Form3 ? Form3->Recfps1() : nullptr, &Ch11Sdi, &Ch11Analog, &Ch11Hdmi});
+    applyActions(ci::inputActions(Board, cv::Channel::Ch11, readControls()));
 }
 
 void TForm1::S2IChange() {
-    selectInput(boardFlags(),
-                {cv::Channel::Ch12, ui->S2I, ui->Res2, ui->fps2, Form3 ? Form3->RecRes2() : nullptr,
-                 Form3 ? Form3->Recfps2() : nullptr, &Ch12Sdi, &Ch12Analog, &Ch12Hdmi});
+    applyActions(ci::inputActions(Board, cv::Channel::Ch12, readControls()));
 }
 
 // The stream list alone follows the floor; the recording list, frame rates and flags stay.
 void TForm1::Res1Change() {
-    select(ui->Res1, ci::applyFloor(ui->Res1->currentIndex(), selectedInputFloor(11)));
+    const int selected = ci::applyFloor(ui->Res1->currentIndex(), selectedInputFloor(11));
+    if (selected != ui->Res1->currentIndex())
+        ui->Res1->setCurrentIndex(selected);
 }
 
 void TForm1::Res2Change() {
-    select(ui->Res2, ci::applyFloor(ui->Res2->currentIndex(), selectedInputFloor(12)));
+    const int selected = ci::applyFloor(ui->Res2->currentIndex(), selectedInputFloor(12));
+    if (selected != ui->Res2->currentIndex())
+        ui->Res2->setCurrentIndex(selected);
 }
 
 int TForm1::selectedInputFloor(int stream) const {
     const bool s12 = stream == 12;
-    return ci::inputFloor(boardFlags(), s12 ? cv::Channel::Ch12 : cv::Channel::Ch11,
-                          selectedItem(s12 ? ui->S2I : ui->S1I));
+    const QComboBox* list = s12 ? ui->S2I : ui->S1I;
+    return ci::inputFloor(Board, s12 ? cv::Channel::Ch12 : cv::Channel::Ch11,
+                          list->currentIndex() < 0 ? std::string()
+                                                   : platform::fromQ(list->currentText()));
 }

@@ -82,4 +82,42 @@ InputEffect selectInput(const BoardFlags& flags, Channel channel, std::string_vi
     return e;
 }
 
+controls::Applied inputActions(const BoardFlags& flags, Channel channel,
+                               const controls::ConfigView& view) {
+    using controls::Action;
+    using controls::Ctl;
+    const bool s12 = channel == Channel::Ch12;
+    const Ctl input = s12 ? Ctl::S2I : Ctl::S1I;
+    const Ctl res = s12 ? Ctl::Res2 : Ctl::Res1;
+    const Ctl recRes = s12 ? Ctl::RecRes2 : Ctl::RecRes1;
+    const Ctl fps = s12 ? Ctl::fps2 : Ctl::fps1;
+    const Ctl recFps = s12 ? Ctl::Recfps2 : Ctl::Recfps1;
+    const std::string item = view.index(input) < 0 ? std::string() : view.text(input);
+    const InputEffect e = selectInput(flags, channel, item, view.index(res), view.index(recRes));
+
+    controls::Applied out;
+    auto& a = out.actions;
+    const auto writeFps = [&] {
+        if (e.fps) {
+            a.push_back(Action::setText(fps, *e.fps));
+            a.push_back(Action::setText(recFps, *e.fps));
+        }
+    };
+    const auto floors = [&] {
+        if (e.res != view.index(res))
+            a.push_back(Action::select(res, e.res));
+        if (e.recRes != view.index(recRes))
+            a.push_back(Action::select(recRes, e.recRes));
+    };
+    if (flags.fullBoard) {
+        a.push_back(Action::moduleFlags(channel, e.modules));
+        writeFps();
+        floors();
+    } else {
+        floors();
+        writeFps();
+    }
+    return out;
+}
+
 } // namespace corvane::inputs

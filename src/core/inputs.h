@@ -7,6 +7,7 @@
 // compared: "704 x 576" and "448 x 336" (positions 7, 8) pass every floor.
 #pragma once
 
+#include "core/controls.h"
 #include "core/variant.h"
 
 #include <array>
@@ -109,5 +110,11 @@ struct InputEffect {
 // so the design-time list (HDMI items in the middle) behaves like the variant lists.
 InputEffect selectInput(const variant::BoardFlags& flags, variant::Channel channel,
                         std::string_view item, int res, int recRes);
+
+// S1IChange/S2IChange as writes to the windows, from what they show now: on the full board the
+// module flags, the frame rate (stream, then recording) and the floors; on the small board the
+// floors, then the frame rate. Lists are written only where the selection changes.
+controls::Applied inputActions(const variant::BoardFlags& flags, variant::Channel channel,
+                               const controls::ConfigView& view);
 
 } // namespace corvane::inputs

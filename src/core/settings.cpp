@@ -1,5 +1,7 @@
 #include "core/settings.h"
 
+#include "core/text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
@@ -366,6 +368,24 @@ UdpSettings parseUdpIni(std::string_view fileText) {
 std::string writeUdpIni(const UdpSettings& u) {
     return withoutLineBreaks(u.myIp) + "\r\n" + withoutLineBreaks(u.boardIp) + "\r\n" +
            withoutLineBreaks(u.sourcePort) + "\r\n";
+}
+
+UdpEndpoint parseEndpoint(const UdpEndpointTexts& texts) {
+    UdpEndpoint out{texts.myIp, texts.boardIp, 0, 0, {}};
+    for (auto [text, port] : {std::pair{&texts.sourcePort, &out.sourcePort},
+                              std::pair{&texts.boardPort, &out.boardPort}}) {
+        const auto value = corvane::text::toInteger(*text);
+        if (!value.ok()) {
+            out.error = value.error;
+            return out;
+        }
+        if (value.value < 0 || value.value > 65535) {
+            out.error = "'" + *text + "' is not a valid port";
+            return out;
+        }
+        *port = value.value;
+    }
+    return out;
 }
 
 } // namespace corvane::settings

@@ -182,6 +182,25 @@ UdpSettings parseUdpIni(std::string_view fileText);
 // Three lines, each ended by CR LF. CR and LF inside a text are dropped.
 std::string writeUdpIni(const UdpSettings& u);
 
+// The UDP link as the UDP dialog's four edits give it.
+struct UdpEndpointTexts {
+    std::string myIp;       // this computer's address; empty: any
+    std::string boardIp;    // the board's address or name
+    std::string sourcePort; // the local port
+    std::string boardPort;  // the board's port
+};
+
+// The ports converted; error holds the operator's message when a port is not a number from 0
+// to 65535 ("'<text>' is not a valid integer value" for a text that is no integer at all).
+struct UdpEndpoint {
+    std::string myIp;
+    std::string boardIp;
+    int sourcePort = 0;
+    int boardPort = 0;
+    std::string error;
+};
+UdpEndpoint parseEndpoint(const UdpEndpointTexts& texts);
+
 // Splits a text into lines at LF, dropping one CR before each LF (and a CR ending the text).
 // A final line end does not start another line; "" gives no lines.
 std::vector<std::string> splitLines(std::string_view text);

@@ -1,7 +1,6 @@
 #include "dialogs/tform2.h"
 
-#include "app/textfiles.h"
-#include "core/settings.h"
+#include "platform/files.h"
 #include "platform/prompts.h"
 #include "platform/screen.h"
 #include "ui_tform2.h"
@@ -28,6 +27,22 @@ QLineEdit* TForm2::PortL() const {
     return ui->PortL;
 }
 
+void TForm2::load(const QString& folder) {
+    const auto bytes = platform::files::readSetting(folder + QStringLiteral("/udpf.ini"),
+                                                    QStringLiteral("No UDP Configuration File"));
+    if (!bytes)
+        return;
+    const corvane::settings::UdpSettings udp = corvane::settings::parseUdpIni(*bytes);
+    ui->MyIPL->setText(platform::toQ(udp.myIp));
+    ui->CorIPL->setText(platform::toQ(udp.boardIp));
+    ui->SPort->setText(platform::toQ(udp.sourcePort));
+}
+
+corvane::settings::UdpEndpointTexts TForm2::endpoint() const {
+    return {platform::fromQ(ui->MyIPL->text()), platform::fromQ(ui->CorIPL->text()),
+            platform::fromQ(ui->SPort->text()), platform::fromQ(ui->PortL->text())};
+}
+
 void TForm2::setStore(std::function<QString()> appDir, std::function<void()> afterSave) {
     appDir_ = std::move(appDir);
     afterSave_ = std::move(afterSave);
@@ -39,12 +54,12 @@ void TForm2::showCentred() {
 
 // Save: the three edits, as typed, into udpf.ini; a failed write keeps the dialog open.
 void TForm2::Button1Click() {
-    const std::string bytes = corvane::settings::writeUdpIni({textfiles::fromQ(ui->MyIPL->text()),
-                                                              textfiles::fromQ(ui->CorIPL->text()),
-                                                              textfiles::fromQ(ui->SPort->text())});
+    const std::string bytes = corvane::settings::writeUdpIni({platform::fromQ(ui->MyIPL->text()),
+                                                              platform::fromQ(ui->CorIPL->text()),
+                                                              platform::fromQ(ui->SPort->text())});
     const QString dir = appDir_ ? appDir_() : QString();
     QString error;
-    if (!textfiles::write(dir + QStringLiteral("/udpf.ini"), bytes, &error)) {
+    if (!platform::files::write(dir + QStringLiteral("/udpf.ini"), bytes, &error)) {
         platform::message(error);
         return;
     }

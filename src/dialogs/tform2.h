@@ -1,6 +1,8 @@
 #pragma once
 // The UDP configuration dialog: this computer's address, the source port, the board's address
 // and port. Its edits are the UDP settings; the link reads them at every connection.
+#include "core/settings.h"
+
 #include <QDialog>
 #include <functional>
 #include <memory>
@@ -20,6 +22,12 @@ public:
     QLineEdit* CorIPL() const;
     QLineEdit* SPort() const;
     QLineEdit* PortL() const;
+
+    // Start-up: the three edits from udpf.ini of the folder; a missing file is reported, an
+    // unreadable one too, and the edits then keep their built-in values.
+    void load(const QString& folder);
+    // The UDP link as the edits give it now.
+    corvane::settings::UdpEndpointTexts endpoint() const;
 
     // Where Save writes udpf.ini, and what it empties afterwards (the main window's status line).
     void setStore(std::function<QString()> appDir, std::function<void()> afterSave);

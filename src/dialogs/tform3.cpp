@@ -1,6 +1,5 @@
 #include "dialogs/tform3.h"
 
-#include "app/tform1.h"
 #include "core/inputs.h"
 #include "platform/screen.h"
 #include "ui_tform3.h"
@@ -45,11 +44,8 @@ QLineEdit* TForm3::Recfps2() const {
 }
 
 void TForm3::applyInputFloor(QComboBox* list, int stream) {
-    const TForm1* form1 = Form1;
-    if (!form1)
-        return;
-    const int selected =
-        corvane::inputs::applyFloor(list->currentIndex(), form1->selectedInputFloor(stream));
+    const int floor = inputFloor_ ? inputFloor_(stream) : corvane::inputs::kNoFloor;
+    const int selected = corvane::inputs::applyFloor(list->currentIndex(), floor);
     if (selected != list->currentIndex())
         list->setCurrentIndex(selected);
 }

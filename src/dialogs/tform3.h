@@ -3,6 +3,7 @@
 // stream's recording. Its controls are the recording settings; the main window's reading, saving,
 // clearing and file handling go through the accessors below. Created once, shown and hidden.
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -11,14 +12,16 @@ class TForm3;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class TForm1;
 
 class TForm3 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);
-    void setMainWindow(TForm1* form1) { Form1 = form1; }
     ~TForm3() override;
+    // The resolution floor that the input selected for stream 11 or 12 sets (0: none).
+    void setInputFloor(std::function<int(int stream)> inputFloor) {
+        inputFloor_ = std::move(inputFloor);
+    }
 
     // Stream 11 / stream 12.
     QComboBox* RecRes1() const;
@@ -46,6 +49,5 @@ private:
     void applyInputFloor(QComboBox* list, int stream);
 
     std::unique_ptr<Ui::TForm3> ui;
-    // The main window, which holds the sensor-input lists and the board flags.
-    TForm1* Form1 = nullptr;
+    std::function<int(int)> inputFloor_;
 };

@@ -1,10 +1,5 @@
 #include "dialogs/tform4.h"
 
-#include "app/textfiles.h"
-#include "app/tform1.h"
-#include "core/frames.h"
-#include "core/variant.h"
-#include "platform/prompts.h"
 #include "platform/screen.h"
 #include "ui_tform4.h"
 
@@ -89,10 +84,7 @@ void TForm4::showSmallControls(bool visible, bool withButton) {
 
 // The two boxes end with exactly one ticked; the board flags follow at once, before any Save.
 void TForm4::setFull(bool full) {
-    auto flags = Form1->boardFlags();
-    flags.fullBoard = full;
-    flags.boardVariant = full ? 0 : 1;
-    Form1->setBoardFlags(flags);
+    emit fullBoardChosen(full);
 }
 
 void TForm4::CorSClick(bool checked) {
@@ -113,19 +105,8 @@ void TForm4::LumoSClick(bool checked) {
     showSmallControls(checked, false);
 }
 
-// Save: brdf.ini first; a failed write keeps the dialog open and changes nothing else.
 void TForm4::BitBtn1Click() {
-    namespace cv = corvane::variant;
-    const cv::BoardFlags flags = Form1->boardFlags();
-    QString error;
-    if (!textfiles::write(Form1->AppDir + QStringLiteral("/brdf.ini"),
-                          cv::writeBoardFile(flags, C11GIndex(), C12GIndex()), &error)) {
-        platform::message(error);
-        return;
-    }
-    Form1->applyVariant(cv::saveBoardDialog(flags, C11GIndex(), C12GIndex()));
-    hide();
-    Form1->clearStatusLine();
+    emit saveRequested(C11GIndex(), C12GIndex());
 }
 
 void TForm4::BitBtn2Click() {
@@ -138,7 +119,7 @@ void TForm4::AOADClick() {
     ui->AOAD->setText(QStringLiteral("Please Wait ! "));
     ui->C11G->hide();
     ui->C12G->hide();
-    Form1->CWriteStr(corvane::frames::assemblyDetect());
+    emit assemblyRequested();
 }
 
 void TForm4::assemblyAnswered() {

@@ -11,14 +11,12 @@ class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
-class TForm1;
 
 class TForm4 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm4(QWidget* parent = nullptr);
     ~TForm4() override;
-    void setMainWindow(TForm1* form1) { Form1 = form1; }
 
     QCheckBox* CorS() const;
     QCheckBox* LumoS() const;
@@ -40,6 +38,14 @@ public:
     void assemblyAnswered();
     void showCentred();
 
+signals:
+    // The boxes chose the full board (true) or the small one, at once, before any Save.
+    void fullBoardChosen(bool full);
+    // Save with the groups' positions (-1: none); whoever stores it hides the dialog.
+    void saveRequested(int c11gIndex, int c12gIndex);
+    // The operator asked the board which modules are fitted.
+    void assemblyRequested();
+
 private:
     void showSmallControls(bool visible, bool withButton);
     void setFull(bool full);
@@ -47,5 +53,4 @@ private:
     std::unique_ptr<Ui::TForm4> ui;
     QButtonGroup* c11_;
     QButtonGroup* c12_;
-    TForm1* Form1 = nullptr;
 };

@@ -121,7 +121,8 @@ void TForm1::TestforConnectionRS232() {
     ComPort1->flush();
     for (int i = 0; i < 10; ++i) {
         platform::pacing::sleep(100);
-        QCoreApplication::processEvents();
+        // Replies and timers run; the operator's input waits until the sequence has ended.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         if (ReplySeen) {
             ui->RS232Check->setChecked(true);
             ui->UDPCheck->setChecked(false);
@@ -157,7 +158,8 @@ void TForm1::WaitforAck() {
     Timer3->start();
     while (!AckReceived && AckWaiting) {
         platform::pacing::sleep(200);
-        QCoreApplication::processEvents();
+        // Replies and timers run; the operator's input waits until the sequence has ended.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     if (!AckWaiting)
         ui->Panel9->setText(QStringLiteral("Error Ack. from Board"));

@@ -2,7 +2,7 @@
 // are applied here, in order.
 #include "app/tform1.h"
 
-#include "app/textfiles.h"
+#include "platform/files.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
@@ -12,14 +12,14 @@ void TForm1::applyReplyEffect(const rp::Effect& effect) {
     using Kind = rp::Effect::Kind;
     switch (effect.kind) {
     case Kind::SetPanel9:
-        ui->Panel9->setText(textfiles::toQ(effect.text));
+        ui->Panel9->setText(platform::toQ(effect.text));
         break;
     case Kind::SetReplySeen:
         ReplySeen = true;
         break;
     case Kind::ShowMessage:
         // Board text is shown as plain text; the event loop runs on while the box is open.
-        platform::message(textfiles::toQ(effect.text));
+        platform::message(platform::toQ(effect.text));
         break;
     case Kind::FindAssem:
         FindAssem(effect.text);

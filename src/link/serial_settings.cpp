@@ -1,8 +1,8 @@
 // The serial settings: applying them to the port, the status line, and the "Setup" dialog.
 #include "app/tform1.h"
 
-#include "app/textfiles.h"
 #include "link/serial_setup.h"
+#include "platform/files.h"
 
 namespace cs = corvane::settings;
 
@@ -60,7 +60,7 @@ void TForm1::applySerialSettings(const cs::SerialSettings& settings) {
     const bool reopen = moved && ComPort1->isOpen();
     if (reopen)
         ComPort1->close();
-    ComPort1->setPortName(textfiles::toQ(settings.portName));
+    ComPort1->setPortName(platform::toQ(settings.portName));
     ComPort1->setBaudRate(cs::baudValue(settings));
     ComPort1->setDataBits(static_cast<QSerialPort::DataBits>(cs::dataBitsValue(settings.dataBits)));
     ComPort1->setParity(toQt(settings.parity));
@@ -72,7 +72,7 @@ void TForm1::applySerialSettings(const cs::SerialSettings& settings) {
 }
 
 QString TForm1::serialStatusText() const {
-    return textfiles::toQ(cs::statusText(ComSettings));
+    return platform::toQ(cs::statusText(ComSettings));
 }
 
 void TForm1::ConfigurationClick() {

@@ -1,6 +1,6 @@
 #include "link/serial_setup.h"
 
-#include "app/textfiles.h"
+#include "platform/files.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -44,7 +44,7 @@ SerialSetupDialog::SerialSetupDialog(const cs::SerialSettings& current, QWidget*
         names << info.portName();
     std::sort(names.begin(), names.end());
     port_->addItems(names);
-    port_->setEditText(textfiles::toQ(current.portName));
+    port_->setEditText(platform::toQ(current.portName));
 
     baud_ = listOf(cs::kBaudRateTexts, cs::toText(current.baudRate), "BaudRate", group);
     dataBits_ = listOf(cs::kDataBitsTexts, cs::toText(current.dataBits), "DataBits", group);
@@ -71,11 +71,11 @@ SerialSetupDialog::SerialSetupDialog(const cs::SerialSettings& current, QWidget*
 
 cs::SerialSettings SerialSetupDialog::settings() const {
     cs::SerialSettings s = current_;
-    s.portName = textfiles::fromQ(port_->currentText());
-    s.baudRate = cs::baudRateFromText(textfiles::fromQ(baud_->currentText()));
-    s.dataBits = cs::dataBitsFromText(textfiles::fromQ(dataBits_->currentText()));
-    s.stopBits = cs::stopBitsFromText(textfiles::fromQ(stopBits_->currentText()));
-    s.parity = cs::parityFromText(textfiles::fromQ(parity_->currentText()));
-    cs::applyFlowControl(s.flow, cs::flowControlFromText(textfiles::fromQ(flow_->currentText())));
+    s.portName = platform::fromQ(port_->currentText());
+    s.baudRate = cs::baudRateFromText(platform::fromQ(baud_->currentText()));
+    s.dataBits = cs::dataBitsFromText(platform::fromQ(dataBits_->currentText()));
+    s.stopBits = cs::stopBitsFromText(platform::fromQ(stopBits_->currentText()));
+    s.parity = cs::parityFromText(platform::fromQ(parity_->currentText()));
+    cs::applyFlowControl(s.flow, cs::flowControlFromText(platform::fromQ(flow_->currentText())));
     return s;
 }

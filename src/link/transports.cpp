@@ -1,32 +1,17 @@
 // The two transports, the interface boxes, "Connect " and the single send path.
 #include "app/tform1.h"
 
-#include "app/textfiles.h"
 #include "dialogs/tform2.h"
-#include "link/serial_open.h"
+#include "platform/files.h"
 #include "platform/pacing.h"
 #include "platform/prompts.h"
+#include "platform/serial_open.h"
 #include "ui_tform1.h"
 
 #include <QDeadlineTimer>
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QThread>
-
-namespace {
-
-// Converts a text where the program needs an integer, or reports it as the operator sees it.
-std::optional<int> toInt(const QString& text) {
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok) {
-        platform::message(QStringLiteral("'%1' is not a valid integer value").arg(text));
-        return std::nullopt;
-    }
-    return value;
-}
-
-} // namespace
 
 void TForm1::wireLink() {
     connect(ui->RS232Check, &QCheckBox::toggled, this, &TForm1::RS232CheckClick);
@@ -171,14 +156,15 @@ void TForm1::onSerialError(QSerialPort::SerialPortError error) {
 }
 
 bool TForm1::connectUdp(int receiveTimeout) {
-    const QString local = Form2->MyIPL()->text();
-    const QString host = Form2->CorIPL()->text();
-    const auto localPort = toInt(Form2->SPort()->text());
-    if (!localPort)
+    const auto endpoint = corvane::settings::parseEndpoint(Form2->endpoint());
+    if (!endpoint.error.empty()) {
+        platform::message(platform::toQ(endpoint.error));
         return false;
-    const auto hostPort = toInt(Form2->PortL()->text());
-    if (!hostPort)
-        return false;
+    }
+    const QString local = platform::toQ(endpoint.myIp);
+    const QString host = platform::toQ(endpoint.boardIp);
+    const int localPort = endpoint.sourcePort;
+    const int hostPort = endpoint.boardPort;
     UcReceiveTimeout = receiveTimeout;
     Uc->abort();
     QHostAddress localAddress(QHostAddress::AnyIPv4);
@@ -186,7 +172,7 @@ bool TForm1::connectUdp(int receiveTimeout) {
         platform::message(QStringLiteral("'%1' is not a valid IP address for My IP").arg(local));
         return false;
     }
-    if (!Uc->bind(localAddress, static_cast<quint16>(*localPort))) {
+    if (!Uc->bind(localAddress, static_cast<quint16>(localPort))) {
         platform::message(Uc->errorString());
         Uc->abort();
         return false;
@@ -207,7 +193,7 @@ bool TForm1::connectUdp(int receiveTimeout) {
         }
         board = *it;
     }
-    Uc->connectToHost(board, static_cast<quint16>(*hostPort));
+    Uc->connectToHost(board, static_cast<quint16>(hostPort));
     if (!Uc->waitForConnected(1000)) {
         platform::message(Uc->errorString());
         Uc->abort();

@@ -82,7 +82,7 @@ void setInputs(TForm1& form1, const QString& board, const QString& input11,
     const cv::VariantEffect e = p[0] == "full"
                                     ? cv::applyFullVariant({})
                                     : cv::applySmallVariant({}, module(p[1][0]), module(p[2][0]));
-    form1.setBoardFlags(e.flags);
+    form1.Board = e.flags;
     const std::pair<const char*, std::pair<const cv::StreamView*, QString>> lists[] = {
         {"S1I", {&*e.stream11, input11}}, {"S2I", {&*e.stream12, input12}}};
     for (const auto& [name, view] : lists) {
@@ -106,7 +106,7 @@ private slots:
 
     void recordingDialogControls() {
         Program p;
-        TForm3* form3 = p.w->Form3.get();
+        TForm3* form3 = p.w->Form3;
         QCOMPARE(form3->objectName(), QStringLiteral("TForm3"));
         QCOMPARE(form3->windowTitle(), QStringLiteral("Recording Configuration "));
         const QString g1 = "Recording Sensor 1 Stream 11", g2 = "Recording Sensor 2 Stream 12";
@@ -132,7 +132,7 @@ private slots:
 
     void rtpDialogControls() {
         Program p;
-        TForm5* form5 = p.w->Form5.get();
+        TForm5* form5 = p.w->Form5;
         QCOMPARE(form5->objectName(), QStringLiteral("TForm5"));
         QCOMPARE(form5->windowTitle(), QStringLiteral("RTP Configuration"));
         checkFields(form5, {{"RTP11_S", "Session Type", "RTP Stream 11"},
@@ -171,8 +171,8 @@ private slots:
     void showAndClose() {
         QFETCH(QString, dialog);
         Program p;
-        QDialog* d = dialog == "TForm3" ? static_cast<QDialog*>(p.w->Form3.get())
-                                        : static_cast<QDialog*>(p.w->Form5.get());
+        QDialog* d = dialog == "TForm3" ? static_cast<QDialog*>(p.w->Form3)
+                                        : static_cast<QDialog*>(p.w->Form5);
         if (dialog == "TForm3")
             p.w->Form3->showCentred();
         else
@@ -254,8 +254,8 @@ private slots:
         TForm1& form1 = *p.w->Form1;
         setInputs(form1, board, stream == 11 ? input : otherInput,
                   stream == 11 ? otherInput : input);
-        const cv::BoardFlags flags = form1.boardFlags();
-        TForm3* form3 = p.w->Form3.get();
+        const cv::BoardFlags flags = form1.Board;
+        TForm3* form3 = p.w->Form3;
         form3->showCentred();
         QComboBox* rec = stream == 11 ? form3->RecRes1() : form3->RecRes2();
         QComboBox* otherRec = stream == 11 ? form3->RecRes2() : form3->RecRes1();
@@ -276,7 +276,7 @@ private slots:
         QCOMPARE(otherRec->currentIndex(), 0);
         QCOMPARE(form3->Recfps1()->text(), QString());
         QCOMPARE(form3->Recfps2()->text(), QString());
-        QVERIFY(form1.boardFlags() == flags);
+        QVERIFY(form1.Board == flags);
     }
 
     // Selecting a recording resolution from code, as the configuration reader does, applies no

@@ -38,7 +38,7 @@ void setBoard(TForm1& form1, const QString& board) {
                        : cv::applySmallVariant({}, moduleOf(p[1][0]), moduleOf(p[2][0]));
     fill("S1I", e.stream11->items, e.stream11->selected);
     fill("S2I", e.stream12->items, e.stream12->selected);
-    form1.setBoardFlags(e.flags);
+    form1.Board = e.flags;
 }
 
 // "SA-": sdi, analog, hdmi of one channel.

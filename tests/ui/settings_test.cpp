@@ -31,7 +31,7 @@ struct Program {
     void start() {
         w = createWindows();
         f = w->Form1.get();
-        board = w->Form4.get();
+        board = w->Form4;
         f->show();
         runEventLoop(0);
     }

@@ -27,8 +27,8 @@ private slots:
         PromptRecorder prompts;
         ScopedWorkDir dir;
         auto w = createWindows();
-        const QList<QWidget*> order{w->Form1.get(), w->Form2.get(), w->Form3.get(),
-                                    w->Form4.get(), w->Form5.get(), w->Aboutfrm.get()};
+        const QList<QWidget*> order{w->Form1.get(), w->Form2, w->Form3,
+                                    w->Form4,       w->Form5, w->Aboutfrm};
         const QStringList titles{"No Board Configuration",   "UDP Configuration",
                                  "Recording Configuration ", "Board Configuration",
                                  "RTP Configuration",        "About"};
@@ -124,7 +124,7 @@ private slots:
         w->Form2->MyIPL()->setText("127.0.0.1");
         w->Form2->CorIPL()->setText("127.0.0.2");
         w->Form2->SPort()->setText("9000");
-        QTest::mouseClick(child<QPushButton>(w->Form2.get(), "Button1"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w->Form2, "Button1"), Qt::LeftButton);
         QVERIFY(!w->Form2->isVisible());
         QCOMPARE(dir.read("udpf.ini"), QByteArray("127.0.0.1\r\n127.0.0.2\r\n9000\r\n"));
         QCOMPARE(panel4->text(), QString());
@@ -132,7 +132,7 @@ private slots:
         // Cancel hides the dialog and keeps the typed text, without touching the file.
         w->Form1->Configuration2Click();
         w->Form2->CorIPL()->setText("127.0.0.3");
-        QTest::mouseClick(child<QPushButton>(w->Form2.get(), "Button2"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w->Form2, "Button2"), Qt::LeftButton);
         QVERIFY(!w->Form2->isVisible());
         QCOMPARE(w->Form2->CorIPL()->text(), QStringLiteral("127.0.0.3"));
         QCOMPARE(dir.read("udpf.ini"), QByteArray("127.0.0.1\r\n127.0.0.2\r\n9000\r\n"));

@@ -1,9 +1,12 @@
-#include "app/textfiles.h"
+#include "platform/files.h"
+
+#include "platform/prompts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
-namespace textfiles {
+namespace platform::files {
 
 std::optional<std::string> read(const QString& path, QString* error) {
     QFile file(path);
@@ -34,4 +37,16 @@ bool write(const QString& path, const std::string& bytes, QString* error) {
     return true;
 }
 
-} // namespace textfiles
+std::optional<std::string> readSetting(const QString& path, const QString& missingMessage) {
+    if (!QFileInfo::exists(path)) {
+        platform::message(missingMessage);
+        return std::nullopt;
+    }
+    QString error;
+    auto bytes = read(path, &error);
+    if (!bytes)
+        platform::message(QStringLiteral("Cannot read %1: %2").arg(path, error));
+    return bytes;
+}
+
+} // namespace platform::files

@@ -1,4 +1,4 @@
-#include "link/serial_open.h"
+#include "platform/serial_open.h"
 
 #include <cerrno>
 #include <fcntl.h>

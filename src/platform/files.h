@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace textfiles {
+namespace platform::files {
 
 // The whole file as single bytes; nullopt with the platform's reason in `error` when it cannot be
 // read.
@@ -14,6 +14,14 @@ std::optional<std::string> read(const QString& path, QString* error);
 
 // Replaces the file with `bytes`; false with the platform's reason in `error` on failure.
 bool write(const QString& path, const std::string& bytes, QString* error);
+
+// A settings file read at start-up: a missing one is reported with `missingMessage`, an
+// unreadable one with "Cannot read <path>: <reason>"; both give nothing.
+std::optional<std::string> readSetting(const QString& path, const QString& missingMessage);
+
+} // namespace platform::files
+
+namespace platform {
 
 // Single-byte text to and from the windows' texts.
 inline QString toQ(const std::string& s) {
@@ -24,4 +32,4 @@ inline std::string fromQ(const QString& s) {
     return std::string(b.constData(), static_cast<size_t>(b.size()));
 }
 
-} // namespace textfiles
+} // namespace platform

@@ -99,6 +99,7 @@ void TForm1::wire() {
     wireLink();
     wireInputs();
     wireConfig();
+    wireFiles();
 }
 
 void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,

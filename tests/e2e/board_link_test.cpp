@@ -2,8 +2,10 @@
 // over UDP on 127.0.0.1 and over the board's pseudo-terminal, opened by its link name as the
 // serial port. Timers and sleeps are shrunk; the board answers in real time.
 #include "app/windows.h"
+#include "core/controls.h"
 #include "core/frames.h"
 #include "platform/pacing.h"
+#include "support/board_process.h"
 #include "support/program.h"
 
 #include <QAction>
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,84 +31,6 @@ namespace {
 QByteArray bytes(const std::string& s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
 }
-
-// One corvane-board process with a UDP link on a free port of 127.0.0.1 and a pseudo-terminal
-// linked in a temporary folder. It is stopped when the object goes.
-class BoardProcess {
-public:
-    explicit BoardProcess(const QStringList& extra = {}) {
-        link_ = dir_.filePath("ttyCORVANE");
-        trace_ = dir_.filePath("trace.log");
-        process_.setProgram(QString::fromLocal8Bit(qgetenv("CORVANE_BOARD")));
-        process_.setArguments(
-            QStringList{"--udp", "127.0.0.1:0", "--pty", link_, "--trace", trace_} + extra);
-        process_.start();
-        if (!process_.waitForStarted(5000))
-            return;
-        // The board names both links on standard error once it listens.
-        QDeadlineTimer deadline(5000);
-        while (!deadline.hasExpired() && !(stderr_.contains("udp ") && stderr_.contains(" at ")) &&
-               process_.state() == QProcess::Running) {
-            process_.waitForReadyRead(100);
-            stderr_ += process_.readAllStandardError();
-        }
-        const QRegularExpressionMatch m =
-            QRegularExpression("udp 127\\.0\\.0\\.1:(\\d+)").match(QString::fromLatin1(stderr_));
-        if (m.hasMatch() && stderr_.contains(" at "))
-            port_ = m.captured(1).toUShort();
-    }
-
-    ~BoardProcess() { stop(); }
-
-    // Terminates the board and waits for it; true when it ended by itself on SIGTERM.
-    bool stop() {
-        if (process_.state() == QProcess::NotRunning)
-            return false;
-        process_.terminate();
-        if (process_.waitForFinished(5000))
-            return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
-        process_.kill();
-        process_.waitForFinished(2000);
-        return false;
-    }
-
-    bool ready() const { return port_ != 0 && QFileInfo(link_).isSymLink(); }
-    QString why() const { return QString::fromLocal8Bit(stderr_); }
-    quint16 port() const { return port_; }
-    const QString& link() const { return link_; }
-    void signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
-
-    QByteArray trace() const {
-        QFile f(trace_);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    // Trace lines of frames received on `link` ("udp" or "pty"), without the time.
-    QList<QByteArray> traced(const QByteArray& link) const {
-        QList<QByteArray> lines;
-        for (const QByteArray& line : trace().split('\n'))
-            if (line.mid(13).startsWith(link + " ") && line.contains("  => "))
-                lines << line.mid(13);
-        return lines;
-    }
-
-    // The reply the board gives to one datagram, asked from a socket of the test's own.
-    QByteArray ask(const std::string& frame) {
-        QUdpSocket socket;
-        socket.bind(QHostAddress::LocalHost, 0);
-        socket.writeDatagram(bytes(frame), QHostAddress::LocalHost, port_);
-        if (!socket.waitForReadyRead(2000))
-            return {};
-        return socket.receiveDatagram().data();
-    }
-
-private:
-    QTemporaryDir dir_;
-    QString link_;
-    QString trace_;
-    QProcess process_;
-    QByteArray stderr_;
-    quint16 port_ = 0;
-};
 
 enum class Link { Serial, Udp };
 
@@ -148,6 +73,8 @@ private slots:
     void streamStartError_data();
     void streamStartError();
     void configurationReplyInPieces();
+    void readConfigFillsTheWindows_data();
+    void readConfigFillsTheWindows();
 };
 
 void BoardLinkTest::initTestCase() {
@@ -346,6 +273,58 @@ void BoardLinkTest::configurationReplyInPieces() {
         if (line.contains("A50208"))
             requests << line;
     QCOMPARE(requests.size(), 1);
+}
+
+void BoardLinkTest::readConfigFillsTheWindows_data() {
+    QTest::addColumn<Link>("link");
+    QTest::addColumn<QStringList>("boardOptions");
+    QTest::newRow("udp") << Link::Udp << QStringList{};
+    QTest::newRow("serial") << Link::Serial << QStringList{};
+    QTest::newRow("serial in pieces") << Link::Serial << QStringList{"--split", "7"};
+}
+
+// "Read Config." fills the main window, the recording dialog and the RTP dialog with the
+// board's configuration and leaves the keep-alive running.
+void BoardLinkTest::readConfigFillsTheWindows() {
+    QFETCH(Link, link);
+    QFETCH(QStringList, boardOptions);
+    BoardProcess board(boardOptions);
+    QVERIFY2(board.ready(), qPrintable(board.why()));
+    Program p;
+    p.connect(board, link);
+    QTRY_COMPARE_WITH_TIMEOUT(p.label("ConNot")->text(), QStringLiteral("Connected"), 5000);
+
+    child<QPushButton>(p.f, "BitBtn1")->click();
+    using enum corvane::controls::Ctl;
+    // A reply in pieces may outlast the (shrunk) acknowledgement wait; it is decoded on arrival.
+    QTRY_VERIFY_WITH_TIMEOUT(!p.f->readControls().text(SubB).empty(), 5000);
+    const corvane::controls::ConfigView v = p.f->readControls();
+    const QStringList shown{
+        QString::fromStdString(v.text(Bit1)),     QString::number(v.index(Res1)),
+        QString::fromStdString(v.text(fps2)),     QString::number(v.index(Res2)),
+        QString::fromStdString(v.text(ipb)),      QString::fromStdString(v.text(SubB)),
+        QString::fromStdString(v.text(MTUB)),     QString::fromStdString(v.text(FECP)),
+        QString::fromStdString(v.text(RecBit2)),  QString::number(v.index(RecRes2)),
+        QString::fromStdString(v.text(RTP11_IP)), QString::fromStdString(v.text(RTP12_M)),
+        QString::number(v.index(RTP11_S))};
+    QCOMPARE(shown, (QStringList{"4000", "0", "25", "2", "192.168.0.245", "255.255.255.0", "1500",
+                                 "50", "3000", "2", "192.168.0.100", "239.1.1.12", "0"}));
+    QVERIFY(v.checked(ERec1));
+    QVERIFY(v.checked(AutoDetect));
+    QCOMPARE(p.f->StreamModeLetter, std::string("S"));
+    QCOMPARE(p.label("PARTP")->text(), QStringLiteral("RTSP"));
+    QVERIFY(p.f->Timer1->isActive());
+    QVERIFY(p.prompts.messages.isEmpty());
+
+    // The board saw the read, the configuration request and the keep-alive, in that order.
+    const auto sent = [&] {
+        QStringList frames;
+        for (const QByteArray& line : board.traced(link == Link::Udp ? "udp" : "pty"))
+            frames << QString::fromLatin1(line.left(line.indexOf("  =>"))).section("  ", -1);
+        return frames.join(' ');
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(sent().contains("A50226<CR> A50208<CR> A50224<CR>"),
+                              qPrintable(sent()), 3000);
 }
 
 QTEST_MAIN(BoardLinkTest)

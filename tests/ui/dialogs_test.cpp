@@ -33,19 +33,25 @@ struct Field {
     QString group;
 };
 
-// Every control of a dialog carries an accessible name, and the named controls stand with their
-// labels in their groups.
+// Every control of a dialog tells assistive technology what it is: edits and buttons by their
+// label or caption as name; lists and group boxes by their purpose as description (their name is
+// what they show); labels by their text. The named controls stand with their labels in their
+// groups.
 void checkFields(QDialog* dialog, const QList<Field>& fields) {
     for (QWidget* w : dialog->findChildren<QWidget*>()) {
-        if (qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
-            qobject_cast<QPushButton*>(w) || qobject_cast<QGroupBox*>(w) ||
-            qobject_cast<QLabel*>(w))
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPushButton*>(w))
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        if (qobject_cast<QComboBox*>(w) || qobject_cast<QGroupBox*>(w))
+            QVERIFY2(!w->accessibleDescription().isEmpty(), qPrintable(w->objectName()));
+        if (auto* label = qobject_cast<QLabel*>(w))
+            QVERIFY2(!label->text().isEmpty(), qPrintable(w->objectName()));
     }
     for (const Field& f : fields) {
         auto* control = child<QWidget>(dialog, f.name);
         QCOMPARE(labelOf(dialog, control), f.label);
-        QCOMPARE(control->accessibleName(), f.label);
+        QCOMPARE(qobject_cast<QComboBox*>(control) ? control->accessibleDescription()
+                                                   : control->accessibleName(),
+                 f.label);
         auto* group = qobject_cast<QGroupBox*>(control->parentWidget());
         QVERIFY2(group, qPrintable(f.name));
         QCOMPARE(group->title(), f.group);

@@ -3,7 +3,6 @@
 // messages.
 #include "app/widgets.h"
 #include "app/windows.h"
-#include "config/control_map.h"
 #include "core/server_record.h"
 #include "support/program.h"
 
@@ -123,7 +122,6 @@ class FilesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void everyConfigurationControlIsFound();
     void openCraftedRecord();
     void createDefaultThenOpen();
     void cancelledSaveWritesNothing();
@@ -135,12 +133,6 @@ private slots:
     void readOnlyFolderKeepsTheOldFile();
     void sdpFiles();
 };
-
-// The catalogue resolves in the windows, the interface boxes included.
-void FilesTest::everyConfigurationControlIsFound() {
-    RunningProgram p;
-    QCOMPARE(p.f->controlMap().problems(), QStringList());
-}
 
 // A cancelled open dialog still reads "rtspserver.dat" in the working directory.
 void FilesTest::openCraftedRecord() {

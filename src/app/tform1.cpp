@@ -28,6 +28,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     Form4 = std::make_unique<TForm4>();
     Form5 = std::make_unique<TForm5>();
     Aboutfrm = std::make_unique<TAboutfrm>();
+    Aboutfrm->setLogo(makeLogo(QSize(64, 64)));
     Controls = std::make_unique<ControlMap>(this, Form3.get(), Form5.get());
     ComPort1 = new QSerialPort(this);
     ComPort1->setObjectName(QStringLiteral("ComPort1"));
@@ -95,6 +96,7 @@ void TForm1::wire() {
     connect(ui->Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
     connect(ui->ClearUIB, &QAction::triggered, this, &TForm1::ClearUIBClick);
     connect(ui->Board1, &QAction::triggered, this, [this] { Form4->showCentred(); });
+    connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
     connect(ui->Panel5, &ClickPanel::clicked, this, &TForm1::Panel5Click);
     wireLink();
     wireInputs();
@@ -159,6 +161,12 @@ void TForm1::Panel5Click() {
 
 void TForm1::Exit1Click() {
     close();
+}
+
+// The About box shows the version of this build each time it opens.
+void TForm1::About1Click() {
+    Aboutfrm->setVersionText(QStringLiteral("Version ") + versionText());
+    Aboutfrm->showCentred();
 }
 
 void TForm1::ClearUIBClick() {

@@ -47,6 +47,7 @@ public:
     void FormShow();
     void IdleProc();
     void Exit1Click();
+    void About1Click();
     void Panel5Click();
     void ClearUIBClick();
 

@@ -33,7 +33,7 @@ Converted hexCode(std::string_view text) {
     std::uint32_t value = 0;
     const auto* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value, 16);
-    if (ec != std::errc() || ptr != end)
+    if (ec != std::errc() || ptr != end || value > 0x7FFFFFFFu)
         return {0, invalidIntegerMessage(text)};
     return {static_cast<std::int32_t>(value), {}};
 }

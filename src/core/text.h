@@ -25,8 +25,8 @@ struct Converted {
 // (no spaces); a value outside the 32-bit range does not convert.
 Converted toInteger(std::string_view text);
 
-// A hexadecimal number (digits 0-9, a-f, A-F, at least one, at most 8), as the input codes of
-// the configuration reply and the auto-detection reply are written.
+// A non-negative hexadecimal number (digits 0-9, a-f, A-F, at least one, at most 8, no more than
+// 7FFFFFFF), as the input codes of the configuration reply are written.
 Converted hexCode(std::string_view text);
 
 // The decimal text of a value, with no leading zeros.

@@ -1,9 +1,11 @@
 #include "platform/prompts.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
+#include <QUrl>
 
 namespace platform {
 namespace {
@@ -27,6 +29,7 @@ public:
                          const QString& filter) override {
         return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, fileName, filter);
     }
+    void openUrl(const QString& url) override { QDesktopServices::openUrl(QUrl(url)); }
 };
 
 DesktopPrompts desktopPrompts;

@@ -1,6 +1,7 @@
 #pragma once
-// The seam through which the program asks the operator something: message boxes and file dialogs.
-// Tests install a recorder that answers at once.
+// The seam through which the program asks the operator something: message boxes and file dialogs;
+// and through which it hands a web address to the desktop. Tests install a recorder that answers
+// at once and never starts a browser.
 #include <QString>
 
 class QWidget;
@@ -21,6 +22,9 @@ public:
                                  const QString& filter) = 0;
     virtual QString saveFileName(const QString& title, const QString& fileName,
                                  const QString& filter) = 0;
+    // Asks the desktop to open a web address with its default handler; neither waits for it nor
+    // reports whether it could.
+    virtual void openUrl(const QString& url) = 0;
 };
 
 // The prompts in use; the production implementation unless a test installed its own.

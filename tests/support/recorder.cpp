@@ -36,6 +36,10 @@ QString PromptRecorder::saveFileName(const QString&, const QString&, const QStri
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
+void PromptRecorder::openUrl(const QString& url) {
+    openedUrls.append(url);
+}
+
 QStringList PromptRecorder::texts() const {
     QStringList list;
     for (const auto& m : messages)

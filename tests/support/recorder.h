@@ -24,7 +24,8 @@ struct ShownMessage {
     QString title; // as shown: the program's title where the box has none of its own
 };
 
-// Answers every message box at once and remembers it; file dialogs answer from a queue.
+// Answers every message box at once and remembers it; file dialogs answer from a queue; web
+// addresses are only remembered.
 class PromptRecorder : public platform::Prompts {
 public:
     PromptRecorder();
@@ -35,9 +36,11 @@ public:
                          const QString& filter) override;
     QString saveFileName(const QString& title, const QString& fileName,
                          const QString& filter) override;
+    void openUrl(const QString& url) override;
 
     QList<ShownMessage> messages;
     QStringList fileAnswers;
+    QStringList openedUrls;
     // Runs while a message box would be open, as the event loop does for a real one.
     std::function<void(const ShownMessage&)> whileOpen;
 

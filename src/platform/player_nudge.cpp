@@ -1,0 +1,77 @@
+#include "platform/player_nudge.h"
+
+#include "platform/pacing.h"
+
+#include <QGuiApplication>
+
+namespace platform::player {
+namespace {
+
+DesktopFactory& factory() {
+    static DesktopFactory installed;
+    return installed;
+}
+
+// How long a window may take to get the keyboard focus after it was asked to, and how often that
+// is looked at (a window manager takes its turn first).
+constexpr int kFocusWaitMs = 300;
+constexpr int kFocusStepMs = 10;
+
+bool bringForward(Desktop& desktop, WindowId window) {
+    desktop.activate(window);
+    for (int waited = 0; !desktop.hasFocus(window); waited += kFocusStepMs) {
+        if (waited >= kFocusWaitMs)
+            return false;
+        pacing::sleep(kFocusStepMs);
+    }
+    return true;
+}
+
+// Ctrl down, the letter down, 100 ms, Ctrl up, the letter up; nothing is pressed when the window
+// could not be given the focus, but the pause stays.
+void press(Desktop& desktop, WindowId window, Key letter) {
+    const bool focused = bringForward(desktop, window);
+    if (focused) {
+        desktop.key(Key::Control, true);
+        desktop.key(letter, true);
+    }
+    pacing::sleep(100);
+    if (focused) {
+        desktop.key(Key::Control, false);
+        desktop.key(letter, false);
+    }
+}
+
+void nudge(Desktop& desktop, WindowId window) {
+    press(desktop, window, Key::S);
+    pacing::sleep(800);
+    press(desktop, window, Key::O);
+}
+
+} // namespace
+
+std::unique_ptr<Desktop> openDesktop() {
+    if (factory())
+        return factory()();
+    // Only a program whose own windows are on X11 reaches the player's windows there.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    return openX11Desktop();
+}
+
+void setDesktopFactory(DesktopFactory replacement) {
+    factory() = std::move(replacement);
+}
+
+void Push_Aut(const std::string&) {
+    const std::unique_ptr<Desktop> desktop = openDesktop();
+    const std::vector<WindowId> players =
+        desktop ? desktop->findWindows(kPlayerTitle, 2) : std::vector<WindowId>{};
+    if (players.size() > 1)
+        nudge(*desktop, players[1]);
+    pacing::sleep(100);
+    if (!players.empty())
+        nudge(*desktop, players[0]);
+}
+
+} // namespace platform::player

@@ -34,9 +34,9 @@ template <std::size_t N> using Text = std::array<char, N>;
 
 // The fields by their names in the file, in file order.
 struct ServerConfigRecord {
-    std::int32_t Input11 = 0;   // input code (inputCodeToWrite, readInput)
-    std::int32_t Width11 = 0;   // picture size in pixels and lines
-    std::int32_t Height11 = 0;  //
+    std::int32_t Input11 = 0; // input code (inputCodeToWrite, readInput)
+    std::int32_t Width11 = 0; // picture width in pixels; only the height is read
+    std::int32_t Height11 = 0;
     std::int32_t BitRate11 = 0; // kbps
     std::int32_t Gop11 = 0;
     std::int32_t Fps11 = 0;

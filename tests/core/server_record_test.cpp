@@ -20,13 +20,13 @@ namespace {
 
 // The file's layout, written out here on its own so that the codec is checked against it.
 // Kinds: i 32-bit integer, u byte, c letter, t text, r reserved bytes.
-struct FieldSpec {
+struct FieldLayout {
     const char* name;
     int offset;
     int width;
     char kind;
 };
-constexpr FieldSpec kFields[] = {
+constexpr FieldLayout kFields[] = {
     {"Input11", 0, 4, 'i'},
     {"Width11", 4, 4, 'i'},
     {"Height11", 8, 4, 'i'},
@@ -81,8 +81,8 @@ constexpr FieldSpec kFields[] = {
     {"RateControl12", 337, 4, 'i'},
 };
 
-const FieldSpec& spec(const QString& name) {
-    for (const FieldSpec& f : kFields)
+const FieldLayout& fieldNamed(const QString& name) {
+    for (const FieldLayout& f : kFields)
         if (name == f.name)
             return f;
     qFatal("no field %s", qPrintable(name));
@@ -109,7 +109,7 @@ qint32 int32At(const QByteArray& img, int offset) {
 // A field as text: integers and bytes in decimal, letters as themselves, texts quoted with the
 // trailing zero bytes left out (a zero inside shows as \0), reserved bytes in hex.
 QString valueOf(const QByteArray& img, const QString& name) {
-    const FieldSpec& f = spec(name);
+    const FieldLayout& f = fieldNamed(name);
     const QByteArray raw = img.mid(f.offset, f.width);
     switch (f.kind) {
     case 'i':
@@ -144,7 +144,7 @@ ServerConfigRecord withFields(const ServerConfigRecord& base, const QString& cha
     QByteArray img = image(base);
     for (const QString& change : changes.split(' ', Qt::SkipEmptyParts)) {
         const auto eq = change.indexOf('=');
-        const FieldSpec& f = spec(change.left(eq));
+        const FieldLayout& f = fieldNamed(change.left(eq));
         QString value = change.mid(eq + 1);
         switch (f.kind) {
         case 'i': {
@@ -176,10 +176,10 @@ ServerConfigRecord withFields(const ServerConfigRecord& base, const QString& cha
 }
 
 // "01 00 00 00", "'1500'", "'192.168.0.20' 00x18": hex bytes, quoted ASCII, a byte repeated.
-QByteArray bytesOf(const QString& spec) {
+QByteArray bytesOf(const QString& notation) {
     QByteArray out;
     static const QRegularExpression token("'([^']*)'|([0-9a-f]{2})x(\\d+)|([0-9a-f]{2})");
-    auto it = token.globalMatch(spec);
+    auto it = token.globalMatch(notation);
     while (it.hasNext()) {
         const auto m = it.next();
         if (m.hasCaptured(1))

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the demo need; only what is missing.
+# ffmpeg (with ffprobe) and iproute2 serve the test that a real RTP receiver accepts the SDP files.
 set -euo pipefail
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
-          libxkbcommon-dev desktop-file-utils libx11-dev libxtst-dev xvfb)
+          libxkbcommon-dev desktop-file-utils libx11-dev libxtst-dev xvfb ffmpeg iproute2)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

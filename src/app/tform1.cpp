@@ -105,6 +105,7 @@ void TForm1::wire() {
     wireUpdates();
     wireNetwork();
     wireStreaming();
+    wireFiles();
 }
 
 void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,

@@ -104,6 +104,7 @@ void TForm1::wire() {
     wireUpdates();
     wireNetwork();
     wireStreaming();
+    wireFiles();
     wireMaintenance();
 }
 

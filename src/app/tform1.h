@@ -9,6 +9,7 @@
 #include "core/controls.h"
 #include "core/replies.h"
 #include "core/save_plan.h"
+#include "core/server_record.h"
 #include "core/settings.h"
 #include "core/steps.h"
 #include "core/variant.h"
@@ -209,6 +210,24 @@ public:
     // StreamingOn directly.
     void runPlan(const corvane::plan::Plan& plan);
 
+    // --- Server configuration file and SDP files (files/)
+    // The server configuration record, all zero at start; opening a file reads into it, updating
+    // and creating a default file write it.
+    corvane::record::ServerConfigRecord ServerRecord;
+    // The open dialog's current file name: the file that "Update  Configuration File" writes. It
+    // changes only when the operator picks a file in the open dialog.
+    QString OpenDialogFileName = QStringLiteral("rtspserver.dat");
+    void OpenConfigurationFile1Click();
+    void UpdateConfigurationFile1Click();
+    void CreateDefaultConfigurationFile1Click();
+    // The record into the windows.
+    void Encode_File();
+    // The windows into the record; false (after telling the operator) when a number edit does not
+    // hold a whole number, with the fields before it already in the record.
+    bool Decode_File();
+    // The RTP dialog's "Create SDP File" of stream 11 or 12.
+    void writeSdpFile(int stream);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -245,6 +264,9 @@ private:
     void startSearch(std::uint8_t mode, std::int32_t limit);
     bool searchTickRunning_ = false;
     bool probeFailed_ = false;
+
+    // server configuration and SDP files (files/)
+    void wireFiles();
 
     // configuration controls (config/)
     void setLamp(corvane::controls::Lamp lamp);

@@ -47,6 +47,8 @@ constexpr std::array<CtlInfo, kCtlCount> kTable{{
     {LFEC, "LFEC", W::Main, K::Edit},
     {DFEC, "DFEC", W::Main, K::Edit},
     {FECP, "FECP", W::Main, K::Edit},
+    {UDPCheck, "UDPCheck", W::Main, K::Check},
+    {RS232Check, "RS232Check", W::Main, K::Check},
     {RecRes1, "RecRes1", W::Recording, K::List},
     {RecBit1, "RecBit1", W::Recording, K::Edit},
     {RecGop1, "RecGop1", W::Recording, K::Edit},

@@ -69,6 +69,9 @@ enum class Ctl : int {
     LFEC,
     DFEC,
     FECP,
+    // main window, active interface (the server record holds it)
+    UDPCheck,
+    RS232Check,
     // recording dialog
     RecRes1,
     RecBit1,

@@ -15,6 +15,8 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
         button->setPalette(pal);
     }
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TForm5::BitBtn2Click);
+    connect(ui->BitBtn3, &QPushButton::clicked, this, &TForm5::BitBtn3Click);
+    connect(ui->BitBtn4, &QPushButton::clicked, this, &TForm5::BitBtn4Click);
 }
 
 TForm5::~TForm5() = default;
@@ -43,11 +45,12 @@ QLineEdit* TForm5::RTP11_M() const {
 QLineEdit* TForm5::RTP12_M() const {
     return ui->RTP12_M;
 }
-QPushButton* TForm5::BitBtn3() const {
-    return ui->BitBtn3;
+void TForm5::BitBtn3Click() {
+    emit sdpRequested(11);
 }
-QPushButton* TForm5::BitBtn4() const {
-    return ui->BitBtn4;
+
+void TForm5::BitBtn4Click() {
+    emit sdpRequested(12);
 }
 
 // Close: hide; every value stays.

@@ -1,8 +1,8 @@
 #pragma once
 // The RTP configuration dialog: session type, destination address, port and multicast group of
 // each stream's plain RTP output, and a button per stream for the receiver's SDP file. Its controls
-// are the RTP settings; the main window reaches them through the accessors below. Created once,
-// shown and hidden.
+// are the RTP settings; the main window reaches them through the accessors below and writes the
+// SDP files when the dialog asks for them. Created once, shown and hidden.
 #include <QDialog>
 #include <memory>
 
@@ -11,7 +11,6 @@ class TForm5;
 }
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 
 class TForm5 : public QDialog {
     Q_OBJECT
@@ -28,13 +27,16 @@ public:
     QLineEdit* RTP12_Port() const;
     QLineEdit* RTP11_M() const;
     QLineEdit* RTP12_M() const;
-    // "Create SDP File" of stream 11 / stream 12; whoever writes the SDP files connects them.
-    QPushButton* BitBtn3() const;
-    QPushButton* BitBtn4() const;
-
+    // "Create SDP File" of stream 11 / stream 12: asks for that stream's SDP file.
+    void BitBtn3Click();
+    void BitBtn4Click();
     void BitBtn2Click();
     // Non-modal, centred on the screen.
     void showCentred();
+
+signals:
+    // The operator asked for the SDP file of stream 11 or 12.
+    void sdpRequested(int stream);
 
 private:
     std::unique_ptr<Ui::TForm5> ui;

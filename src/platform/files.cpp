@@ -24,6 +24,22 @@ std::optional<std::string> read(const QString& path, QString* error) {
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+std::optional<std::string> readHead(const QString& path, qint64 maxBytes, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(maxBytes);
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
 bool write(const QString& path, const std::string& bytes, QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||

@@ -12,6 +12,10 @@ namespace platform::files {
 // read.
 std::optional<std::string> read(const QString& path, QString* error);
 
+// At most the first `maxBytes` bytes of the file (fewer when it is shorter); nullopt with the
+// platform's reason in `error` when it cannot be read. Reads no further, whatever the file is.
+std::optional<std::string> readHead(const QString& path, qint64 maxBytes, QString* error);
+
 // Replaces the file with `bytes`; false with the platform's reason in `error` on failure.
 bool write(const QString& path, const std::string& bytes, QString* error);
 

@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
+
+#include <unistd.h>
 
 void runEventLoop(int ms) {
     QEventLoop loop;
@@ -42,6 +45,14 @@ QStringList PromptRecorder::texts() const {
     for (const auto& m : messages)
         list << m.text;
     return list;
+}
+
+bool makeReadOnly(const QString& path, bool on) {
+    if (::geteuid() != 0)
+        return QFile::setPermissions(path,
+                                     on ? QFile::ReadOwner | QFile::ExeOwner
+                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QProcess::execute("chattr", {on ? "+i" : "-i", path}) == 0;
 }
 
 ScopedWorkDir::ScopedWorkDir() : previous_(QDir::currentPath()) {

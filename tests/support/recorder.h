@@ -47,6 +47,10 @@ public:
     QStringList texts() const;
 };
 
+// Makes a directory read-only, even for root (where it is made immutable), or writable again;
+// false when that is not possible here.
+bool makeReadOnly(const QString& path, bool on);
+
 // Makes a fresh temporary directory the current one for the lifetime of the object.
 class ScopedWorkDir {
 public:

@@ -158,8 +158,10 @@ private slots:
             QCOMPARE(sdp->text(), QStringLiteral("Create SDP File"));
             QCOMPARE(sdp->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
         }
-        QCOMPARE(form5->BitBtn3()->parentWidget(), child<QWidget>(form5, "GroupBox1"));
-        QCOMPARE(form5->BitBtn4()->parentWidget(), child<QWidget>(form5, "GroupBox2"));
+        QCOMPARE(child<QWidget>(form5, "BitBtn3")->parentWidget(),
+                 child<QWidget>(form5, "GroupBox1"));
+        QCOMPARE(child<QWidget>(form5, "BitBtn4")->parentWidget(),
+                 child<QWidget>(form5, "GroupBox2"));
         auto* advice = child<QLabel>(form5, "StaticText1");
         QCOMPARE(advice->text(), QStringLiteral("Multicast IP must be in the range : 224.0.0.0  "
                                                 "-  239.255.255.255"));

@@ -9,10 +9,8 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
-#include <unistd.h>
 
 namespace {
 
@@ -41,15 +39,6 @@ struct Program {
     QString caption12() const { return child<QGroupBox>(f, "GroupBox2")->title(); }
     QString version() const { return QStringLiteral("       ver ") + TForm1::versionText(); }
 };
-
-// Makes a directory read-only even for root (immutable), or skips.
-bool makeReadOnly(const QString& path, bool on) {
-    if (::geteuid() != 0)
-        return QFile::setPermissions(path,
-                                     on ? QFile::ReadOwner | QFile::ExeOwner
-                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return QProcess::execute("chattr", {on ? "+i" : "-i", path}) == 0;
-}
 
 } // namespace
 

@@ -1,0 +1,596 @@
+#include "core/server_record.h"
+
+#include "core/bytes.h"
+#include "core/inputs.h"
+#include "core/text.h"
+
+#include <algorithm>
+
+namespace corvane::record {
+
+using controls::Action;
+using controls::Applied;
+using controls::ConfigView;
+using controls::Ctl;
+using variant::BoardFlags;
+using variant::Channel;
+using variant::Module;
+using variant::ModuleFlags;
+
+namespace {
+
+// The fields lie back to back from offset 0 and end at the record's size.
+constexpr std::array kLayoutInOrder{layout::Input11,
+                                    layout::Width11,
+                                    layout::Height11,
+                                    layout::BitRate11,
+                                    layout::Gop11,
+                                    layout::Fps11,
+                                    layout::Format11,
+                                    layout::Input12,
+                                    layout::Width12,
+                                    layout::Height12,
+                                    layout::BitRate12,
+                                    layout::Gop12,
+                                    layout::Fps12,
+                                    layout::Format12,
+                                    layout::StaticIp,
+                                    layout::ControlInterface,
+                                    layout::AutoStart,
+                                    layout::GatewayIp,
+                                    layout::Audio11,
+                                    layout::Audio12,
+                                    layout::RecWidth11,
+                                    layout::RecHeight11,
+                                    layout::RecBitRate11,
+                                    layout::RecGop11,
+                                    layout::RecFps11,
+                                    layout::RecWidth12,
+                                    layout::RecHeight12,
+                                    layout::RecBitRate12,
+                                    layout::RecGop12,
+                                    layout::RecFps12,
+                                    layout::RecordSelect,
+                                    layout::Mtu,
+                                    layout::InputAutoDetect,
+                                    layout::RtpDestIp11,
+                                    layout::RtpDestIp12,
+                                    layout::RtpSession11,
+                                    layout::RtpSession12,
+                                    layout::RtpPort11,
+                                    layout::RtpPort12,
+                                    layout::RtpMulticastIp11,
+                                    layout::RtpMulticastIp12,
+                                    layout::ModeLetter,
+                                    layout::FecEnable,
+                                    layout::CameraMode,
+                                    layout::Reserved,
+                                    layout::FecL,
+                                    layout::FecD,
+                                    layout::UdprsDestIp,
+                                    layout::UdprsMode,
+                                    layout::SubnetMask,
+                                    layout::RateControl11,
+                                    layout::RateControl12};
+static_assert([] {
+    std::size_t next = 0;
+    for (const layout::Field& f : kLayoutInOrder) {
+        if (f.offset != next)
+            return false;
+        next += f.width;
+    }
+    return next == kRecordSize;
+}());
+
+// One field of each kind, read or written at its offset; the widths are checked against the
+// layout when the codec is compiled.
+template <layout::Field F> void get(const bytes::ByteReader& r, std::int32_t& v) {
+    static_assert(F.width == 4);
+    v = r.i32(F.offset);
+}
+template <layout::Field F> void get(const bytes::ByteReader& r, std::uint8_t& v) {
+    static_assert(F.width == 1);
+    v = r.u8(F.offset);
+}
+template <layout::Field F> void get(const bytes::ByteReader& r, char& v) {
+    static_assert(F.width == 1);
+    v = static_cast<char>(r.u8(F.offset));
+}
+template <layout::Field F, std::size_t N>
+void get(const bytes::ByteReader& r, std::array<char, N>& v) {
+    static_assert(F.width == N);
+    for (std::size_t i = 0; i < N; ++i)
+        v[i] = static_cast<char>(r.u8(F.offset + i));
+}
+template <layout::Field F> void get(const bytes::ByteReader& r, std::array<std::uint8_t, 2>& v) {
+    static_assert(F.width == 2);
+    r.copy(F.offset, v);
+}
+
+template <layout::Field F> void put(bytes::ByteWriter& w, std::int32_t v) {
+    static_assert(F.width == 4);
+    w.i32(F.offset, v);
+}
+template <layout::Field F> void put(bytes::ByteWriter& w, std::uint8_t v) {
+    static_assert(F.width == 1);
+    w.u8(F.offset, v);
+}
+template <layout::Field F> void put(bytes::ByteWriter& w, char v) {
+    static_assert(F.width == 1);
+    w.u8(F.offset, static_cast<std::uint8_t>(v));
+}
+template <layout::Field F, std::size_t N>
+void put(bytes::ByteWriter& w, const std::array<char, N>& v) {
+    static_assert(F.width == N);
+    for (std::size_t i = 0; i < N; ++i)
+        w.u8(F.offset + i, static_cast<std::uint8_t>(v[i]));
+}
+template <layout::Field F> void put(bytes::ByteWriter& w, const std::array<std::uint8_t, 2>& v) {
+    static_assert(F.width == 2);
+    w.copy(F.offset, v);
+}
+
+// Calls visit.template operator()<layout::X>(record.X) for every field; the one list of fields
+// that both directions of the codec share.
+template <typename Record, typename Visit> void eachField(Record& r, Visit&& v) {
+#define CORVANE_FIELD(name) v.template operator()<layout::name>(r.name)
+    CORVANE_FIELD(Input11);
+    CORVANE_FIELD(Width11);
+    CORVANE_FIELD(Height11);
+    CORVANE_FIELD(BitRate11);
+    CORVANE_FIELD(Gop11);
+    CORVANE_FIELD(Fps11);
+    CORVANE_FIELD(Format11);
+    CORVANE_FIELD(Input12);
+    CORVANE_FIELD(Width12);
+    CORVANE_FIELD(Height12);
+    CORVANE_FIELD(BitRate12);
+    CORVANE_FIELD(Gop12);
+    CORVANE_FIELD(Fps12);
+    CORVANE_FIELD(Format12);
+    CORVANE_FIELD(StaticIp);
+    CORVANE_FIELD(ControlInterface);
+    CORVANE_FIELD(AutoStart);
+    CORVANE_FIELD(GatewayIp);
+    CORVANE_FIELD(Audio11);
+    CORVANE_FIELD(Audio12);
+    CORVANE_FIELD(RecWidth11);
+    CORVANE_FIELD(RecHeight11);
+    CORVANE_FIELD(RecBitRate11);
+    CORVANE_FIELD(RecGop11);
+    CORVANE_FIELD(RecFps11);
+    CORVANE_FIELD(RecWidth12);
+    CORVANE_FIELD(RecHeight12);
+    CORVANE_FIELD(RecBitRate12);
+    CORVANE_FIELD(RecGop12);
+    CORVANE_FIELD(RecFps12);
+    CORVANE_FIELD(RecordSelect);
+    CORVANE_FIELD(Mtu);
+    CORVANE_FIELD(InputAutoDetect);
+    CORVANE_FIELD(RtpDestIp11);
+    CORVANE_FIELD(RtpDestIp12);
+    CORVANE_FIELD(RtpSession11);
+    CORVANE_FIELD(RtpSession12);
+    CORVANE_FIELD(RtpPort11);
+    CORVANE_FIELD(RtpPort12);
+    CORVANE_FIELD(RtpMulticastIp11);
+    CORVANE_FIELD(RtpMulticastIp12);
+    CORVANE_FIELD(ModeLetter);
+    CORVANE_FIELD(FecEnable);
+    CORVANE_FIELD(CameraMode);
+    CORVANE_FIELD(Reserved);
+    CORVANE_FIELD(FecL);
+    CORVANE_FIELD(FecD);
+    CORVANE_FIELD(UdprsDestIp);
+    CORVANE_FIELD(UdprsMode);
+    CORVANE_FIELD(SubnetMask);
+    CORVANE_FIELD(RateControl11);
+    CORVANE_FIELD(RateControl12);
+#undef CORVANE_FIELD
+}
+
+} // namespace
+
+RecordBytes encodeRecord(const ServerConfigRecord& record) {
+    RecordBytes out{};
+    bytes::ByteWriter w(out);
+    eachField(record, [&]<layout::Field F>(const auto& value) { put<F>(w, value); });
+    return out;
+}
+
+ServerConfigRecord decodeRecord(const RecordBytes& in) {
+    ServerConfigRecord record;
+    const bytes::ByteReader r(in);
+    eachField(record, [&]<layout::Field F>(auto& value) { get<F>(r, value); });
+    return record;
+}
+
+ServerConfigRecord readRecord(const ServerConfigRecord& current,
+                              std::span<const std::uint8_t> file) {
+    RecordBytes bytes = encodeRecord(current);
+    std::copy_n(file.begin(), std::min(file.size(), kRecordSize), bytes.begin());
+    return decodeRecord(bytes);
+}
+
+void applyFactoryDefaults(ServerConfigRecord& r) {
+    r.Input11 = r.Input12 = 1;
+    r.Width11 = r.Width12 = r.RecWidth11 = r.RecWidth12 = 1280;
+    r.Height11 = r.Height12 = r.RecHeight11 = r.RecHeight12 = 720;
+    r.BitRate11 = r.BitRate12 = r.RecBitRate11 = r.RecBitRate12 = 2000;
+    r.Gop11 = r.Gop12 = r.RecGop11 = r.RecGop12 = 30;
+    r.Fps11 = r.Fps12 = r.RecFps11 = r.RecFps12 = 30;
+    r.Format11 = r.Format12 = 2;
+    setText(r.StaticIp, "192.168.0.245");
+    r.ControlInterface = 0;
+    r.AutoStart = 0;
+    setText(r.GatewayIp, "192.168.0.254");
+    r.Audio11 = r.Audio12 = 0;
+    r.RecordSelect = 0;
+    setText(r.Mtu, "1500");
+    r.InputAutoDetect = 2;
+    setText(r.RtpDestIp11, "192.168.0.20");
+    setText(r.RtpDestIp12, "192.168.0.21");
+    r.RtpSession11 = 'U';
+    r.RtpSession12 = 'M';
+    setText(r.RtpPort11, "1234");
+    setText(r.RtpPort12, "7080");
+    setText(r.RtpMulticastIp11, "225.1.1.1");
+    setText(r.RtpMulticastIp12, "225.1.1.1");
+    r.ModeLetter = 'S';
+    r.FecEnable = 'D';
+    r.CameraMode = 0;
+    r.FecL = 6;
+    setText(r.UdprsDestIp, "");
+    r.UdprsMode = 'N';
+    setText(r.SubnetMask, "255.255.255.0");
+}
+
+// ---- Input codes -----------------------------------------------------------------------------
+
+namespace {
+
+// The module whose list a small-board channel shows, tested in the order HD SDI, analog, HDMI.
+std::optional<Module> moduleOf(const ModuleFlags& m) {
+    if (m.sdi)
+        return Module::Sdi;
+    if (m.analog)
+        return Module::Analog;
+    if (m.hdmi)
+        return Module::Hdmi;
+    return std::nullopt;
+}
+
+std::optional<std::int32_t> codeAt(const std::vector<std::string>& list, int position) {
+    if (position < 0 || position >= int(list.size()))
+        return std::nullopt;
+    const inputs::InputRow* row = inputs::inputRow(list[std::size_t(position)]);
+    return row ? std::optional<std::int32_t>(row->code) : std::nullopt;
+}
+
+// The codes older files hold for the bar inputs and "No Sensor", as the current ones.
+std::int32_t currentCode(std::int32_t code) {
+    switch (code) {
+    case 17:
+        return 23;
+    case 18:
+        return 24;
+    case 19:
+        return 25;
+    default:
+        return code;
+    }
+}
+
+// The position of the input with this code in a list; nothing when the list does not hold it.
+std::optional<int> positionByCode(const std::vector<std::string>& list, std::int32_t code) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const inputs::InputRow* row = inputs::inputRow(list[i]);
+        if (row && row->code == code)
+            return int(i);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::int32_t> inputCodeToWrite(const BoardFlags& flags, Channel channel,
+                                             int position) {
+    std::optional<std::int32_t> code;
+    if (flags.fullBoard)
+        code =
+            position < 0 ? std::optional<std::int32_t>(-1) : codeAt(variant::fullList(), position);
+    if (flags.boardVariant != 0) {
+        const std::optional<Module> module = moduleOf(flags.modules(channel));
+        if (module == Module::Sdi && position < 0)
+            code = -1;
+        else if (module)
+            code = codeAt(variant::moduleList(*module), position);
+    }
+    return code;
+}
+
+InputRead readInput(const BoardFlags& flags, Channel channel, std::int32_t code) {
+    InputRead out;
+    const std::int32_t current = currentCode(code);
+    if (flags.fullBoard) {
+        ModuleFlags m = flags.modules(channel);
+        if (code < 4) {
+            out.select = code < 0 ? -1 : code;
+            m.sdi = true;
+            m.analog = false;
+        } else {
+            out.select = positionByCode(variant::fullList(), current);
+            m.sdi = false;
+            m.analog = true;
+        }
+        out.modules = m;
+    }
+    if (flags.boardVariant != 0) {
+        const std::optional<Module> module = moduleOf(flags.modules(channel));
+        if (module == Module::Sdi) {
+            const auto& list = variant::moduleList(Module::Sdi);
+            if (code >= 0 && code < int(list.size()))
+                out.select = code; // older files name these inputs by their position
+            else
+                out.select = positionByCode(list, current).value_or(-1);
+        } else if (module) {
+            if (const auto p = positionByCode(variant::moduleList(*module), current))
+                out.select = p;
+        }
+    }
+    return out;
+}
+
+// ---- The record and the windows --------------------------------------------------------------
+
+namespace {
+
+// Res1/Res2 (all nine positions) or RecRes1/RecRes2 (the first six) by picture height; 576 lines
+// are always "720 x 576".
+std::optional<int> positionOfHeight(std::int32_t height, int listSize) {
+    for (int i = 0; i < listSize && i < 7; ++i)
+        if (inputs::kResolutions[std::size_t(i)].height == height)
+            return i;
+    return std::nullopt;
+}
+
+constexpr int kStreamSizes = 7; // "192 x 144" is the last position with sizes
+constexpr int kRecordingSizes = inputs::kRecResolutionCount;
+
+constexpr std::array<std::pair<char, std::string_view>, 4> kModeCaptions{
+    {{'R', "RTP 11 + RTP 12"}, {'A', "RTP 11"}, {'B', "RTP 12"}, {'S', "RTSP"}}};
+
+} // namespace
+
+Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
+    using enum Ctl;
+    Applied result;
+    auto& out = result.actions;
+    const auto number = [&](Ctl edit, std::int64_t value) {
+        out.push_back(Action::setText(edit, text::decimal(value)));
+    };
+    const auto selectIf = [&](Ctl list, std::optional<int> position) {
+        if (position)
+            out.push_back(Action::select(list, *position));
+    };
+
+    for (const auto& [letter, caption] : kModeCaptions)
+        if (r.ModeLetter == letter)
+            out.push_back(Action::setCaption(PARTP, std::string(caption)));
+
+    if (r.InputAutoDetect == 0)
+        out.push_back(Action::state(Action::Op::Panel5, "Error aid"));
+    else if (r.InputAutoDetect == 1 || r.InputAutoDetect == 2)
+        out.push_back(Action::setChecked(AutoDetect, r.InputAutoDetect == 1));
+
+    if (r.ControlInterface == 0)
+        out.push_back(Action::setChecked(UDPCheck, true));
+    else if (r.ControlInterface == 1)
+        out.push_back(Action::setChecked(RS232Check, true));
+
+    out.push_back(Action::select(RTP11_S, r.RtpSession11 == 'U' ? 0 : 1));
+    out.push_back(Action::select(RTP12_S, r.RtpSession12 == 'U' ? 0 : 1));
+
+    out.push_back(Action::setText(MTUB, textOf(r.Mtu)));
+
+    // Both streams on the full board first, then the small board's module lists.
+    const InputRead in11 = readInput(flags, Channel::Ch11, r.Input11);
+    const InputRead in12 = readInput(flags, Channel::Ch12, r.Input12);
+    if (flags.fullBoard) {
+        selectIf(S1I, in11.select);
+        out.push_back(Action::moduleFlags(Channel::Ch11, *in11.modules));
+        selectIf(S2I, in12.select);
+        out.push_back(Action::moduleFlags(Channel::Ch12, *in12.modules));
+    } else {
+        selectIf(S1I, in11.select);
+        selectIf(S2I, in12.select);
+    }
+
+    if (r.RecordSelect >= 0 && r.RecordSelect <= 3) {
+        out.push_back(Action::setChecked(ERec1, r.RecordSelect == 1 || r.RecordSelect == 3));
+        out.push_back(Action::setChecked(ERec2, r.RecordSelect == 2 || r.RecordSelect == 3));
+    }
+
+    selectIf(Res1, positionOfHeight(r.Height11, kStreamSizes));
+    number(Gop1, r.Gop11);
+    number(Bit1, r.BitRate11);
+    number(fps1, r.Fps11);
+    selectIf(Res2, positionOfHeight(r.Height12, kStreamSizes));
+    number(Gop2, r.Gop12);
+    number(Bit2, r.BitRate12);
+    number(fps2, r.Fps12);
+
+    if (r.AutoStart == 2) {
+        out.push_back(Action::setChecked(AutStart, true));
+        out.push_back(Action::state(Action::Op::StreamingOn));
+        out.push_back(Action::lampColour(controls::Lamp::Green));
+    } else {
+        out.push_back(Action::setChecked(AutStart, false));
+    }
+
+    const auto format = [&](Ctl list, std::int32_t value) {
+        if (value == 1 || value == 2)
+            out.push_back(Action::select(list, value - 1));
+    };
+    const auto audio = [&](Ctl box, std::int32_t value) {
+        if (value == 0 || value == 1)
+            out.push_back(Action::setChecked(box, value == 1));
+    };
+    format(Efmt1, r.Format11);
+    audio(S1Aud, r.Audio11);
+    audio(S2Aud, r.Audio12);
+    format(Efmt2, r.Format12);
+
+    selectIf(RecRes1, positionOfHeight(r.RecHeight11, kRecordingSizes));
+    number(RecGop1, r.RecGop11);
+    number(RecBit1, r.RecBitRate11);
+    number(Recfps1, r.RecFps11);
+    selectIf(RecRes2, positionOfHeight(r.RecHeight12, kRecordingSizes));
+    number(RecGop2, r.RecGop12);
+    number(RecBit2, r.RecBitRate12);
+    number(Recfps2, r.RecFps12);
+
+    out.push_back(Action::setText(RTP11_IP, textOf(r.RtpDestIp11, kRtpDestIpReadWidth)));
+    out.push_back(Action::setText(RTP12_IP, textOf(r.RtpDestIp12, kRtpDestIpReadWidth)));
+    out.push_back(Action::setText(RTP11_Port, textOf(r.RtpPort11)));
+    out.push_back(Action::setText(RTP12_Port, textOf(r.RtpPort12)));
+    out.push_back(Action::setText(RTP11_M, textOf(r.RtpMulticastIp11)));
+    out.push_back(Action::setText(RTP12_M, textOf(r.RtpMulticastIp12)));
+
+    out.push_back(Action::setText(ipb, textOf(r.StaticIp)));
+    out.push_back(Action::setText(gwp, textOf(r.GatewayIp)));
+
+    if (r.CameraMode >= 0 && r.CameraMode <= 2) {
+        out.push_back(Action::setChecked(FixCheck, r.CameraMode == 1));
+        out.push_back(Action::setChecked(MovCheck, r.CameraMode == 2));
+    }
+
+    out.push_back(Action::setChecked(CEFEC, r.FecEnable == 'E'));
+    number(LFEC, r.FecL);
+    number(DFEC, r.FecD);
+
+    out.push_back(Action::setChecked(UDPRSB, r.UdprsMode == 'Y'));
+    out.push_back(Action::setText(UDPRSIPB, textOf(r.UdprsDestIp)));
+    out.push_back(Action::setText(SubB, textOf(r.SubnetMask)));
+
+    const auto rate = [&](Ctl cbr, Ctl vbr, std::int32_t value) {
+        if (value == 1)
+            out.push_back(Action::setChecked(cbr, true));
+        else if (value == 2)
+            out.push_back(Action::setChecked(vbr, true));
+    };
+    rate(CBR11B, VBR11B, r.RateControl11);
+    rate(CBR12B, VBR12B, r.RateControl12);
+    return result;
+}
+
+RecordUpdate recordFromControls(const ServerConfigRecord& current, const ConfigView& view,
+                                const BoardFlags& flags) {
+    using enum Ctl;
+    RecordUpdate result{current, {}};
+    ServerConfigRecord& r = result.record;
+
+    const auto sizes = [&](Ctl list, int listSize, std::int32_t& width, std::int32_t& height) {
+        const int p = view.index(list);
+        if (p < 0 || p >= listSize)
+            return;
+        width = inputs::kResolutions[std::size_t(p)].width;
+        height = inputs::kResolutions[std::size_t(p)].height;
+    };
+    sizes(Res1, kStreamSizes, r.Width11, r.Height11);
+    sizes(RecRes1, kRecordingSizes, r.RecWidth11, r.RecHeight11);
+    sizes(Res2, kStreamSizes, r.Width12, r.Height12);
+    sizes(RecRes2, kRecordingSizes, r.RecWidth12, r.RecHeight12);
+
+    const std::array<std::pair<Ctl, std::int32_t*>, 12> numbers{{{Bit1, &r.BitRate11},
+                                                                 {RecBit1, &r.RecBitRate11},
+                                                                 {Gop1, &r.Gop11},
+                                                                 {RecGop1, &r.RecGop11},
+                                                                 {fps1, &r.Fps11},
+                                                                 {Recfps1, &r.RecFps11},
+                                                                 {Bit2, &r.BitRate12},
+                                                                 {RecBit2, &r.RecBitRate12},
+                                                                 {Gop2, &r.Gop12},
+                                                                 {RecGop2, &r.RecGop12},
+                                                                 {fps2, &r.Fps12},
+                                                                 {Recfps2, &r.RecFps12}}};
+    for (const auto& [edit, field] : numbers) {
+        const text::Converted c = text::toInteger(view.text(edit));
+        if (!c.ok()) {
+            result.error = c.error;
+            return result;
+        }
+        *field = c.value;
+    }
+
+    const bool rec1 = view.checked(ERec1), rec2 = view.checked(ERec2);
+    r.RecordSelect = rec1 && rec2 ? 3 : rec1 ? 1 : rec2 ? 2 : 0;
+
+    if (const auto code = inputCodeToWrite(flags, Channel::Ch11, view.index(S1I)))
+        r.Input11 = *code;
+    if (const auto code = inputCodeToWrite(flags, Channel::Ch12, view.index(S2I)))
+        r.Input12 = *code;
+
+    const auto format = [&](Ctl list, std::int32_t& field) {
+        if (view.index(list) == 0 || view.index(list) == 1)
+            field = view.index(list) + 1;
+    };
+    format(Efmt1, r.Format11);
+    format(Efmt2, r.Format12);
+
+    r.AutoStart = view.checked(AutStart) ? 2 : 1;
+    r.InputAutoDetect = view.checked(AutoDetect) ? 1 : 2;
+    for (const auto& [letter, caption] : kModeCaptions)
+        if (view.text(PARTP) == caption)
+            r.ModeLetter = letter;
+    r.Audio11 = view.checked(S1Aud) ? 1 : 0;
+    r.Audio12 = view.checked(S2Aud) ? 1 : 0;
+
+    r.RtpSession11 = view.index(RTP11_S) == 0 ? 'U' : 'M';
+    setText(r.RtpPort11, view.text(RTP11_Port));
+    setText(r.RtpMulticastIp11, view.text(RTP11_M));
+    setText(r.RtpDestIp11, view.text(RTP11_IP));
+    r.RtpSession12 = view.index(RTP12_S) == 0 ? 'U' : 'M';
+    setText(r.RtpPort12, view.text(RTP12_Port));
+    setText(r.RtpMulticastIp12, view.text(RTP12_M));
+    setText(r.RtpDestIp12, view.text(RTP12_IP));
+
+    setText(r.StaticIp, view.text(ipb));
+    setText(r.GatewayIp, view.text(gwp));
+    setText(r.Mtu, view.text(MTUB));
+
+    if (view.checked(RS232Check))
+        r.ControlInterface = 1;
+    if (view.checked(UDPCheck))
+        r.ControlInterface = 0;
+
+    const bool fixed = view.checked(FixCheck), moving = view.checked(MovCheck);
+    if (!(fixed && moving))
+        r.CameraMode = fixed ? 1 : moving ? 2 : 0;
+
+    r.FecEnable = view.checked(CEFEC) ? 'E' : 'D';
+    for (const auto& [edit, field] : {std::pair{LFEC, &r.FecL}, std::pair{DFEC, &r.FecD}}) {
+        const text::Converted c = text::toInteger(view.text(edit));
+        if (!c.ok()) {
+            result.error = c.error;
+            return result;
+        }
+        *field = static_cast<std::uint8_t>(static_cast<std::uint32_t>(c.value) & 0xFFu);
+    }
+
+    const auto rate = [&](Ctl cbr, Ctl vbr, std::int32_t& field) {
+        if (view.checked(cbr))
+            field = 1;
+        else if (view.checked(vbr))
+            field = 2;
+    };
+    rate(CBR11B, VBR11B, r.RateControl11);
+    rate(CBR12B, VBR12B, r.RateControl12);
+
+    r.UdprsMode = view.checked(UDPRSB) ? 'Y' : 'N';
+    setText(r.UdprsDestIp, view.text(UDPRSIPB));
+    setText(r.SubnetMask, view.text(SubB));
+    return result;
+}
+
+} // namespace corvane::record

@@ -1,0 +1,94 @@
+// The server configuration file: opening one into the windows, updating it from the windows and
+// creating one with the factory defaults, all through the one record the main window holds.
+#include "app/tform1.h"
+#include "core/server_record.h"
+#include "dialogs/tform5.h"
+#include "platform/files.h"
+#include "platform/prompts.h"
+#include "ui_tform1.h"
+
+#include <QFileInfo>
+
+namespace rec = corvane::record;
+
+namespace {
+
+const QString kFilter = QStringLiteral("*.dat");
+
+QString shownPath(const QString& path) {
+    return QFileInfo(path).absoluteFilePath();
+}
+
+// Writes the record as the whole file, through a save-and-rename so that a failed write leaves
+// the previous file whole; tells the operator when it fails.
+void writeRecord(const QString& path, const rec::ServerConfigRecord& record) {
+    const rec::RecordBytes bytes = rec::encodeRecord(record);
+    QString error;
+    if (!platform::files::write(path, std::string(bytes.begin(), bytes.end()), &error))
+        platform::message(QStringLiteral("Cannot write %1: %2").arg(shownPath(path), error));
+}
+
+} // namespace
+
+void TForm1::wireFiles() {
+    connect(ui->OpenConfigurationFile1, &QAction::triggered, this,
+            &TForm1::OpenConfigurationFile1Click);
+    connect(ui->UpdateConfigurationFile1, &QAction::triggered, this,
+            &TForm1::UpdateConfigurationFile1Click);
+    connect(ui->CreateDefaultConfigurationfile2, &QAction::triggered, this,
+            &TForm1::CreateDefaultConfigurationFile1Click);
+    connect(Form5.get(), &TForm5::sdpRequested, this, &TForm1::writeSdpFile);
+}
+
+// The open dialog's answer is not needed: a cancelled dialog keeps the name it held, and that
+// file is read all the same. A file shorter than the record replaces only its leading bytes;
+// bytes after the record are not read.
+void TForm1::OpenConfigurationFile1Click() {
+    const QString chosen =
+        platform::prompts().openFileName(QStringLiteral("Open"), OpenDialogFileName, kFilter);
+    if (!chosen.isEmpty())
+        OpenDialogFileName = chosen;
+    QString error;
+    const auto bytes =
+        platform::files::readHead(OpenDialogFileName, qint64(rec::kRecordSize), &error);
+    if (!bytes) {
+        platform::message(
+            QStringLiteral("Cannot read %1: %2").arg(shownPath(OpenDialogFileName), error));
+        return;
+    }
+    ServerRecord = rec::readRecord(
+        ServerRecord,
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+    Encode_File();
+}
+
+// Writes the file last chosen in the open dialog; no dialog is shown. A number that does not
+// convert leaves the file as it is.
+void TForm1::UpdateConfigurationFile1Click() {
+    if (!Decode_File())
+        return;
+    writeRecord(OpenDialogFileName, ServerRecord);
+}
+
+// The defaults go into the record first; a cancelled save dialog writes nothing.
+void TForm1::CreateDefaultConfigurationFile1Click() {
+    rec::applyFactoryDefaults(ServerRecord);
+    const QString path = platform::prompts().saveFileName(QStringLiteral("Save As"), {}, kFilter);
+    if (path.isEmpty())
+        return;
+    writeRecord(path, ServerRecord);
+}
+
+void TForm1::Encode_File() {
+    applyActions(rec::recordToControls(ServerRecord, Board));
+}
+
+bool TForm1::Decode_File() {
+    rec::RecordUpdate update = rec::recordFromControls(ServerRecord, readControls(), Board);
+    ServerRecord = update.record;
+    if (!update.ok()) {
+        platform::message(platform::toQ(update.error));
+        return false;
+    }
+    return true;
+}

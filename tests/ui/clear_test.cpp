@@ -28,11 +28,17 @@ using namespace corvane::controls;
 namespace {
 
 // Kept as they are by clearing.
-const std::set<Ctl> kLeftAlone{Ctl::AutStart, Ctl::PARTP, Ctl::ERRFEC};
+const std::set<Ctl> kLeftAlone{Ctl::AutStart, Ctl::PARTP, Ctl::ERRFEC, Ctl::UDPCheck,
+                               Ctl::RS232Check};
+// The interface boxes: left clear, so that what the other boxes send goes nowhere.
+bool isInterface(Ctl c) {
+    return c == Ctl::UDPCheck || c == Ctl::RS232Check;
+}
 
 // Every configuration control shows something, each box ticked (ticking "Moving" clears
 // "Fixed"), VBR on both streams; the lamp green, READY shown, an error in Panel9, half a reply
-// frame in the receive buffer, streaming. With no interface ticked the boxes' commands go nowhere.
+// frame in the receive buffer, streaming. No interface box is ticked, so the boxes' commands go
+// nowhere.
 void showABoard(TForm1* f) {
     const ControlMap& map = f->controlMap();
     for (const CtlInfo& row : kCatalogue) {
@@ -44,7 +50,8 @@ void showABoard(TForm1* f) {
             map.apply(Action::select(row.id, 1));
             break;
         case Kind::Check:
-            map.apply(Action::setChecked(row.id, true));
+            if (!isInterface(row.id))
+                map.apply(Action::setChecked(row.id, true));
             break;
         case Kind::Radio:
             if (row.id == Ctl::VBR11B || row.id == Ctl::VBR12B)

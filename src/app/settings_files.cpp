@@ -43,8 +43,19 @@ void TForm1::loadSerialSettings() {
 // reported; the program closes all the same.
 void TForm1::storeSerialSettings() {
     const QString path = AppDir + QStringLiteral("/conf.ini");
-    const std::string existing = textfiles::read(path, nullptr).value_or(std::string());
     QString error;
+    std::string existing;
+    if (QFileInfo::exists(path)) {
+        auto bytes = textfiles::read(path, &error);
+        if (!bytes) {
+            // Written from the serial settings alone it would lose everything else it holds.
+            platform::message(QStringLiteral("Failed to store settings\nThe serial settings were "
+                                             "not stored: %1 cannot be read (%2).")
+                                  .arg(path, error));
+            return;
+        }
+        existing = std::move(*bytes);
+    }
     if (!textfiles::write(path, cs::writeConfIni(existing, ComSettings), &error))
         platform::message(QStringLiteral("Failed to store settings\n") + error);
 }

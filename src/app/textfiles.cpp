@@ -22,13 +22,32 @@ std::optional<std::string> read(const QString& path, QString* error) {
 }
 
 bool write(const QString& path, const std::string& bytes, QString* error) {
+    const auto size = static_cast<qint64>(bytes.size());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.commit()) {
+    if (file.open(QIODevice::WriteOnly)) {
+        if (file.write(bytes.data(), size) == size && file.commit())
+            return true;
         if (error)
             *error = file.errorString();
+        return false;
+    }
+    // The replacement cannot be created beside the file (a folder that forbids new files): a file
+    // that exists and may be written is then overwritten in place.
+    QFile inPlace(path);
+    if (!inPlace.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly)) {
+        if (error)
+            *error = inPlace.exists() ? inPlace.errorString() : file.errorString();
+        return false;
+    }
+    if (inPlace.write(bytes.data(), size) != size || !inPlace.flush()) {
+        if (error)
+            *error = inPlace.errorString();
+        return false;
+    }
+    inPlace.close();
+    if (inPlace.error() != QFileDevice::NoError) {
+        if (error)
+            *error = inPlace.errorString();
         return false;
     }
     return true;

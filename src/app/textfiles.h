@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing the small files the program keeps. Writes go through a save-and-rename, so a
-// failed write leaves the previous file whole.
+// failed write leaves the previous file whole; only where the folder forbids new files is an
+// existing file overwritten in place.
 #include <QByteArray>
 #include <QString>
 #include <optional>

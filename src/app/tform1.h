@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Ui {
 class TForm1;
@@ -69,7 +70,9 @@ public:
     void applySerialSettings(const corvane::settings::SerialSettings& settings);
     QUdpSocket* Uc = nullptr;
     int UcReceiveTimeout = 1000;
-    void CWriteStr(const std::string& text);
+    // False when the serial layer failed during the write: the error has been shown, the port is
+    // closed, and the calling handler ends there.
+    bool CWriteStr(const std::string& text);
     void Connect1Click();
     void RS232CheckClick(bool checked);
     void UDPCheckClick(bool checked);
@@ -147,6 +150,8 @@ private:
     void setupSerialDefaults();
     void wireLink();
     QString serialStatusText() const;
+    void showLinkState(const QString& status, const std::string& portName);
+    QString linkStateStatus_, linkStateShown_;
     void showReady();
     void setConNot(const QString& text, const QColor& colour);
     void refuseSend();
@@ -154,7 +159,20 @@ private:
     void onSerialError(QSerialPort::SerialPortError error);
     bool connectUdp(int receiveTimeout);
     std::string receiveDatagram(int timeoutMs);
+    void dropStaleDatagrams();
+    void receiveSerialNow();
     bool serialClosing_ = false;
+
+    // Inside a UDP receive wait the window repaints but runs no operator input and none of these
+    // handlers; one that falls due then runs once right after the wait.
+    bool heldByUdpWait(void (TForm1::*handler)(), const QTimer* timer);
+    void releaseHeldHandlers();
+    struct HeldHandler {
+        void (TForm1::*handler)();
+        const QTimer* timer; // the handler runs only if this timer still runs (none: always)
+    };
+    std::vector<HeldHandler> held_;
+    bool udpWaiting_ = false;
 
     // reply dispatch (link/dispatch.cpp)
     void dispatchSerial();
@@ -163,6 +181,8 @@ private:
     // discovery (link/discovery.cpp)
     void wireDiscovery();
     void startSearch(std::uint8_t mode, std::int32_t limit);
+    // Enabling a timer that already runs leaves its schedule alone.
+    static void startIfStopped(QTimer* timer);
     bool searchTickRunning_ = false;
     bool probeFailed_ = false;
 

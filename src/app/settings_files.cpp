@@ -25,9 +25,20 @@ void TForm1::loadSerialSettings() {
 // reported; the program closes all the same.
 void TForm1::storeSerialSettings() {
     const QString path = AppDir + QStringLiteral("/conf.ini");
-    const std::string existing = platform::files::read(path, nullptr).value_or(std::string());
     QString error;
-    if (!platform::files::write(path, cs::writeConfIni(existing, ComSettings), &error))
+    std::string existing;
+    if (QFileInfo::exists(path)) {
+        auto bytes = platform::files::read(path, &error);
+        if (!bytes) {
+            // Written from the serial settings alone it would lose everything else it holds.
+            platform::message(QStringLiteral("Failed to store settings\nThe serial settings were "
+                                             "not stored: %1 cannot be read (%2).")
+                                  .arg(path, error));
+            return;
+        }
+        existing = std::move(*bytes);
+    }
+    if (!platform::files::writeSetting(path, cs::writeConfIni(existing, ComSettings), &error))
         platform::message(QStringLiteral("Failed to store settings\n") + error);
 }
 

@@ -142,14 +142,11 @@ void TForm1::FormShow() {
 
 void TForm1::IdleProc() {
     if (ComPort1->isOpen()) {
-        const QString status = serialStatusText();
-        if (ui->Panel4->text() != status)
-            ui->Panel4->setText(status);
+        showLinkState(serialStatusText(), ComSettings.portName);
     } else {
         const QString status =
             udpActive() ? QStringLiteral("UDP Connected") : QStringLiteral("Not Connected");
-        if (ui->Panel4->text() != status)
-            ui->Panel4->setText(status);
+        showLinkState(status, {});
     }
     if (StreamingOn) {
         if (ui->Panel5->text() != QLatin1String("Streaming"))

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace corvane::plan {
 struct Plan;
@@ -83,7 +84,9 @@ public:
     void applySerialSettings(const corvane::settings::SerialSettings& settings);
     QUdpSocket* Uc = nullptr;
     int UcReceiveTimeout = 1000;
-    void CWriteStr(const std::string& text);
+    // False when the serial layer failed during the write: the error has been shown, the port is
+    // closed, and the calling handler ends there.
+    bool CWriteStr(const std::string& text);
     void Connect1Click();
     void RS232CheckClick(bool checked);
     void UDPCheckClick(bool checked);
@@ -141,8 +144,9 @@ public:
     void applyActions(const corvane::controls::Applied& applied);
     const ControlMap& controlMap() const { return *Controls; }
     // Runs a paced sequence: sends through CWriteStr, pauses through the pacing seam, waits with
-    // WaitforAck (which holds back operator input, so two sequences never interleave).
-    void runSteps(const corvane::steps::Steps& steps);
+    // WaitforAck (which holds back operator input, so two sequences never interleave). False
+    // when a send failed on the serial port, which ends the sequence and its handler.
+    bool runSteps(const corvane::steps::Steps& steps);
 
     // --- Board maintenance (controls/maintenance.cpp)
     void wireMaintenance();
@@ -246,6 +250,8 @@ private:
     void setupSerialDefaults();
     void wireLink();
     QString serialStatusText() const;
+    void showLinkState(const QString& status, const std::string& portName);
+    QString linkStateStatus_, linkStateShown_;
     void showReady();
     void setConNot(const QString& text, const QColor& colour);
     void refuseSend();
@@ -253,7 +259,20 @@ private:
     void onSerialError(QSerialPort::SerialPortError error);
     bool connectUdp(int receiveTimeout);
     std::string receiveDatagram(int timeoutMs);
+    void dropStaleDatagrams();
+    void receiveSerialNow();
     bool serialClosing_ = false;
+
+    // Inside a UDP receive wait the window repaints but runs no operator input and none of these
+    // handlers; one that falls due then runs once right after the wait.
+    bool heldByUdpWait(void (TForm1::*handler)(), const QTimer* timer);
+    void releaseHeldHandlers();
+    struct HeldHandler {
+        void (TForm1::*handler)();
+        const QTimer* timer; // the handler runs only if this timer still runs (none: always)
+    };
+    std::vector<HeldHandler> held_;
+    bool udpWaiting_ = false;
 
     // reply dispatch (link/dispatch.cpp)
     void dispatchSerial();
@@ -262,6 +281,8 @@ private:
     // discovery (link/discovery.cpp)
     void wireDiscovery();
     void startSearch(std::uint8_t mode, std::int32_t limit);
+    // Enabling a timer that already runs leaves its schedule alone.
+    static void startIfStopped(QTimer* timer);
     bool searchTickRunning_ = false;
     bool probeFailed_ = false;
 

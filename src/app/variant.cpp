@@ -37,7 +37,7 @@ void TForm1::clearStatusLine() {
 
 void TForm1::saveBoard(int c11gIndex, int c12gIndex) {
     QString error;
-    if (!platform::files::write(AppDir + QStringLiteral("/brdf.ini"),
+    if (!platform::files::writeSetting(AppDir + QStringLiteral("/brdf.ini"),
                                 cv::writeBoardFile(Board, c11gIndex, c12gIndex), &error)) {
         platform::message(error);
         return;

@@ -65,14 +65,17 @@ void TForm1::applyActions(const cc::Applied& applied) {
 // Every paced sequence runs here. Pauses block the window, as the board's pacing needs; each
 // wait lets replies and timers through but holds the operator's input back until the sequence
 // has ended (WaitforAck), so a second sequence starts only after the first and never interleaves
-// with it on the wire. A sequence started by a handler that the first one runs (a check box the
+// with it on the wire. A send that fails on the serial port ends the sequence (false). A sequence
+// started by a handler that the first one runs (a check box the
 // decoder ticks) runs inside it, in order.
-void TForm1::runSteps(const corvane::steps::Steps& steps) {
+bool TForm1::runSteps(const corvane::steps::Steps& steps) {
     using Kind = corvane::steps::Step::Kind;
     for (const auto& step : steps) {
         switch (step.kind) {
         case Kind::Send:
-            CWriteStr(step.frame);
+            // A failed serial port has been closed and named to the operator: the sequence ends.
+            if (!CWriteStr(step.frame))
+                return false;
             break;
         case Kind::Pause:
             platform::pacing::sleep(step.ms);
@@ -82,4 +85,5 @@ void TForm1::runSteps(const corvane::steps::Steps& steps) {
             break;
         }
     }
+    return true;
 }

@@ -20,7 +20,8 @@ void TForm1::wireConfig() {
 // the reply is decoded by the dispatch (over UDP within the send) and acknowledges the request.
 // Missing acknowledgements are reported by the waits; the sequence goes on.
 void TForm1::BitBtn1Click() {
-    runSteps({cs::Step::send(fr::openRead()), cs::Step::wait()});
+    if (!runSteps({cs::Step::send(fr::openRead()), cs::Step::wait()}))
+        return;
     Timer1->stop();
     runSteps(
         {cs::Step::send(fr::configRequest()), cs::Step::wait(), cs::Step::send(fr::keepAlive())});

@@ -23,13 +23,17 @@ void TForm1::BitBtn2Click() {
         platform::message(platform::toQ(plan.message));
         return;
     }
+    // A send that fails on the serial port ends the save there.
     if (plan.restarts()) {
-        runSteps(plan.stop);
+        if (!runSteps(plan.stop))
+            return;
         ui->Panel5->clear();
     }
-    runSteps(plan.body);
+    if (!runSteps(plan.body))
+        return;
     if (plan.restarts()) {
-        runSteps(plan.start);
+        if (!runSteps(plan.start))
+            return;
         ui->Panel5->setText(QStringLiteral("Streaming"));
         Push_Aut(QStringLiteral("start"));
     }

@@ -12,17 +12,19 @@ namespace cp = corvane::plan;
 
 void TForm1::runPlan(const cp::Plan& plan) {
     corvane::steps::Steps pending;
+    // A send that fails on the serial port ends the plan there.
     const auto flush = [&] {
-        if (!pending.empty())
-            runSteps(pending);
+        const bool sent = pending.empty() || runSteps(pending);
         pending.clear();
+        return sent;
     };
     for (const cp::Item& item : plan.items) {
         if (const auto* step = std::get_if<corvane::steps::Step>(&item)) {
             pending.push_back(*step);
             continue;
         }
-        flush();
+        if (!flush())
+            return;
         if (const auto* action = std::get_if<corvane::controls::Action>(&item)) {
             applyActions(corvane::controls::Applied{{*action}, {}});
         } else if (const auto* enable = std::get_if<cp::Enable>(&item)) {

@@ -25,6 +25,28 @@ std::string between(std::string_view text, std::size_t begin, std::size_t end) {
     return std::string(text.substr(begin, end - begin));
 }
 
+// What the text after a serial "991177" makes of it.
+enum class AfterMarker { Status, Waiting, CutShort };
+
+AfterMarker classifyAfterMarker(std::string_view after) {
+    if (after.empty())
+        return AfterMarker::Waiting;
+    if (after[0] == '1')
+        return AfterMarker::Status;
+    if (after[0] != '2')
+        return AfterMarker::CutShort;
+    // A "2" alone is taken as the status the board sent: waiting for more would hold it until the
+    // next reply arrives. Behind it, "2288" is an auto-detection reply, not a status.
+    if (after.size() == 1)
+        return AfterMarker::Status;
+    const std::string_view autoDetection =
+        kMarkers[static_cast<std::size_t>(Marker::AutoDetection)];
+    const std::size_t n = std::min(after.size(), autoDetection.size());
+    if (after.substr(0, n) != autoDetection.substr(0, n))
+        return AfterMarker::Status;
+    return n == autoDetection.size() ? AfterMarker::CutShort : AfterMarker::Waiting;
+}
+
 std::optional<std::string> streamStatusAt(std::string_view buffer, std::size_t markerPos) {
     const std::size_t at = markerPos + kMarkers[0].size();
     if (at >= buffer.size())
@@ -96,6 +118,51 @@ bool isConfigurationFrame(std::string_view frame) {
     return frame.size() >= 7 && frame[5] == '0' && frame[6] == '8';
 }
 
+bool mayBecomeConfigurationReply(std::string_view partial) {
+    if (!partial.starts_with(kFrameMarker))
+        return false;
+    for (std::size_t i = 2; i < std::min<std::size_t>(partial.size(), 5); ++i)
+        if (!isDigit(partial[i]))
+            return false;
+    if (partial.size() < 5)
+        return true;
+    const std::size_t length = static_cast<std::size_t>(
+        (partial[2] - '0') * 100 + (partial[3] - '0') * 10 + (partial[4] - '0'));
+    if (length < kMinConfigurationFrame || partial.size() >= length)
+        return false;
+    constexpr std::string_view code = "08";
+    const std::string_view got = partial.substr(5, code.size());
+    if (got != code.substr(0, got.size()))
+        return false;
+    std::size_t fields = 0;
+    for (const char c : partial.substr(std::min(partial.size(), std::size_t{7}))) {
+        const auto u = static_cast<unsigned char>(c);
+        if (fields == kConfigurationFields || u < 0x20 || u > 0x7e)
+            return false;
+        if (c == '$')
+            ++fields;
+    }
+    return true;
+}
+
+// ---- Stream status ---------------------------------------------------------------------------
+
+StatusStart locateStreamStatus(std::string_view text, std::size_t from) {
+    const std::string_view marker = markerText(Marker::StreamStatus);
+    for (std::size_t p = text.find(marker, from); p != npos; p = text.find(marker, p + 1)) {
+        const std::string_view after = text.substr(p + marker.size());
+        switch (classifyAfterMarker(after)) {
+        case AfterMarker::Status:
+            return StatusStart{StatusStart::Found, p, after[0]};
+        case AfterMarker::Waiting:
+            return StatusStart{StatusStart::Waiting, p, 0};
+        case AfterMarker::CutShort:
+            break;
+        }
+    }
+    return StatusStart{};
+}
+
 // ---- Other replies ---------------------------------------------------------------------------
 
 std::optional<std::string> decodeStreamStat(std::string_view buffer) {
@@ -158,6 +225,7 @@ void ReceiveBuffer::clear() {
 void ReceiveBuffer::resetScans() {
     scans_.fill(Scan{});
     frameScan_ = Scan{};
+    statusScan_ = Scan{};
 }
 
 std::string_view ReceiveBuffer::view() const {
@@ -214,6 +282,24 @@ FrameStart ReceiveBuffer::frame() const {
     return f;
 }
 
+StatusStart ReceiveBuffer::streamStatus() const {
+    Scan& s = statusScan_;
+    const std::uint64_t start = liveStart();
+    s.from = std::max(s.from, start);
+    const std::string_view text = view();
+    const StatusStart found = locateStreamStatus(text, static_cast<std::size_t>(s.from - start));
+    if (found.state != StatusStart::None) {
+        // A status or a wait is decided anew on every call (the text behind it may still grow);
+        // only the markers before it, cut short for good, are passed over from now on.
+        s.from = start + found.pos;
+    } else {
+        // A marker may still be completed by the next piece.
+        const std::size_t keep = std::min(text.size(), markerText(Marker::StreamStatus).size() - 1);
+        s.from = std::max(s.from, start + (text.size() - keep));
+    }
+    return found;
+}
+
 // ---- Dispatch --------------------------------------------------------------------------------
 
 namespace {
@@ -240,14 +326,22 @@ DispatchOutcome dispatchStep(ReceiveBuffer& rx, Transport transport, const Dispa
         const Step step = static_cast<Step>(i);
         switch (step) {
         case Step::StreamStatus: {
-            const std::size_t p = rx.find(Marker::StreamStatus);
+            std::size_t p = npos;
+            if (transport == Transport::Serial) {
+                // Over the serial line the status character may still be on its way: the whole
+                // dispatch waits for it rather than lose which stream failed. A marker that no
+                // status character follows is left alone, so that it takes nothing of the reply
+                // behind it.
+                const StatusStart s = rx.streamStatus();
+                if (s.state == StatusStart::Waiting)
+                    return out;
+                if (s.state == StatusStart::Found)
+                    p = s.pos;
+            } else {
+                p = rx.find(Marker::StreamStatus);
+            }
             if (p == npos)
                 break;
-            // Over the serial line the status character may still be on its way: the whole
-            // dispatch waits for it rather than lose which stream failed.
-            if (transport == Transport::Serial &&
-                p + markerText(Marker::StreamStatus).size() >= rx.size())
-                return out;
             const auto panel9 = streamStatusAt(rx.view(), p);
             fire(step);
             if (panel9)
@@ -313,12 +407,14 @@ DispatchOutcome dispatchStep(ReceiveBuffer& rx, Transport transport, const Dispa
             const std::size_t p = rx.find(Marker::Acknowledgement);
             if (p == npos)
                 break;
-            // A "55" inside a reply frame that is still arriving over the serial line belongs
-            // to the frame (a subnet mask 255.255.255.0, a bit rate of 5500), not to an
-            // acknowledgement: emptying the buffer there would lose the frame.
+            // A "55" inside a configuration reply that is still arriving over the serial line
+            // belongs to the reply (a subnet mask 255.255.255.0, a bit rate of 5500), not to an
+            // acknowledgement: emptying the buffer there would lose the reply. A frame start
+            // that can no longer become one (noise, a cut reply) holds nothing back.
             if (transport == Transport::Serial) {
                 const FrameStart f = rx.frame();
-                if (f.state != FrameStart::None && p >= f.pos)
+                if (f.state != FrameStart::None && p >= f.pos &&
+                    mayBecomeConfigurationReply(rx.view().substr(f.pos)))
                     break;
             }
             fire(step);

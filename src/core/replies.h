@@ -80,6 +80,35 @@ std::optional<std::string> uFindCom(std::string_view datagram);
 // True when the frame's 6th and 7th characters are "0" and "8" (configuration reply).
 bool isConfigurationFrame(std::string_view frame);
 
+// A configuration reply's body is this many fields, each ended by "$".
+inline constexpr std::size_t kConfigurationFields = 50;
+// The shortest configuration reply: "A3", three digits, "08", the fields all empty, and the final
+// character.
+inline constexpr std::size_t kMinConfigurationFrame = 2 + 3 + 2 + kConfigurationFields + 1;
+
+// True while `partial`, the text from a frame's "A3" to the end of the buffer, can still grow into
+// a configuration reply: the length its digits give is one a configuration reply can have and has
+// not been reached yet, its code (as far as it has arrived) is "08", and its body so far holds
+// printable characters only, with at most fifty "$" and nothing after the fiftieth (the final
+// character would complete the frame).
+bool mayBecomeConfigurationReply(std::string_view partial);
+
+// ---- Stream status ---------------------------------------------------------------------------
+
+// Where the first stream status of a serial text is. Only "1" or "2" after "991177" completes one;
+// a "2" that begins an auto-detection reply ("2288") does not. A "991177" followed by anything
+// else was cut short: it is no stream status and the search goes on behind it.
+//  - Found: `pos` is the "991177", `status` the character after it.
+//  - Waiting: the character after the "991177" at `pos` has not arrived, or the text after it
+//    ("22", "228") may still become "2288".
+struct StatusStart {
+    enum State { None, Waiting, Found };
+    State state = None;
+    std::size_t pos = 0;
+    char status = 0;
+};
+StatusStart locateStreamStatus(std::string_view text, std::size_t from = 0);
+
 // ---- Other replies ---------------------------------------------------------------------------
 
 // Stream status (DecodeStreamStat): the character after the first "991177" names the stream whose
@@ -121,6 +150,8 @@ public:
     bool contains(Marker m) const { return find(m) != std::string_view::npos; }
     // locateFrame(view()), incrementally.
     FrameStart frame() const;
+    // locateStreamStatus(view()), incrementally.
+    StatusStart streamStatus() const;
 
 private:
     struct Scan {
@@ -138,6 +169,7 @@ private:
     std::uint64_t dropped_ = 0; // characters dropped from the front since the last clear()
     mutable std::array<Scan, kMarkerCount> scans_{};
     mutable Scan frameScan_{};
+    mutable Scan statusScan_{}; // `from`: the first "991177" not yet known to be cut short
 };
 
 // ---- Dispatch --------------------------------------------------------------------------------
@@ -148,14 +180,14 @@ enum class Transport { Serial, Udp };
 // probe reads its answer itself.
 enum class Step {
     None = 0,
-    StreamStatus = 1,    // "991177"; serial: only once its status character has arrived
+    StreamStatus = 1,    // "991177"; serial: only with a status character (locateStreamStatus)
     ProbeAnswer = 2,     // "B74D" (serial only)
     OperatorText = 3,    // "A7" and "AA"
     Assembly = 4,        // "A8" and "GG"
     AutoDetection = 5,   // "2288" and "%" while a keep-alive is pending
     ReplyFrame = 6,      // findCom / uFindCom
-    Acknowledgement = 7, // "55"; serial: not when the first "55" lies inside a reply frame that
-                         // is still arriving (from its "A3" on)
+    Acknowledgement = 7, // "55"; serial: not when the first "55" lies inside a configuration
+                         // reply that is still arriving (mayBecomeConfigurationReply)
 };
 
 // Window state the dispatch reads.

@@ -59,7 +59,7 @@ void TForm2::Button1Click() {
                                                               platform::fromQ(ui->SPort->text())});
     const QString dir = appDir_ ? appDir_() : QString();
     QString error;
-    if (!platform::files::write(dir + QStringLiteral("/udpf.ini"), bytes, &error)) {
+    if (!platform::files::writeSetting(dir + QStringLiteral("/udpf.ini"), bytes, &error)) {
         platform::message(error);
         return;
     }

@@ -25,6 +25,8 @@ void TForm1::wireDiscovery() {
 
 // Every 5 s: a keep-alive; one still unanswered from the tick before means the board is gone.
 void TForm1::Timer1Timer() {
+    if (heldByUdpWait(&TForm1::Timer1Timer, Timer1))
+        return;
     if (!ComPort1->isOpen() && !udpActive())
         return;
     if (KeepAlivePending)
@@ -34,7 +36,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::StartKeepAlive1Click() {
-    Timer1->start();
+    startIfStopped(Timer1);
 }
 
 void TForm1::StopKeepAlive1Click() {
@@ -54,7 +56,12 @@ void TForm1::startSearch(std::uint8_t mode, std::int32_t limit) {
     SearchLimit = limit;
     SearchActive = true;
     ClearUI();
-    Timer2->start();
+    startIfStopped(Timer2);
+}
+
+void TForm1::startIfStopped(QTimer* timer) {
+    if (!timer->isActive())
+        timer->start();
 }
 
 void TForm1::estRS2321Click() {
@@ -76,6 +83,8 @@ void TForm1::estBurn1Click() {
 // One search tick: probe, then report. A probe whose transport cannot be opened ends the probing
 // of this tick, but the tick still counts, so a search always ends.
 void TForm1::Timer2Timer() {
+    if (heldByUdpWait(&TForm1::Timer2Timer, Timer2))
+        return;
     if (searchTickRunning_)
         return; // a message box of the previous tick is still open
     searchTickRunning_ = true;
@@ -121,8 +130,8 @@ void TForm1::TestforConnectionRS232() {
     ComPort1->flush();
     for (int i = 0; i < 10; ++i) {
         platform::pacing::sleep(100);
-        // Replies and timers run; the operator's input waits until the sequence has ended.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents();
+        receiveSerialNow();
         if (ReplySeen) {
             ui->RS232Check->setChecked(true);
             ui->UDPCheck->setChecked(false);
@@ -155,11 +164,12 @@ void TForm1::TestforConnectionUDP() {
 // Waits up to 6 s for the acknowledgement of the command just sent, keeping the window alive.
 void TForm1::WaitforAck() {
     AckWaiting = true;
-    Timer3->start();
+    startIfStopped(Timer3);
     while (!AckReceived && AckWaiting) {
         platform::pacing::sleep(200);
         // Replies and timers run; the operator's input waits until the sequence has ended.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        receiveSerialNow();
     }
     if (!AckWaiting)
         ui->Panel9->setText(QStringLiteral("Error Ack. from Board"));
@@ -167,5 +177,7 @@ void TForm1::WaitforAck() {
 }
 
 void TForm1::Timer3Timer() {
+    if (heldByUdpWait(&TForm1::Timer3Timer, Timer3))
+        return;
     AckWaiting = false;
 }

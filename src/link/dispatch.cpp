@@ -43,7 +43,7 @@ void TForm1::applyReplyEffect(const rp::Effect& effect) {
         showReady();
         break;
     case Kind::EnableTimer1:
-        Timer1->start();
+        startIfStopped(Timer1);
         break;
     }
 }

@@ -3,6 +3,9 @@
 
 #include "link/serial_setup.h"
 #include "platform/files.h"
+#include "ui_tform1.h"
+
+#include <QFontMetrics>
 
 namespace cs = corvane::settings;
 
@@ -73,6 +76,36 @@ void TForm1::applySerialSettings(const cs::SerialSettings& settings) {
 
 QString TForm1::serialStatusText() const {
     return platform::toQ(cs::statusText(ComSettings));
+}
+
+// The status line shows the whole text where it fits. A long device path (a pseudo-terminal, a
+// /dev/serial/by-id link) is shortened in its middle, so that the settings behind it stay in view;
+// the whole text is the tooltip.
+void TForm1::showLinkState(const QString& status, const std::string& portName) {
+    QLabel* panel = ui->Panel4;
+    if (status != linkStateStatus_) {
+        linkStateStatus_ = status;
+        const QFontMetrics fm = panel->fontMetrics();
+        const int width = panel->contentsRect().width() - 2 * panel->margin() - 2;
+        linkStateShown_ = status;
+        if (fm.horizontalAdvance(status) > width) {
+            const QString path = platform::toQ(portName);
+            const qsizetype at = path.isEmpty() ? -1 : status.indexOf(path);
+            QString shortPath;
+            if (at >= 0) {
+                const QString rest = status.left(at) + status.mid(at + path.size());
+                shortPath =
+                    fm.elidedText(path, Qt::ElideMiddle, width - fm.horizontalAdvance(rest));
+            }
+            linkStateShown_ = !shortPath.isEmpty()
+                                  ? status.left(at) + shortPath + status.mid(at + path.size())
+                                  : fm.elidedText(status, Qt::ElideMiddle, width);
+        }
+    }
+    if (panel->toolTip() != status)
+        panel->setToolTip(status);
+    if (panel->text() != linkStateShown_)
+        panel->setText(linkStateShown_);
 }
 
 void TForm1::ConfigurationClick() {

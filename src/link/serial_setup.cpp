@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QPushButton>
@@ -14,6 +15,10 @@
 namespace cs = corvane::settings;
 
 namespace {
+
+// A device path as long as the usual ones get.
+constexpr char kUsualLongPortName[] =
+    "/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
 
 template <size_t N>
 QComboBox* listOf(const std::array<std::string_view, N>& texts, std::string_view current,
@@ -45,6 +50,13 @@ SerialSetupDialog::SerialSetupDialog(const cs::SerialSettings& current, QWidget*
     std::sort(names.begin(), names.end());
     port_->addItems(names);
     port_->setEditText(platform::toQ(current.portName));
+    port_->setEditText(platform::toQ(current.portName));
+    // Wide enough for the usual device paths, /dev/serial/by-id links included.
+    const QFontMetrics fm = port_->fontMetrics();
+    const int xWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('x')));
+    port_->setMinimumContentsLength(
+        (fm.horizontalAdvance(QLatin1String(kUsualLongPortName)) + xWidth - 1) / xWidth);
+    port_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     baud_ = listOf(cs::kBaudRateTexts, cs::toText(current.baudRate), "BaudRate", group);
     dataBits_ = listOf(cs::kDataBitsTexts, cs::toText(current.dataBits), "DataBits", group);

@@ -8,9 +8,12 @@
 #include "platform/serial_open.h"
 #include "ui_tform1.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QHostInfo>
 #include <QNetworkDatagram>
+#include <QScopeGuard>
 #include <QThread>
 
 void TForm1::wireLink() {
@@ -52,9 +55,10 @@ void TForm1::refuseSend() {
 
 // Every command leaves through here. Over UDP the reply is received and dispatched before this
 // returns; over RS232 it arrives later through the characters-received event.
-void TForm1::CWriteStr(const std::string& text) {
+bool TForm1::CWriteStr(const std::string& text) {
     if (ui->UDPCheck->isChecked()) {
         if (udpActive()) {
+            dropStaleDatagrams();
             Uc->write(text.data(), static_cast<qint64>(text.size()));
             ui->RDS->setVisible(false);
             AckReceived = false;
@@ -70,8 +74,12 @@ void TForm1::CWriteStr(const std::string& text) {
                 // The bytes are handed to the device before the send returns.
                 ComPort1->write(text.data(), static_cast<qint64>(text.size()));
                 ComPort1->flush();
-                if (ComPort1->bytesToWrite() > 0)
+                if (ComPort1->isOpen() && ComPort1->bytesToWrite() > 0)
                     ComPort1->waitForBytesWritten(1000);
+                // The serial layer failed, the port is closed and the operator was told why:
+                // the sending handler ends here.
+                if (!ComPort1->isOpen())
+                    return false;
             }
             ui->RDS->setVisible(false);
             AckReceived = false;
@@ -79,12 +87,37 @@ void TForm1::CWriteStr(const std::string& text) {
             refuseSend();
         }
     }
+    return true;
+}
+
+// Datagrams already waiting answer commands whose wait has ended: none of them is the reply to
+// the command about to be sent.
+void TForm1::dropStaleDatagrams() {
+    for (int i = 0; i < 1024 && Uc->hasPendingDatagrams(); ++i) {
+        if (!Uc->receiveDatagram(8192).isValid() && Uc->pendingDatagramSize() < 0)
+            break;
+    }
 }
 
 // One datagram, or an empty text when none arrives in time. A wake-up without a datagram (an ICMP
 // error from a closed port) does not end the wait.
+//
+// The wait is the protocol's, but the window must not freeze: in short steps it repaints (pending
+// window-system events other than operator input) and shows a busy cursor. Operator input stays
+// queued until the wait is over; socket notifiers (serial reception) are not served; timer and
+// serial handlers that fall due are held and run once afterwards (heldByUdpWait).
 std::string TForm1::receiveDatagram(int timeoutMs) {
+    constexpr qint64 kStepMs = 50;
     QDeadlineTimer deadline(timeoutMs);
+    const bool outerWait = std::exchange(udpWaiting_, true);
+    bool busyCursor = false;
+    const auto endWait = qScopeGuard([&] {
+        if (busyCursor)
+            QGuiApplication::restoreOverrideCursor();
+        udpWaiting_ = outerWait;
+        if (!outerWait)
+            releaseHeldHandlers();
+    });
     while (true) {
         while (Uc->hasPendingDatagrams()) {
             const QNetworkDatagram datagram = Uc->receiveDatagram(8192);
@@ -98,11 +131,44 @@ std::string TForm1::receiveDatagram(int timeoutMs) {
         const qint64 left = deadline.remainingTime();
         if (left <= 0 || Uc->state() == QAbstractSocket::UnconnectedState)
             return {};
-        if (!Uc->waitForReadyRead(static_cast<int>(left)) && !deadline.hasExpired() &&
-            Uc->error() != QAbstractSocket::SocketTimeoutError) {
+        if (!Uc->waitForReadyRead(static_cast<int>(std::min(left, kStepMs))) &&
+            !deadline.hasExpired() && Uc->error() != QAbstractSocket::SocketTimeoutError) {
             // The socket reported an error at once; do not spin on it.
             QThread::msleep(static_cast<unsigned long>(std::min<qint64>(20, left)));
         }
+        if (!Uc->hasPendingDatagrams()) {
+            if (!busyCursor) {
+                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+                busyCursor = true;
+            }
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                            QEventLoop::ExcludeSocketNotifiers);
+        }
+    }
+}
+
+bool TForm1::heldByUdpWait(void (TForm1::*handler)(), const QTimer* timer) {
+    if (!udpWaiting_)
+        return false;
+    const bool known = std::any_of(held_.begin(), held_.end(), [handler](const HeldHandler& h) {
+        return h.handler == handler;
+    });
+    if (!known)
+        held_.push_back({handler, timer});
+    return true;
+}
+
+// Through the event queue, so that they run after the handler that waited, as they would have
+// after a wait that blocked the window.
+void TForm1::releaseHeldHandlers() {
+    for (const HeldHandler& h : std::exchange(held_, {})) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, h] {
+                if (!h.timer || h.timer->isActive())
+                    (this->*h.handler)();
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -151,8 +217,7 @@ void TForm1::onSerialError(QSerialPort::SerialPortError error) {
     ComPort1->clearError();
     Timer1->stop();
     setConNot(QStringLiteral("Not Connected"), Qt::black);
-    platform::message(QStringLiteral("The serial port %1 failed and was closed: %2")
-                          .arg(ComPort1->portName(), text));
+    platform::message(text);
 }
 
 bool TForm1::connectUdp(int receiveTimeout) {
@@ -211,7 +276,7 @@ void TForm1::Connect1Click() {
             setConNot(QStringLiteral("Not Connected"), Qt::black);
             StreamingOn = false;
         } else if (openSerialPort()) {
-            Timer1->start();
+            startIfStopped(Timer1);
         }
     }
     if (ui->UDPCheck->isChecked()) {
@@ -222,7 +287,7 @@ void TForm1::Connect1Click() {
             StreamingOn = false;
             Timer1->stop();
         } else if (connectUdp(platform::pacing::interval(1000))) {
-            Timer1->start();
+            startIfStopped(Timer1);
         }
     }
 }
@@ -232,9 +297,25 @@ void TForm1::Configuration2Click() {
 }
 
 void TForm1::ComPort1RxChar() {
+    if (heldByUdpWait(&TForm1::ComPort1RxChar, nullptr))
+        return;
     const QByteArray data = ComPort1->readAll();
     if (data.isEmpty())
         return;
     RxBuffer.append(std::string_view(data.constData(), static_cast<size_t>(data.size())));
     dispatchSerial();
+}
+
+// Handles the characters the serial port holds right now: the characters-received event is queued
+// and would bring them only at the next step of a wait.
+void TForm1::receiveSerialNow() {
+    if (!ComPort1->isOpen())
+        return;
+    if (ComPort1->bytesAvailable() == 0 && !ComPort1->waitForReadyRead(0)) {
+        if (ComPort1->error() == QSerialPort::TimeoutError)
+            ComPort1->clearError(); // nothing waiting: no error
+        return;
+    }
+    if (ComPort1->isOpen())
+        ComPort1RxChar();
 }

@@ -53,6 +53,42 @@ bool write(const QString& path, const std::string& bytes, QString* error) {
     return true;
 }
 
+bool writeSetting(const QString& path, const std::string& bytes, QString* error) {
+    const auto size = static_cast<qint64>(bytes.size());
+    {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly)) {
+            if (file.write(bytes.data(), size) == size && file.commit())
+                return true;
+            if (error)
+                *error = file.errorString();
+            return false;
+        }
+        if (error)
+            *error = file.errorString();
+    }
+    // The replacement cannot be created beside the file (a folder that forbids new files): a file
+    // that exists and may be written is then overwritten in place.
+    QFile inPlace(path);
+    if (!inPlace.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly)) {
+        if (error && inPlace.exists())
+            *error = inPlace.errorString();
+        return false;
+    }
+    if (inPlace.write(bytes.data(), size) != size || !inPlace.flush()) {
+        if (error)
+            *error = inPlace.errorString();
+        return false;
+    }
+    inPlace.close();
+    if (inPlace.error() != QFileDevice::NoError) {
+        if (error)
+            *error = inPlace.errorString();
+        return false;
+    }
+    return true;
+}
+
 std::optional<std::string> readSetting(const QString& path, const QString& missingMessage) {
     if (!QFileInfo::exists(path)) {
         platform::message(missingMessage);

@@ -1,6 +1,7 @@
 #pragma once
-// Reading and writing the small files the program keeps. Writes go through a save-and-rename, so a
-// failed write leaves the previous file whole.
+// Reading and writing the files the program keeps. Writes go through a save-and-rename, so a
+// failed write leaves the previous file whole; only the small settings files are overwritten in
+// place where their folder forbids new files.
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -18,6 +19,11 @@ std::optional<std::string> readHead(const QString& path, qint64 maxBytes, QStrin
 
 // Replaces the file with `bytes`; false with the platform's reason in `error` on failure.
 bool write(const QString& path, const std::string& bytes, QString* error);
+
+// A settings file (conf.ini, udpf.ini, brdf.ini): replaced through a save-and-rename where the
+// folder allows it; where the folder forbids new files, an existing file that may be written is
+// overwritten in place.
+bool writeSetting(const QString& path, const std::string& bytes, QString* error);
 
 // A settings file read at start-up: a missing one is reported with `missingMessage`, an
 // unreadable one with "Cannot read <path>: <reason>"; both give nothing.

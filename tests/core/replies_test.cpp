@@ -155,8 +155,34 @@ void RepliesTest::dispatchTable_data() {
     QTest::newRow("991177 + 1 over UDP")
         << U << QByteArrayList{"xx9911771yy"} << false << false
         << QStringList{"#1 Panel9(Error Start Stream 11) ReplySeen"} << QByteArray();
-    QTest::newRow("991177 + other character") << S << QByteArrayList{"9911773"} << false << true
-                                              << QStringList{"#1 ReplySeen"} << QByteArray();
+    QTest::newRow("991177 + other character over UDP")
+        << U << QByteArrayList{"9911773"} << false << false << QStringList{"#1 ReplySeen"}
+        << QByteArray();
+    // Serial: only a status character completes the marker; one cut short takes nothing of the
+    // reply behind it.
+    QTest::newRow("991177 + other character: no stream status")
+        << S << QByteArrayList{"9911773"} << false << true << QStringList{""}
+        << QByteArray("9911773");
+    QTest::newRow("991177 cut short, then an acknowledgement")
+        << S << QByteArrayList{"991177", "55"} << false << true << QStringList{"", "#7 READY"}
+        << QByteArray();
+    QTest::newRow("991177 cut short, then a keep-alive answer")
+        << S << QByteArrayList{"991177", "22882B$01$%1"} << true << true
+        << QStringList{"", "#5 Connected DecodeAutRes(99117722882B$01$%1) ClearKeepAlive READY"}
+        << QByteArray();
+    QTest::newRow("status 2 ahead of a keep-alive answer")
+        << S << QByteArrayList{"991177", "22288ab%1"} << true << true
+        << QStringList{"", "#1 Panel9(Error Start Stream 12) ReplySeen"} << QByteArray();
+    QTest::newRow("22 behind the marker waits for the decision")
+        << S << QByteArrayList{"99117722", "x"} << false << true
+        << QStringList{"", "#1 Panel9(Error Start Stream 12) ReplySeen"} << QByteArray();
+    QTest::newRow("228 behind the marker becomes a keep-alive answer")
+        << S << QByteArrayList{"991177228", "8ab%1"} << true << true
+        << QStringList{"", "#5 Connected DecodeAutRes(9911772288ab%1) ClearKeepAlive READY"}
+        << QByteArray();
+    QTest::newRow("a marker cut short does not hide a later stream status")
+        << S << QByteArrayList{"991177x", "9911771"} << false << true
+        << QStringList{"", "#1 Panel9(Error Start Stream 11) ReplySeen"} << QByteArray();
     QTest::newRow("status character in a later piece is awaited")
         << S << QByteArrayList{"55 991177", "2"} << false << true
         << QStringList{"", "#1 Panel9(Error Start Stream 12) ReplySeen"} << QByteArray();
@@ -250,9 +276,26 @@ void RepliesTest::dispatchTable_data() {
     QTest::newRow("text before the frame does not count towards its length")
         << S << QByteArrayList{"junk!A301009ab", "c"} << false << false
         << QStringList{"", "#6 RxFrame(A301009ab) READY"} << QByteArray();
-    QTest::newRow("55 inside a frame still arriving is part of the frame")
-        << S << QByteArrayList{"A301209x55", "yz"} << false << false
-        << QStringList{"", "#6 RxFrame(A301209x55y) READY"} << QByteArray();
+    // A "55" inside a configuration reply still arriving is part of the reply; a frame start that
+    // cannot become one holds no acknowledgement back.
+    QTest::newRow("55 inside a configuration reply still arriving is part of it")
+        << S << QByteArrayList{"A3312081920$", "55", "00$"} << false << false
+        << QStringList{"", "", ""} << QByteArray("A3312081920$5500$");
+    QTest::newRow("stray A3 with three digits, then 55")
+        << S << QByteArrayList{"A3999", "55"} << false << false << QStringList{"", "#7 READY"}
+        << QByteArray();
+    QTest::newRow("55 inside a frame of another code")
+        << S << QByteArrayList{"A301209x55", "yz"} << false << false << QStringList{"#7 READY", ""}
+        << QByteArray("yz");
+    QTest::newRow("55 behind a length no configuration reply has")
+        << S << QByteArrayList{"A305708", "55"} << false << false << QStringList{"", "#7 READY"}
+        << QByteArray();
+    QTest::newRow("55 behind a character no configuration reply holds")
+        << S << QByteArrayList{"A3312081920$\r", "55"} << false << false
+        << QStringList{"", "#7 READY"} << QByteArray();
+    QTest::newRow("55 behind the fiftieth field")
+        << S << QByteArrayList{"A399908" + QByteArray("1$").repeated(50) + "Z", "55"} << false
+        << false << QStringList{"", "#7 READY"} << QByteArray();
     QTest::newRow("55 before a frame start still acknowledges")
         << S << QByteArrayList{"55A30120"} << false << true << QStringList{"#7 READY"}
         << QByteArray();
@@ -439,23 +482,29 @@ void RepliesTest::noiseKeepsTheNewest64KiBAndStillFindsReplies() {
 // those of a plain search over its content.
 void RepliesTest::incrementalScanAgreesWithAPlainSearch() {
     std::mt19937 rng(11);
-    static const char alphabet[] = "A3785G29%1B4D0x";
-    std::uniform_int_distribution<int> pick(0, int(sizeof alphabet) - 2);
 
     // Small pieces with frequent emptying (markers split across pieces), then large pieces that
-    // push the buffer past its limit (markers dropped from the front).
+    // push the buffer past its limit (markers dropped from the front); last, stream status markers
+    // ("M") with status characters, cut short, or followed by an auto-detection reply's start.
     struct Phase {
         int rounds, minPiece, maxPiece, clearEvery;
+        std::string_view alphabet;
     };
-    for (const Phase phase : {Phase{4000, 1, 7, 23}, Phase{120, 1, 3000, 40}}) {
+    for (const Phase phase :
+         {Phase{4000, 1, 7, 23, "A3785G29%1B4D0x"}, Phase{120, 1, 3000, 40, "A3785G29%1B4D0x"},
+          Phase{4000, 1, 3, 60, "MM2281x"}}) {
+        const std::string_view alphabet = phase.alphabet;
+        std::uniform_int_distribution<int> pick(0, int(alphabet.size()) - 1);
         std::uniform_int_distribution<int> pieceSize(phase.minPiece, phase.maxPiece);
         std::uniform_int_distribution<int> clearChance(0, phase.clearEvery - 1);
         replies::ReceiveBuffer rx;
         std::string mirror;
         for (int round = 0; round < phase.rounds; ++round) {
-            std::string piece(std::size_t(pieceSize(rng)), ' ');
-            for (char& c : piece)
-                c = alphabet[pick(rng)];
+            std::string piece;
+            for (int n = pieceSize(rng); n > 0; --n) {
+                const char c = alphabet[std::size_t(pick(rng))];
+                piece += c == 'M' ? std::string("991177") : std::string(1, c); // M: a whole marker
+            }
             rx.append(piece);
             mirror += piece;
             replies::trimToNewest(mirror);
@@ -471,6 +520,11 @@ void RepliesTest::incrementalScanAgreesWithAPlainSearch() {
             if (b.state != replies::FrameStart::None)
                 QCOMPARE(a.pos, b.pos);
             QCOMPARE(a.length, b.length);
+            const auto c = rx.streamStatus();
+            const auto d = replies::locateStreamStatus(mirror);
+            QCOMPARE(int(c.state), int(d.state));
+            QCOMPARE(c.pos, d.pos);
+            QCOMPARE(c.status, d.status);
             if (clearChance(rng) == 0) {
                 rx.clear();
                 mirror.clear();

@@ -28,9 +28,13 @@ void check(bool ok) {
 
 // The first step that fires, from plain searches over a copy of the buffer.
 Step predict(std::string_view b, Transport t, const DispatchFlags& flags) {
-    if (const std::size_t s = b.find("991177"); s != std::string_view::npos) {
-        if (t == Transport::Serial && s + 6 >= b.size())
+    if (t == Transport::Serial) {
+        const StatusStart s = locateStreamStatus(b);
+        if (s.state == StatusStart::Waiting)
             return Step::None; // the status character is still to come
+        if (s.state == StatusStart::Found)
+            return Step::StreamStatus;
+    } else if (b.find("991177") != std::string_view::npos) {
         return Step::StreamStatus;
     }
     if (t == Transport::Serial && b.find("B74D") != std::string_view::npos)
@@ -48,7 +52,8 @@ Step predict(std::string_view b, Transport t, const DispatchFlags& flags) {
         return Step::None;
     if (t == Transport::Serial) {
         const FrameStart f = locateFrame(b);
-        if (f.state != FrameStart::None && ack >= f.pos)
+        if (f.state != FrameStart::None && ack >= f.pos &&
+            mayBecomeConfigurationReply(b.substr(f.pos)))
             return Step::None;
     }
     return Step::Acknowledgement;
@@ -63,6 +68,9 @@ void checkScans(const ReceiveBuffer& rx) {
     const FrameStart b = locateFrame(v);
     check(a.state == b.state && a.length == b.length);
     check(b.state == FrameStart::None || a.pos == b.pos);
+    const StatusStart c = rx.streamStatus();
+    const StatusStart d = locateStreamStatus(v);
+    check(c.state == d.state && c.pos == d.pos && c.status == d.status);
 }
 
 void checkEffects(const DispatchOutcome& out) {

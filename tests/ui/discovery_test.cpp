@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -35,6 +37,26 @@ struct Program : RunningProgram {
     explicit Program(double timeScale = 0.01) : RunningProgram(timeScale) {}
     QString panel5() const { return label("Panel5")->text(); }
     QLabel* conNot() const { return label("ConNot"); }
+};
+
+// A board on a pseudo-terminal that answers the first command `delayMs` after receiving it,
+// timed from its own thread (the program blocks while it waits).
+class LateSerialBoard {
+public:
+    LateSerialBoard(int delayMs, QByteArray answer)
+        : thread_([this, delayMs, answer] {
+              const QByteArray got = pty_.read(3000, 7);
+              if (got.size() < 7)
+                  return;
+              std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+              pty_.write(answer);
+          }) {}
+    ~LateSerialBoard() { thread_.join(); }
+    QString path() const { return pty_.slavePath(); }
+
+private:
+    PtyPair pty_;
+    std::thread thread_;
 };
 
 QStringList counting(int from, int to) {
@@ -144,6 +166,82 @@ private slots:
         p.waitForSearch();
         QCOMPARE(p.panel5History, QStringList{"Board Found"});
         QCOMPARE(p.f->SearchTries, 4);
+    }
+
+    // The probe watches for a full second: an answer late in that second still counts.
+    void lateProbeAnswerTicksRs232_data() {
+        QTest::addColumn<int>("delay");
+        for (int delay : {50, 500, 900, 970})
+            QTest::addRow("%d ms", delay) << delay;
+    }
+    void lateProbeAnswerTicksRs232() {
+        QFETCH(int, delay);
+        Program p(1.0);
+        LateSerialBoard board(delay, "B74D");
+        p.serialAt(board.path());
+        p.f->TestforConnectionRS232();
+        QVERIFY(p.rs232()->isChecked());
+        QVERIFY(!p.f->ComPort1->isOpen());
+    }
+
+    // An acknowledgement wait ends at the first step after the answer has arrived.
+    void ackWaitEndsAtTheStepAfterTheAnswer_data() {
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<int>("endsBefore");
+        QTest::newRow("answer in the first step") << 50 << 320;
+        QTest::newRow("answer in the second step") << 250 << 520;
+    }
+    void ackWaitEndsAtTheStepAfterTheAnswer() {
+        QFETCH(int, delay);
+        QFETCH(int, endsBefore);
+        Program p(1.0);
+        LateSerialBoard board(delay, "55");
+        p.serialAt(board.path());
+        p.rs232()->setChecked(true);
+        p.f->Connect1Click();
+        p.f->Timer1->stop();
+        QElapsedTimer clock;
+        clock.start();
+        p.f->CWriteStr(corvane::frames::openRead());
+        p.f->WaitforAck();
+        const qint64 took = clock.elapsed();
+        QVERIFY(p.f->AckReceived);
+        QVERIFY2(took < endsBefore, qPrintable(QString::number(took)));
+        QCOMPARE(child<QLabel>(p.f, "Panel9")->text(), QString());
+    }
+
+    // Reply frames every 3 s (scaled) re-enable the running keep-alive without delaying it.
+    void keepAliveKeepsItsIntervalWhileFramesArrive() {
+        Program p(0.1); // keep-alive every 500 ms, a frame every 300 ms
+        PtyPair pty;
+        p.serialAt(pty.slavePath());
+        p.rs232()->setChecked(true);
+        p.f->Connect1Click();
+        QVERIFY(p.f->Timer1->isActive());
+        QTimer frames;
+        QObject::connect(&frames, &QTimer::timeout, [&] { pty.write("A301009abc"); });
+        frames.start(300);
+        runEventLoop(1700);
+        frames.stop();
+        const QByteArray sent = pty.read(100);
+        QVERIFY2(sent.count(QByteArray(kKeepAlive) + '\r') >= 3, sent.constData());
+    }
+
+    // Choosing a "Test" item while a search runs leaves the next tick where it was.
+    void choosingATestItemDuringASearchKeepsTheTick() {
+        Program p(1.0);
+        p.serialAt("/dev/ttyCORVANE-none");
+        p.f->TestClick();
+        p.f->estRS2321Click();
+        runEventLoop(1000);
+        const int before = p.f->Timer2->remainingTime();
+        QVERIFY(before <= 3500);
+        p.f->TestClick();
+        p.f->estUDP1Click();
+        QVERIFY(p.f->Timer2->isActive());
+        QVERIFY2(p.f->Timer2->remainingTime() <= before,
+                 qPrintable(QString::number(p.f->Timer2->remainingTime())));
+        p.f->Timer2->stop();
     }
 
     void searchThatCannotOpenThePortStillEnds() {

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 namespace {
@@ -53,12 +54,57 @@ private slots:
         QVERIFY(p.f->Timer1->isActive());
     }
 
-    void streamStartError() {
+    // What the board sends, piece by piece, with a keep-alive pending or not; READY must show
+    // within 200 ms of the last piece where an answer completes.
+    void serialPiecesAsTheBoardSendsThem_data() {
+        QTest::addColumn<QByteArrayList>("pieces");
+        QTest::addColumn<bool>("keepAlive");
+        QTest::addColumn<bool>("ready");
+        QTest::addColumn<QString>("panel9");
+        QTest::addColumn<QString>("conNot");
+
+        QTest::newRow("stream start error")
+            << QByteArrayList{"9911772"} << false << false << "Error Start Stream 12"
+            << "Not Connected";
+        QTest::newRow("stream status character in a later piece")
+            << QByteArrayList{"991177", "1"} << false << false << "Error Start Stream 11"
+            << "Not Connected";
+        QTest::newRow("stray A3 with three digits, then an acknowledgement")
+            << QByteArrayList{"A3999", "55"} << false << true << ""
+            << "Not Connected";
+        QTest::newRow("cut stream status, then the keep-alive answer")
+            << QByteArrayList{"991177", "22882B$01$%1"} << true << true << ""
+            << "Connected";
+        QTest::newRow("cut stream status, then an acknowledgement")
+            << QByteArrayList{"991177", "55"} << false << true << ""
+            << "Not Connected";
+        QTest::newRow("55 inside a configuration reply still arriving")
+            << QByteArrayList{"A3312081920$1080$", "55"} << false << false << ""
+            << "Not Connected";
+    }
+    void serialPiecesAsTheBoardSendsThem() {
+        QFETCH(QByteArrayList, pieces);
+        QFETCH(bool, keepAlive);
+        QFETCH(bool, ready);
+        QFETCH(QString, panel9);
+        QFETCH(QString, conNot);
         SerialProgram p;
-        p.receive("9911772");
-        QCOMPARE(child<QLabel>(p.f, "Panel9")->text(), QStringLiteral("Error Start Stream 12"));
-        QVERIFY(p.f->ReplySeen);
-        QVERIFY(!p.ready());
+        if (keepAlive)
+            p.f->Timer1Timer(); // sends the keep-alive; its answer is now pending
+        else
+            p.f->CWriteStr(corvane::frames::configRequest());
+        QCOMPARE(p.pty.read(1000, 7).size(), 7);
+        for (int i = 0; i + 1 < pieces.size(); ++i)
+            p.receive(pieces[i]);
+        p.pty.write(pieces.last());
+        if (ready)
+            QTRY_VERIFY_WITH_TIMEOUT(p.ready(), 200);
+        else
+            runEventLoop(200);
+        QCOMPARE(p.ready(), ready);
+        QCOMPARE(child<QLabel>(p.f, "Panel9")->text(), panel9);
+        QCOMPARE(child<QLabel>(p.f, "ConNot")->text(), conNot);
+        QCOMPARE(p.f->KeepAlivePending, keepAlive && conNot != "Connected");
     }
 
     // While the operator's message box is open the event loop runs on: a reply that arrives then
@@ -91,6 +137,30 @@ private slots:
         QVERIFY(p.prompts.messages.isEmpty());
         p.receive("55");
         QVERIFY(p.ready());
+    }
+
+    // The port box shows the usual device paths whole.
+    void setupDialogShowsUsualDevicePaths_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("USB adapter") << "/dev/ttyUSB0";
+        QTest::newRow("pseudo-terminal") << "/dev/pts/12";
+        QTest::newRow("FTDI link")
+            << "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+        QTest::newRow("Prolific link")
+            << "/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
+    }
+    void setupDialogShowsUsualDevicePaths() {
+        QFETCH(QString, path);
+        corvane::settings::SerialSettings current;
+        current.portName = path.toStdString();
+        SerialSetupDialog dialog(current);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QLineEdit* edit = child<QComboBox>(&dialog, "Port")->lineEdit();
+        QCOMPARE(edit->text(), path);
+        // A line edit keeps a margin of two pixels on each side of its text.
+        QVERIFY2(edit->fontMetrics().horizontalAdvance(path) <= edit->width() - 4,
+                 qPrintable(QString::number(edit->width())));
     }
 
     void setupDialogOffersTheSettingsTexts() {

@@ -7,15 +7,67 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
+#include <functional>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
+// Calls back whenever the widget is painted.
+class PaintSpy : public QObject {
+public:
+    PaintSpy(QWidget* widget, std::function<void()> painted) : painted_(std::move(painted)) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted_();
+        return false;
+    }
+
+private:
+    std::function<void()> painted_;
+};
+
 QByteArray bytes(const std::string& s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A text the system gives for one of its error numbers ("Input/output error").
+bool isSystemErrorText(const QString& text) {
+    for (int code = 1; code < 200; ++code)
+        if (text == qt_error_string(code))
+            return true;
+    return false;
+}
+
+// One datagram from 127.0.0.2 to the program's port on 127.0.0.1 (from any thread).
+void sendFromStranger(const QByteArray& data, quint16 port) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_addr.s_addr = htonl(0x7f000002);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(port);
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0)
+        ::sendto(fd, data.constData(), size_t(data.size()), 0, reinterpret_cast<sockaddr*>(&to),
+                 sizeof to);
+    if (fd >= 0)
+        ::close(fd);
 }
 
 struct Program : RunningProgram {
@@ -23,9 +75,10 @@ struct Program : RunningProgram {
         QVERIFY(f->Timer1->isActive()); // the keep-alive runs from the start...
         f->Timer1->stop();              // ...and is stopped here to see who starts it again
     }
+    // The whole status text: the panel may show it shortened, its tooltip holds all of it.
     QString panel4() const {
         runEventLoop(5);
-        return child<QLabel>(f, "Panel4")->text();
+        return child<QLabel>(f, "Panel4")->toolTip();
     }
     bool readyShown() const { return child<QLabel>(f, "RDS")->isVisible(); }
     void useSerial(const QString& path) {
@@ -182,9 +235,58 @@ private slots:
         runEventLoop(300);
         QVERIFY(!p.f->ComPort1->isOpen());
         QCOMPARE(p.prompts.messages.size(), 1);
+        QVERIFY2(isSystemErrorText(p.prompts.messages[0].text),
+                 qPrintable(p.prompts.messages[0].text));
         QVERIFY(!p.f->Timer1->isActive());
         QCOMPARE(child<QLabel>(p.f, "ConNot")->text(), QStringLiteral("Not Connected"));
         QCOMPARE(p.panel4(), QStringLiteral("Not Connected"));
+    }
+
+    // A write that fails shows the serial layer's own text, closes the port once and ends the
+    // sending handler at that point: READY and the acknowledgement flag stay as they were.
+    void serialWriteErrorEndsTheSendingHandler() {
+        Program p;
+        auto pty = std::make_unique<PtyPair>();
+        p.useSerial(pty->slavePath());
+        p.f->Connect1Click();
+        child<QLabel>(p.f, "RDS")->show();
+        p.f->AckReceived = true;
+        pty->unplug(); // no event runs before the write, so the write meets the failure first
+        QVERIFY(!p.f->CWriteStr(corvane::frames::keepAlive()));
+        QVERIFY(!p.f->ComPort1->isOpen());
+        QCOMPARE(p.prompts.texts(), QStringList{qt_error_string(EIO)});
+        QVERIFY(p.readyShown());
+        QVERIFY(p.f->AckReceived);
+        QVERIFY(!p.f->Timer1->isActive());
+        QCOMPARE(child<QLabel>(p.f, "ConNot")->text(), QStringLiteral("Not Connected"));
+        runEventLoop(100);
+        QCOMPARE(p.prompts.messages.size(), 1);
+    }
+
+    // A long device path is shortened in its middle; the settings stay in view and the tooltip
+    // holds the whole text.
+    void longDevicePathLeavesTheSettingsInView() {
+        Program p;
+        PtyPair pty;
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath("serial/by-id")));
+        const QString link =
+            dir.filePath("serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+        QVERIFY(QFile::link(pty.slavePath(), link));
+        p.useSerial(link);
+        p.f->Connect1Click();
+        QVERIFY(p.f->ComPort1->isOpen());
+        const QString whole = "RS232 Connected to :" + link + "  115200,8,N,1";
+        QCOMPARE(p.panel4(), whole);
+        auto* panel = child<QLabel>(p.f, "Panel4");
+        const QString shown = panel->text();
+        QVERIFY2(shown.startsWith("RS232 Connected to :/"), qPrintable(shown));
+        QVERIFY2(shown.endsWith("0  115200,8,N,1"), qPrintable(shown));
+        QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
+        QVERIFY(panel->fontMetrics().horizontalAdvance(shown) <= panel->contentsRect().width());
+        // The shortened text stays while the status does not change.
+        runEventLoop(20);
+        QCOMPARE(panel->text(), shown);
     }
 
     void udpConnectSendAndClose() {
@@ -195,18 +297,20 @@ private slots:
         QVERIFY(p.f->Timer1->isActive());
         QCOMPARE(p.panel4(), QStringLiteral("UDP Connected"));
 
-        // The reply is already waiting, so the send path takes it at once.
+        // A datagram already waiting answers an earlier command: it is dropped, and the send
+        // waits for the reply to its own command.
         const quint16 programPort = p.f->Uc->localPort();
         board.send("55", QHostAddress::LocalHost, programPort);
         QTest::qWait(20);
         p.f->AckReceived = false;
+        p.f->UcReceiveTimeout = 300;
         const std::string frame = corvane::frames::staticIp("192.168.0.245").bytes;
         p.f->CWriteStr(frame);
         QByteArray got;
         QVERIFY(board.receive(&got, 1000));
         QCOMPARE(got, bytes(frame));
-        QVERIFY(p.f->AckReceived); // the acknowledgement was dispatched before the send returned
-        QVERIFY(p.readyShown());
+        QVERIFY(!p.f->AckReceived);
+        QVERIFY(!p.readyShown());
 
         // An empty text still goes out as an empty datagram.
         p.f->UcReceiveTimeout = 50;
@@ -235,6 +339,69 @@ private slots:
         QCOMPARE(p.f->RxBuffer.str(), std::string());
     }
 
+    // A board that answers after the receive wait has ended: its reply is never taken for the
+    // answer to the next command (which would be read 1 ms after sending).
+    void lateUdpReplyIsNotTheNextCommandsAnswer() {
+        Program p;
+        UdpResponder board([](const QByteArray& frame) {
+            QThread::msleep(1500);
+            return "55 late answer to " + frame;
+        });
+        p.udpAt(board.port());
+        p.udp()->setChecked(true);
+        p.f->Connect1Click();
+        p.f->Timer1->stop();
+        QCOMPARE(p.f->UcReceiveTimeout, 1000);
+        p.f->CWriteStr(corvane::frames::keepAlive());
+        QVERIFY(!p.f->AckReceived);
+        runEventLoop(700); // the late answer arrives meanwhile
+        QElapsedTimer clock;
+        clock.start();
+        p.f->CWriteStr(corvane::frames::probe());
+        QVERIFY2(clock.elapsed() >= 990, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!p.f->AckReceived);
+        QVERIFY(!p.readyShown());
+        QCOMPARE(p.f->RxBuffer.str(), std::string());
+    }
+
+    // During a receive wait against a silent board the window repaints under a busy cursor, but
+    // no timer handler runs inside the wait; the keep-alive tick that fell due runs after it.
+    void udpWaitRepaintsAndHoldsTheTimers() {
+        Program p;
+        UdpPeer board;
+        p.connectUdp(board);
+        p.f->UcReceiveTimeout = 600;
+        p.f->Timer1->setInterval(100);
+        p.f->Timer1->start();
+        auto* panel = child<QLabel>(p.f, "Panel4");
+        QElapsedTimer clock;
+        QList<std::pair<qint64, bool>> paints; // when, and whether under the busy cursor
+        PaintSpy spy(panel, [&] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            paints.append({clock.elapsed(), cursor && cursor->shape() == Qt::WaitCursor});
+        });
+        runEventLoop(20);
+        paints.clear();
+        panel->update();
+        clock.start();
+        p.f->CWriteStr(corvane::frames::configRequest());
+        const qint64 took = clock.elapsed();
+        QVERIFY2(took >= 590, qPrintable(QString::number(took)));
+        QVERIFY(!paints.isEmpty());
+        QVERIFY2(paints.first().first < 300, qPrintable(QString::number(paints.first().first)));
+        QVERIFY(paints.first().second);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QByteArray got;
+        QVERIFY(board.receive(&got, 100));
+        QCOMPARE(got, bytes(corvane::frames::configRequest()));
+        QVERIFY(!board.receive(&got, 0)); // no keep-alive went out during the wait
+        p.f->UcReceiveTimeout = 20;
+        runEventLoop(50);
+        p.f->Timer1->stop();
+        QVERIFY(board.receive(&got, 100));
+        QCOMPARE(got, bytes(corvane::frames::keepAlive()));
+    }
+
     void closedBoardPortStillWaitsForTheTimeout() {
         Program p;
         const quint16 nobody = freeUdpPort();
@@ -253,18 +420,20 @@ private slots:
 
     void datagramFromAThirdAddressNeverArrives() {
         Program p;
-        UdpPeer board;
-        UdpPeer stranger(0, QStringLiteral("127.0.0.2"));
-        p.connectUdp(board);
-        const quint16 programPort = p.f->Uc->localPort();
-        stranger.send("from a stranger", QHostAddress::LocalHost, programPort);
-        board.send("from the board", QHostAddress::LocalHost, programPort);
-        QTest::qWait(20);
+        // While the program waits for its reply, a stranger on another address sends first; then
+        // the board answers.
+        std::atomic<quint16> programPort = 0;
+        UdpResponder board([&](const QByteArray&) {
+            sendFromStranger("from a stranger", programPort);
+            QThread::msleep(30);
+            return QByteArray("from the board");
+        });
+        p.udpAt(board.port());
+        p.udp()->setChecked(true);
+        p.f->Connect1Click();
+        programPort = p.f->Uc->localPort();
         p.f->CWriteStr(corvane::frames::keepAlive());
         QCOMPARE(p.f->RxBuffer.str(), std::string("from the board"));
-        p.f->UcReceiveTimeout = 100;
-        p.f->CWriteStr(corvane::frames::keepAlive());
-        QCOMPARE(p.f->RxBuffer.str(), std::string());
     }
 
     void badUdpSettingsAreReported_data() {

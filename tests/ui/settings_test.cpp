@@ -7,10 +7,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <linux/capability.h>
+#include <optional>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,6 +46,64 @@ struct Program {
     QString caption12() const { return child<QGroupBox>(f, "GroupBox2")->title(); }
     QString version() const { return QStringLiteral("       ver ") + TForm1::versionText(); }
 };
+
+// Keeps a folder or file read-only while it lives.
+class ReadOnlyPath {
+public:
+    explicit ReadOnlyPath(const QString& path) : path_(path), on_(makeReadOnly(path, true)) {}
+    ~ReadOnlyPath() {
+        if (on_)
+            makeReadOnly(path_, false);
+    }
+    ReadOnlyPath(const ReadOnlyPath&) = delete;
+    ReadOnlyPath& operator=(const ReadOnlyPath&) = delete;
+    bool on() const { return on_; }
+
+private:
+    QString path_;
+    bool on_;
+};
+
+// Whether a new file can be made in the folder.
+bool takesNewFiles(const ScopedWorkDir& dir) {
+    QFile probe(dir.file("probe"));
+    if (!probe.open(QIODevice::WriteOnly))
+        return false;
+    probe.remove();
+    return true;
+}
+
+// Root reads and writes any file whatever its mode; while this lives, the mode bits apply to the
+// calling thread all the same (for other users they always do).
+class FileModesApply {
+public:
+    FileModesApply() {
+        if (::geteuid() != 0) {
+            ok_ = true;
+            return;
+        }
+        if (::syscall(SYS_capget, &header_, saved_) != 0)
+            return;
+        __user_cap_data_struct dropped[2] = {saved_[0], saved_[1]};
+        dropped[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        ok_ = dropped_ = ::syscall(SYS_capset, &header_, dropped) == 0;
+    }
+    ~FileModesApply() { restore(); }
+    void restore() {
+        if (dropped_)
+            ::syscall(SYS_capset, &header_, saved_);
+        dropped_ = false;
+    }
+    bool ok() const { return ok_; }
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2] = {};
+    bool ok_ = false;
+    bool dropped_ = false;
+};
+
+const QByteArray kConfIni = "[Other]\r\nKeep=1\r\n[ComPort1]\r\nPort=old\r\n";
 
 } // namespace
 
@@ -81,23 +146,114 @@ private slots:
         QDir::setCurrent(p.dir.path());
     }
 
-    void readOnlyDirectoryKeepsTheOldConfIni() {
+    // A failed write leaves the previous file whole: here neither the folder nor the file may be
+    // written.
+    void readOnlyFolderAndFileKeepTheOldConfIni() {
         Program p;
         p.dir.write("conf.ini", "[ComPort1]\r\nPort=old\r\n");
         p.start();
         p.prompts.messages.clear();
-        if (!makeReadOnly(p.dir.path(), true))
-            QSKIP("cannot make a directory read-only here");
-        QFile probe(p.dir.file("probe"));
-        if (probe.open(QIODevice::WriteOnly)) {
-            makeReadOnly(p.dir.path(), false);
-            QSKIP("the directory stays writable here");
-        }
+        const ReadOnlyPath file(p.dir.file("conf.ini"));
+        const ReadOnlyPath folder(p.dir.path());
+        if (!file.on() || !folder.on() || takesNewFiles(p.dir))
+            QSKIP("cannot make a folder and a file read-only here");
         p.f->close();
-        makeReadOnly(p.dir.path(), false);
         QCOMPARE(p.prompts.messages.size(), 1);
         QVERIFY(p.prompts.messages[0].text.startsWith("Failed to store settings"));
         QCOMPARE(p.dir.read("conf.ini"), QByteArray("[ComPort1]\r\nPort=old\r\n"));
+    }
+
+    // Each settings file is saved by write-then-rename where the folder allows it (a second name
+    // of the old file keeps the old text), and written in place where the folder forbids new
+    // files but the file itself may be written.
+    void settingsFilesAreSaved_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("folderLocked");
+        for (const char* file : {"conf.ini", "udpf.ini", "brdf.ini"}) {
+            QTest::addRow("%s, writable folder", file) << file << false;
+            QTest::addRow("%s, folder without new files", file) << file << true;
+        }
+    }
+    void settingsFilesAreSaved() {
+        QFETCH(QString, file);
+        QFETCH(bool, folderLocked);
+        Program p;
+        p.dir.write("conf.ini", kConfIni);
+        p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
+        p.dir.write("brdf.ini", "Corvane\r\n");
+        const QByteArray old = p.dir.read(file);
+        QVERIFY(::link(QFile::encodeName(p.dir.file(file)).constData(),
+                       QFile::encodeName(p.dir.file(file + ".old")).constData()) == 0);
+        p.start();
+        p.prompts.messages.clear();
+        std::optional<ReadOnlyPath> folder;
+        if (folderLocked) {
+            folder.emplace(p.dir.path());
+            if (!folder->on() || takesNewFiles(p.dir))
+                QSKIP("cannot make a folder read-only here");
+        }
+
+        QByteArray expected;
+        if (file == "conf.ini") {
+            auto s = p.f->ComSettings;
+            s.portName = "ttyUSB4";
+            p.f->applySerialSettings(s);
+            p.f->close();
+            expected = "[Other]\r\nKeep=1\r\n[ComPort1]\r\nPort=ttyUSB4\r\nBaudRate=115200\r\n"
+                       "StopBits=1\r\nDataBits=8\r\nParity=None\r\nFlowControl=None\r\n";
+        } else if (file == "udpf.ini") {
+            p.f->Configuration2Click();
+            p.w->Form2->MyIPL()->setText("127.0.0.1");
+            p.w->Form2->CorIPL()->setText("127.0.0.2");
+            p.w->Form2->SPort()->setText("9000");
+            QTest::mouseClick(child<QPushButton>(p.w->Form2, "Button1"), Qt::LeftButton);
+            QVERIFY(!p.w->Form2->isVisible());
+            expected = "127.0.0.1\r\n127.0.0.2\r\n9000\r\n";
+        } else {
+            p.board->showCentred();
+            p.board->LumoS()->setChecked(true);
+            p.board->setC11GIndex(2);
+            p.board->setC12GIndex(3);
+            QTest::mouseClick(child<QPushButton>(p.board, "BitBtn1"), Qt::LeftButton);
+            QVERIFY(!p.board->isVisible());
+            expected = "Lumo\r\nHDMI\r\nNone\r\n";
+        }
+        QCOMPARE(p.prompts.texts(), QStringList());
+        QCOMPARE(p.dir.read(file), expected);
+        if (!folderLocked)
+            QCOMPARE(p.dir.read(file + ".old"), old);
+    }
+
+    // A conf.ini that exists but cannot be read is not replaced (that would lose its other
+    // sections); the operator is told once, at close.
+    void unreadableConfIniIsLeftAsItIs() {
+        Program p;
+        p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
+        p.dir.write("brdf.ini", "Corvane\r\n");
+        p.dir.write("conf.ini", kConfIni);
+        QVERIFY(QFile::setPermissions(p.dir.file("conf.ini"), QFile::WriteOwner));
+        FileModesApply modes;
+        if (!modes.ok())
+            QSKIP("file modes cannot be made to apply here");
+        QFile probe(p.dir.file("conf.ini"));
+        if (probe.open(QIODevice::ReadOnly))
+            QSKIP("conf.ini stays readable here");
+        p.start();
+        QCOMPARE(p.prompts.texts(), QStringList()); // nothing said at start
+        QCOMPARE(p.f->ComSettings.portName, std::string("ttyS0"));
+        auto s = p.f->ComSettings;
+        s.portName = "ttyUSB4";
+        p.f->applySerialSettings(s);
+        p.f->close();
+        modes.restore();
+        QVERIFY(
+            QFile::setPermissions(p.dir.file("conf.ini"), QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(p.prompts.messages.size(), 1);
+        const QString text = p.prompts.messages[0].text;
+        QVERIFY2(text.startsWith("Failed to store settings\nThe serial settings were not stored: " +
+                                 p.dir.file("conf.ini") + " cannot be read"),
+                 qPrintable(text));
+        QCOMPARE(p.dir.read("conf.ini"), kConfIni);
     }
 
     void boardFileAtStartUp_data() {

@@ -1,6 +1,7 @@
 // Commands for the board as a whole: leaving its application, its firmware version, a reboot,
 // moving its control interface between RS232 and UDP, its default configuration; and the board
-// dialog. None of them waits for an acknowledgement.
+// dialog. None of them waits for an acknowledgement. A send that fails on the serial port (which
+// closes the port and tells the operator) ends the handler there.
 #include "app/tform1.h"
 #include "core/frames.h"
 #include "core/steps.h"
@@ -32,7 +33,8 @@ void TForm1::resetStatus() {
 // The display is cleared while the link is still open, so the commands of the check boxes it
 // clears still reach the board before it leaves its application.
 void TForm1::ExitBoard2Click() {
-    CWriteStr(frames::exitBoard());
+    if (!CWriteStr(frames::exitBoard()))
+        return;
     setConNot(QStringLiteral("Not Connected"), Qt::black);
     StreamingOn = false;
     if (ui->RS232Check->isChecked() && ComPort1->isOpen()) {
@@ -55,7 +57,8 @@ void TForm1::GetFirmwareVersion1Click() {
 // The link is closed before the display is cleared: a command of a check box that the clearing
 // clears meets the closed link and the operator is told so.
 void TForm1::RebootBoard1Click() {
-    CWriteStr(frames::reboot());
+    if (!CWriteStr(frames::reboot()))
+        return;
     if (ui->RS232Check->isChecked() && ComPort1->isOpen()) {
         Timer1->stop();
         ComPort1->close();
@@ -79,7 +82,8 @@ void TForm1::RebootBoard1Click() {
 // "Change Interface to RS2323": the board now listens on RS232. The operator then ticks
 // "RS232" and connects; with both boxes clear, what the clearing sends goes nowhere.
 void TForm1::BitBtn6Click() {
-    CWriteStr(frames::controlInterface(true));
+    if (!CWriteStr(frames::controlInterface(true)))
+        return;
     ui->RS232Check->setChecked(false);
     ui->UDPCheck->setChecked(false);
     if (udpActive())
@@ -91,7 +95,8 @@ void TForm1::BitBtn6Click() {
 
 // "Change Interface to UDP": the serial line stays open for 200 ms after the command.
 void TForm1::BitBtn7Click() {
-    runSteps({cs::Step::send(frames::controlInterface(false)), cs::Step::pause(200)});
+    if (!runSteps({cs::Step::send(frames::controlInterface(false)), cs::Step::pause(200)}))
+        return;
     ui->RS232Check->setChecked(false);
     ui->UDPCheck->setChecked(false);
     if (ComPort1->isOpen())

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cerrno>
+
 using namespace corvane::controls;
 
 namespace {
@@ -87,6 +89,8 @@ private slots:
     void interfaceChange_data();
     void interfaceChange();
     void interfaceChangePacing();
+    void failedSerialSendEndsTheHandler_data();
+    void failedSerialSendEndsTheHandler();
     void menuItemsForTheKeepAliveAndTheBoardDialog();
 };
 
@@ -291,6 +295,40 @@ void MaintenanceTest::interfaceChangePacing() {
             QVERIFY2(took < 800, qPrintable(QString::number(took)));
         QVERIFY(!p.linkUp());
     }
+}
+
+// A send that fails on the serial line (the device went away) closes the port, names the
+// failure and ends the handler there: the display is not cleared, the interface box stays ticked
+// and the stream state stays.
+void MaintenanceTest::failedSerialSendEndsTheHandler_data() {
+    QTest::addColumn<QString>("control");
+    QTest::newRow("Exit Board Application") << "ExitBoard1";
+    QTest::newRow("Reboot Board !!!!") << "RebootBoard1";
+    QTest::newRow("Change Interface to UDP (a paced sequence)") << "BitBtn7";
+}
+
+void MaintenanceTest::failedSerialSendEndsTheHandler() {
+    QFETCH(QString, control);
+    Program p;
+    PtyPair line;
+    p.showABoard();
+    p.serialAt(line.slavePath());
+    p.rs232()->setChecked(true);
+    p.f->Connect1Click();
+    QVERIFY(p.f->ComPort1->isOpen());
+    line.unplug(); // no event runs before the write, so the write meets the failure first
+
+    if (control == "BitBtn7")
+        child<QPushButton>(p.f, control)->click();
+    else
+        p.trigger(qPrintable(control));
+
+    QVERIFY(!p.f->ComPort1->isOpen());
+    QCOMPARE(p.prompts.texts(), QStringList{qt_error_string(EIO)});
+    QVERIFY(p.rs232()->isChecked());
+    QCOMPARE(p.bit1(), QStringLiteral("4000"));
+    QVERIFY(p.linkUpWhileClearing.isEmpty());
+    QVERIFY(p.f->StreamingOn);
 }
 
 void MaintenanceTest::menuItemsForTheKeepAliveAndTheBoardDialog() {

@@ -18,7 +18,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Xvfb names its display on the given descriptor once it accepts clients.
-Xvfb -displayfd 3 -br -fp built-ins -nolisten tcp -screen 0 1024x900x24 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -noreset -br -fp built-ins -nolisten tcp -screen 0 1024x900x24 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }

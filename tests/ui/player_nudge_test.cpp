@@ -70,8 +70,10 @@ public:
             const int devnull = ::open("/dev/null", O_WRONLY);
             ::dup2(devnull, 1);
             ::dup2(devnull, 2);
-            ::execl(path.constData(), "Xvfb", "-displayfd", fd.constData(), "-nolisten", "tcp",
-                    "-screen", "0", "640x480x24", static_cast<char*>(nullptr));
+            // -noreset: the server would otherwise restart whenever the last client leaves, and a
+            // client that connects during that restart is refused.
+            ::execl(path.constData(), "Xvfb", "-displayfd", fd.constData(), "-noreset", "-nolisten",
+                    "tcp", "-screen", "0", "640x480x24", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(fds[1]);

@@ -1,6 +1,8 @@
 // Session descriptions for the RTP streams: the file each button writes and its exact lines.
 #include "core/sdp.h"
 
+#include "support/view_text.h"
+
 #include <QtTest>
 
 using namespace corvane;
@@ -25,23 +27,6 @@ ConfigView rtpView() {
     v[Ctl::RTP11_M].text = "225.1.1.1";
     v[Ctl::RTP12_M].text = "239.0.0.12";
     return v;
-}
-
-// "Efmt1=1 RTP11_M='' ipb='10.0.0.5'": an index or a text.
-void change(ConfigView& v, const QString& changes) {
-    static const QRegularExpression form("(\\w+)=('[^']*'|\\S+)");
-    auto it = form.globalMatch(changes);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        const auto ctl = controls::byName(m.captured(1).toStdString());
-        if (!ctl)
-            qFatal("no control %s", qPrintable(m.captured(1)));
-        const QString value = m.captured(2);
-        if (value.startsWith('\''))
-            v[*ctl].text = value.mid(1, value.size() - 2).toStdString();
-        else
-            v[*ctl].index = value.toInt();
-    }
 }
 
 // The lines joined by "|", each checked to end in CR LF; "-" when no file is written.
@@ -122,7 +107,7 @@ void SdpTest::files() {
     QFETCH(int, stream);
     QFETCH(QString, expected);
     ConfigView v = rtpView();
-    change(v, changes);
+    changeView(v, changes);
     QCOMPARE(fileOf(v, stream), expected);
 }
 
@@ -144,7 +129,7 @@ void SdpTest::changesBetweenClicks() {
     QFETCH(QString, differing);
     ConfigView v = rtpView();
     const auto before = sdp::sdpFile(v, Channel::Ch11);
-    change(v, changes);
+    changeView(v, changes);
     const auto after = sdp::sdpFile(v, Channel::Ch11);
     QVERIFY(before && after);
     QStringList diff;

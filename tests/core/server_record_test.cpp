@@ -5,8 +5,10 @@
 #include "core/server_record.h"
 #include "support/board_presets.h"
 #include "support/view_apply.h"
+#include "support/view_text.h"
 
 #include <QRandomGenerator>
+
 #include <QtTest>
 
 using namespace corvane;
@@ -219,25 +221,6 @@ ConfigView defaultView(const variant::BoardFlags& flags) {
     ConfigView view;
     applyToView(view, record::recordToControls(defaults(), flags));
     return view;
-}
-
-// "Res1=7 Bit1='' ERec1:on PARTP^'RTP 12'": control changes written as the actions describe them.
-void change(ConfigView& view, const QString& changes) {
-    static const QRegularExpression form("(\\w+)(=|:|\\^)('[^']*'|\\S+)");
-    auto it = form.globalMatch(changes);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        const auto ctl = controls::byName(m.captured(1).toStdString());
-        if (!ctl)
-            qFatal("no control %s", qPrintable(m.captured(1)));
-        const QString value = m.captured(3);
-        if (m.captured(2) == ":")
-            view[*ctl].checked = value == "on";
-        else if (value.startsWith('\''))
-            view[*ctl].text = value.mid(1, value.size() - 2).toStdString();
-        else
-            view[*ctl].index = value.toInt();
-    }
 }
 
 QString describe(const record::InputRead& r) {
@@ -693,7 +676,7 @@ void ServerRecordTest::update() {
                     "RateControl11=5 RateControl12=6 Input11=44 Input12=45 Gop11=31 "
                     "BitRate11=2001 FecD=77");
     ConfigView view = defaultView(flagsOf(board));
-    change(view, changes);
+    changeView(view, changes);
     const record::RecordUpdate u = record::recordFromControls(current, view, flagsOf(board));
     QString got = fieldsOf(u.record, fields);
     if (!u.ok())

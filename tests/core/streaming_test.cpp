@@ -10,9 +10,9 @@ using controls::Ctl;
 namespace {
 
 // "CEFEC ERRFEC L=4 D=4 S1Aud": checked boxes by name, the FEC L and D texts after "=".
-controls::ConfigView viewOf(const QString& spec) {
+controls::ConfigView viewOf(const QString& boxes) {
     controls::ConfigView v;
-    for (const QString& item : spec.split(' ', Qt::SkipEmptyParts)) {
+    for (const QString& item : boxes.split(' ', Qt::SkipEmptyParts)) {
         const auto eq = item.indexOf('=');
         if (eq < 0) {
             v[*controls::byName(item.toStdString())].checked = true;

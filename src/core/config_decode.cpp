@@ -1,5 +1,6 @@
 #include "core/config_decode.h"
 
+#include "core/fec.h"
 #include "core/inputs.h"
 #include "core/text.h"
 
@@ -138,10 +139,8 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
             result.error = d.error;
             return result;
         }
-        const std::int64_t product = std::int64_t(l.value) * d.value;
-        if (product != 0)
-            out.push_back(Action::setText(
-                FECP, text::decimal((std::int64_t(l.value) + d.value) * 100 / product)));
+        if (const auto percent = fec::overhead(l.value, d.value))
+            out.push_back(Action::setText(FECP, text::decimal(*percent)));
     }
 
     // Application phase.

@@ -9,15 +9,15 @@
 
 #include <QFileInfo>
 
-namespace cs = corvane::settings;
+namespace settings = corvane::settings;
 
 // conf.ini: a missing or unreadable file leaves the built-in settings, without a message.
 void TForm1::loadSerialSettings() {
     const auto bytes = platform::files::read(AppDir + QStringLiteral("/conf.ini"), nullptr);
     if (!bytes)
         return;
-    cs::SerialSettings settings = ComSettings;
-    cs::applyConfIni(*bytes, settings);
+    settings::SerialSettings settings = ComSettings;
+    settings::applyConfIni(*bytes, settings);
     applySerialSettings(settings);
 }
 
@@ -38,7 +38,7 @@ void TForm1::storeSerialSettings() {
         }
         existing = std::move(*bytes);
     }
-    if (!platform::files::writeSetting(path, cs::writeConfIni(existing, ComSettings), &error))
+    if (!platform::files::writeSetting(path, settings::writeConfIni(existing, ComSettings), &error))
         platform::message(QStringLiteral("Failed to store settings\n") + error);
 }
 

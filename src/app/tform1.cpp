@@ -1,8 +1,8 @@
 // The main window: creation, wiring, start-up, the idle status display and closing.
 #include "app/tform1.h"
 
+#include "app/control_map.h"
 #include "app/logo.h"
-#include "config/control_map.h"
 #include "core/frames.h"
 #include "corvane/buildinfo.h"
 #include "dialogs/aboutfrm.h"
@@ -30,20 +30,19 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     Aboutfrm = std::make_unique<TAboutfrm>();
     Aboutfrm->setLogo(makeLogo(QSize(64, 64)));
     Controls = std::make_unique<ControlMap>(this, Form3.get(), Form5.get());
-    ComPort1 = new QSerialPort(this);
-    ComPort1->setObjectName(QStringLiteral("ComPort1"));
-    Uc = new QUdpSocket(this);
-    Uc->setObjectName(QStringLiteral("Uc"));
+    // A catalogue control missing from its window, or of another kind, is a fault of the build:
+    // a debug build stops here, a release build says so in its log.
+    if (!Controls->problems().isEmpty()) {
+        const QByteArray names = Controls->problems().join(QStringLiteral(", ")).toLatin1();
+#ifdef QT_NO_DEBUG
+        qCritical("Controls missing from the windows or of another kind: %s", names.constData());
+#else
+        qFatal("Controls missing from the windows or of another kind: %s", names.constData());
+#endif
+    }
     Timer1 = new QTimer(this);
-    Timer2 = new QTimer(this);
-    Timer3 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer1->setInterval(platform::pacing::interval(5000));
-    Timer2->setInterval(platform::pacing::interval(4000));
-    Timer3->setInterval(platform::pacing::interval(6000));
-    Timer3->setTimerType(Qt::PreciseTimer);
     Timer1->start(); // the keep-alive ticks from the start; it sends only while a link is open
     setupSerialDefaults();
     applyLook();
@@ -53,7 +52,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
             &TForm1::IdleProc);
 }
 
-TForm1::~TForm1() = default;
+// The link and the search outlive the window's widgets by a moment: nothing they report then
+// reaches the window.
+TForm1::~TForm1() {
+    link.blockSignals(true);
+    search.blockSignals(true);
+}
 
 // Colours, fonts and pictures the form file cannot carry.
 void TForm1::applyLook() {

@@ -6,6 +6,9 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include "link/board_link.h"
+#include "link/board_search.h"
+
 #include "core/controls.h"
 #include "core/replies.h"
 #include "core/save_plan.h"
@@ -38,6 +41,11 @@ public:
     // as long as it does.
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // --- The board link and the board search, apart from the window; the product's names for
+    //     their parts follow, as aliases and one-line forwarders.
+    BoardLink link;
+    BoardSearch search{link};
 
     TForm2* form2() const { return Form2.get(); }
     TForm3* form3() const { return Form3.get(); }
@@ -77,41 +85,42 @@ public:
     // The board dialog's Save: brdf.ini, then the variant; a failed write keeps the dialog open.
     void saveBoard(int c11gIndex, int c12gIndex);
 
-    // --- Board link: transports and the send path
-    QSerialPort* ComPort1 = nullptr;
+    // --- Board link: transports and the send path (link/board_link.h; the window's side in
+    //     app/link_window.cpp)
+    QSerialPort* const& ComPort1 = link.serial;
+    QUdpSocket* const& Uc = link.udp;
     // The serial settings as the operator sees them; pushed to ComPort1 by applySerialSettings().
     corvane::settings::SerialSettings ComSettings;
     void applySerialSettings(const corvane::settings::SerialSettings& settings);
-    QUdpSocket* Uc = nullptr;
-    int UcReceiveTimeout = 1000;
+    int& UcReceiveTimeout = link.udpReceiveTimeout;
     // False when the serial layer failed during the write: the error has been shown, the port is
     // closed, and the calling handler ends there.
-    bool CWriteStr(const std::string& text);
+    bool CWriteStr(const std::string& text) { return link.send(text); }
     void Connect1Click();
     void RS232CheckClick(bool checked);
     void UDPCheckClick(bool checked);
     void ConfigurationClick();
     void Configuration2Click();
-    void ComPort1RxChar();
-    bool udpActive() const;
+    void ComPort1RxChar() { link.receiveSerial(); }
+    bool udpActive() const { return link.udpActive(); }
 
     // --- Replies
-    corvane::replies::ReceiveBuffer RxBuffer;
-    std::string RxFrame;
-    bool ReplySeen = false;
-    bool AckReceived = false;
+    corvane::replies::ReceiveBuffer& RxBuffer = link.rx;
+    std::string& RxFrame = link.rxFrame;
+    bool& ReplySeen = link.replySeen;
+    bool& AckReceived = link.ackReceived;
     void UDPRxChar(const std::string& text, int count);
 
     // --- Discovery, keep-alive and acknowledgement waits
     QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QTimer* Timer3 = nullptr;
-    bool KeepAlivePending = false;
-    bool AckWaiting = false;
-    std::int32_t SearchTries = 0;
-    std::int32_t SearchLimit = 0;
-    std::uint8_t TestMode = 0;
-    bool SearchActive = false;
+    QTimer* const& Timer2 = search.timer;
+    QTimer* const& Timer3 = link.ackTimer;
+    bool& KeepAlivePending = link.keepAlivePending;
+    bool& AckWaiting = link.ackWaiting;
+    std::int32_t& SearchTries = search.tries;
+    std::int32_t& SearchLimit = search.limit;
+    std::uint8_t& TestMode = search.mode;
+    bool& SearchActive = search.active;
     void Timer1Timer();
     void StartKeepAlive1Click();
     void StopKeepAlive1Click();
@@ -120,11 +129,11 @@ public:
     void estUDP1Click();
     void estBurn1Click();
     void estBoth1Click();
-    void Timer2Timer();
-    void TestforConnectionRS232();
-    void TestforConnectionUDP();
-    void WaitforAck();
-    void Timer3Timer();
+    void Timer2Timer() { search.tick(); }
+    void TestforConnectionRS232() { search.probeSerial(); }
+    void TestforConnectionUDP() { search.probeUdp(); }
+    void WaitforAck() { link.waitForAck(); }
+    void Timer3Timer() { link.ackTimeout(); }
 
     // --- Sensor input and resolution selection (controls/inputs.cpp)
     void wireInputs();
@@ -143,10 +152,10 @@ public:
     // change would run them) and the window's state; then shows the error, if there is one.
     void applyActions(const corvane::controls::Applied& applied);
     const ControlMap& controlMap() const { return *Controls; }
-    // Runs a paced sequence: sends through CWriteStr, pauses through the pacing seam, waits with
-    // WaitforAck (which holds back operator input, so two sequences never interleave). False
-    // when a send failed on the serial port, which ends the sequence and its handler.
-    bool runSteps(const corvane::steps::Steps& steps);
+    // Runs a paced sequence through the link: sends, pauses, acknowledgement waits (which hold
+    // back operator input, so two sequences never interleave). False when a send failed on the
+    // serial port, which ends the sequence and its handler.
+    bool runSteps(const corvane::steps::Steps& steps) { return link.runSteps(steps); }
 
     // --- Board maintenance (controls/maintenance.cpp)
     void wireMaintenance();
@@ -157,8 +166,6 @@ public:
     void BitBtn7Click();             // "Change Interface to UDP"
     void CreateDefault1Click();      // "Create Default"
     void Board1Click();              // shows the board dialog
-    // Not connected, not streaming: keep-alive stopped, lamp grey, Panel5 empty.
-    void resetStatus();
 
     // --- Board configuration and detection replies
     void BitBtn1Click();
@@ -246,7 +253,7 @@ private:
     void storeSerialSettings();
     void loadBoardSettings();
 
-    // board link (link/)
+    // board link, the window's side (app/link_window.cpp)
     void setupSerialDefaults();
     void wireLink();
     QString serialStatusText() const;
@@ -255,36 +262,27 @@ private:
     void showReady();
     void setConNot(const QString& text, const QColor& colour);
     void refuseSend();
+    void onSerialLost(const QString& reason);
     bool openSerialPort();
-    void onSerialError(QSerialPort::SerialPortError error);
     bool connectUdp(int receiveTimeout);
-    std::string receiveDatagram(int timeoutMs);
-    void dropStaleDatagrams();
-    void receiveSerialNow();
-    bool serialClosing_ = false;
-
-    // Inside a UDP receive wait the window repaints but runs no operator input and none of these
-    // handlers; one that falls due then runs once right after the wait.
-    bool heldByUdpWait(void (TForm1::*handler)(), const QTimer* timer);
-    void releaseHeldHandlers();
-    struct HeldHandler {
-        void (TForm1::*handler)();
-        const QTimer* timer; // the handler runs only if this timer still runs (none: always)
-    };
-    std::vector<HeldHandler> held_;
-    bool udpWaiting_ = false;
-
-    // reply dispatch (link/dispatch.cpp)
-    void dispatchSerial();
     void applyReplyEffect(const corvane::replies::Effect& effect);
-
-    // discovery (link/discovery.cpp)
-    void wireDiscovery();
     void startSearch(std::uint8_t mode, std::int32_t limit);
     // Enabling a timer that already runs leaves its schedule alone.
     static void startIfStopped(QTimer* timer);
-    bool searchTickRunning_ = false;
-    bool probeFailed_ = false;
+    // The link is gone: what goes with it, in this order. The display is cleared before the
+    // transport closes (the commands of the boxes it clears still reach the board) or after it
+    // (they meet the closed link); then the keep-alive stops, the connection text turns black
+    // "Not Connected", streaming ends, the lamp turns grey and Panel5 empties, as `how` says.
+    enum class CloseLink { None, Serial, Udp };
+    enum class ClearDisplay { No, BeforeClosing, AfterClosing };
+    struct LinkDrop {
+        ClearDisplay clear = ClearDisplay::No;
+        bool keepAlive = true; // Timer1 stops
+        bool streaming = true; // StreamingOn cleared
+        bool lamp = false;     // Rec1 grey
+        bool panel5 = false;   // Panel5 empty
+    };
+    void dropLink(CloseLink close, const LinkDrop& how);
 
     // server configuration and SDP files (files/)
     void wireFiles();

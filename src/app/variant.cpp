@@ -6,12 +6,12 @@
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
-namespace cv = corvane::variant;
+namespace variant = corvane::variant;
 
-void TForm1::applyVariant(const cv::VariantEffect& effect) {
+void TForm1::applyVariant(const variant::VariantEffect& effect) {
     if (!effect.title.empty())
         setWindowTitle(platform::toQ(effect.title));
-    const std::pair<const std::optional<cv::StreamView>&, std::pair<QComboBox*, QGroupBox*>>
+    const std::pair<const std::optional<variant::StreamView>&, std::pair<QComboBox*, QGroupBox*>>
         streams[] = {{effect.stream11, {ui->S1I, ui->GroupBox1}},
                      {effect.stream12, {ui->S2I, ui->GroupBox2}}};
     for (const auto& [view, controls] : streams) {
@@ -38,11 +38,12 @@ void TForm1::clearStatusLine() {
 void TForm1::saveBoard(int c11gIndex, int c12gIndex) {
     QString error;
     if (!platform::files::writeSetting(AppDir + QStringLiteral("/brdf.ini"),
-                                cv::writeBoardFile(Board, c11gIndex, c12gIndex), &error)) {
+                                       variant::writeBoardFile(Board, c11gIndex, c12gIndex),
+                                       &error)) {
         platform::message(error);
         return;
     }
-    applyVariant(cv::saveBoardDialog(Board, c11gIndex, c12gIndex));
+    applyVariant(variant::saveBoardDialog(Board, c11gIndex, c12gIndex));
     Form4->hide();
     clearStatusLine();
 }

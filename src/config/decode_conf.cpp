@@ -1,14 +1,14 @@
 // Reading the board's configuration and decoding the configuration reply into the windows.
+#include "app/control_map.h"
 #include "app/tform1.h"
-#include "config/control_map.h"
 #include "core/config_decode.h"
 #include "core/frames.h"
 #include "dialogs/tform3.h"
 #include "dialogs/tform5.h"
 #include "ui_tform1.h"
 
-namespace cs = corvane::steps;
-namespace fr = corvane::frames;
+namespace steps = corvane::steps;
+namespace frames = corvane::frames;
 
 void TForm1::wireConfig() {
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
@@ -20,11 +20,11 @@ void TForm1::wireConfig() {
 // the reply is decoded by the dispatch (over UDP within the send) and acknowledges the request.
 // Missing acknowledgements are reported by the waits; the sequence goes on.
 void TForm1::BitBtn1Click() {
-    if (!runSteps({cs::Step::send(fr::openRead()), cs::Step::wait()}))
+    if (!runSteps({steps::Step::send(frames::openRead()), steps::Step::wait()}))
         return;
     Timer1->stop();
-    runSteps(
-        {cs::Step::send(fr::configRequest()), cs::Step::wait(), cs::Step::send(fr::keepAlive())});
+    runSteps({steps::Step::send(frames::configRequest()), steps::Step::wait(),
+              steps::Step::send(frames::keepAlive())});
 }
 
 // A conversion error leaves the display as the error found it and the keep-alive stopped; the

@@ -7,7 +7,7 @@
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
-namespace cd = corvane::detection;
+namespace detection = corvane::detection;
 
 namespace {
 
@@ -24,21 +24,13 @@ std::vector<std::string> itemsOf(const QComboBox* list) {
 // connection state. A format code that is not a number is reported; what was selected before it
 // stays.
 void TForm1::DecodeAutRes(const std::string& buffer) {
-    const cd::AutResult result =
-        cd::decodeAutRes(buffer, Board, itemsOf(ui->S1I), itemsOf(ui->S2I));
-    if (result.s1i)
-        ui->S1I->setCurrentIndex(*result.s1i);
-    if (result.s2i)
-        ui->S2I->setCurrentIndex(*result.s2i);
-    if (result.panel8)
-        ui->Panel8->setText(platform::toQ(*result.panel8));
-    if (result.error)
-        platform::message(platform::toQ(*result.error));
+    applyActions(detection::autResActions(
+        detection::decodeAutRes(buffer, Board, itemsOf(ui->S1I), itemsOf(ui->S2I))));
 }
 
 // The modules the board reports, shown in the board dialog's groups.
 void TForm1::FindAssem(const std::string& text) {
-    const cd::AssemblyResult result = cd::findAssem(text);
+    const detection::AssemblyResult result = detection::findAssem(text);
     Form4->assemblyAnswered();
     if (result.error) {
         platform::message(platform::toQ(*result.error));

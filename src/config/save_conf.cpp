@@ -6,7 +6,7 @@
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
-namespace cs = corvane::save;
+namespace save = corvane::save;
 
 void TForm1::wireSave() {
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
@@ -16,9 +16,9 @@ void TForm1::wireSave() {
 // pressed the button, whatever replies arrive during the waits. A refused save (frame rate above
 // the input's, a conversion error, a value too long to send) sends nothing.
 void TForm1::BitBtn2Click() {
-    const cs::SavePlan plan =
-        cs::planSave(readControls(),
-                     cs::SaveState{StreamingOn, StreamModeLetter, RateMode11, RateMode12, Board});
+    const save::SavePlan plan =
+        save::planSave(readControls(), save::SaveState{StreamingOn, StreamModeLetter, RateMode11,
+                                                       RateMode12, Board});
     if (!plan.message.empty()) {
         platform::message(platform::toQ(plan.message));
         return;

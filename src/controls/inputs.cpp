@@ -6,8 +6,8 @@
 #include "platform/files.h"
 #include "ui_tform1.h"
 
-namespace ci = corvane::inputs;
-namespace cv = corvane::variant;
+namespace inputs = corvane::inputs;
+namespace variant = corvane::variant;
 
 void TForm1::wireInputs() {
     // A list's handler runs when the operator picks an item, never when code selects one.
@@ -18,30 +18,22 @@ void TForm1::wireInputs() {
 }
 
 void TForm1::S1IChange() {
-    applyActions(ci::inputActions(Board, cv::Channel::Ch11, readControls()));
+    applyActions(inputs::inputActions(Board, variant::Channel::Ch11, readControls()));
 }
 
 void TForm1::S2IChange() {
-    applyActions(ci::inputActions(Board, cv::Channel::Ch12, readControls()));
+    applyActions(inputs::inputActions(Board, variant::Channel::Ch12, readControls()));
 }
 
-// The stream list alone follows the floor; the recording list, frame rates and flags stay.
 void TForm1::Res1Change() {
-    const int selected = ci::applyFloor(ui->Res1->currentIndex(), selectedInputFloor(11));
-    if (selected != ui->Res1->currentIndex())
-        ui->Res1->setCurrentIndex(selected);
+    applyActions(inputs::resolutionActions(Board, variant::Channel::Ch11, readControls()));
 }
 
 void TForm1::Res2Change() {
-    const int selected = ci::applyFloor(ui->Res2->currentIndex(), selectedInputFloor(12));
-    if (selected != ui->Res2->currentIndex())
-        ui->Res2->setCurrentIndex(selected);
+    applyActions(inputs::resolutionActions(Board, variant::Channel::Ch12, readControls()));
 }
 
 int TForm1::selectedInputFloor(int stream) const {
-    const bool s12 = stream == 12;
-    const QComboBox* list = s12 ? ui->S2I : ui->S1I;
-    return ci::inputFloor(Board, s12 ? cv::Channel::Ch12 : cv::Channel::Ch11,
-                          list->currentIndex() < 0 ? std::string()
-                                                   : platform::fromQ(list->currentText()));
+    return inputs::selectedInputFloor(
+        Board, stream == 12 ? variant::Channel::Ch12 : variant::Channel::Ch11, readControls());
 }

@@ -9,7 +9,7 @@
 #include "ui_tform1.h"
 
 namespace frames = corvane::frames;
-namespace cs = corvane::steps;
+namespace steps = corvane::steps;
 
 void TForm1::wireMaintenance() {
     connect(ui->ExitBoard1, &QAction::triggered, this, &TForm1::ExitBoard2Click);
@@ -21,15 +21,6 @@ void TForm1::wireMaintenance() {
     connect(ui->Board1, &QAction::triggered, this, &TForm1::Board1Click);
 }
 
-// Disconnected and not streaming: the keep-alive stopped, the lamp grey, the status panel empty.
-void TForm1::resetStatus() {
-    setConNot(QStringLiteral("Not Connected"), Qt::black);
-    StreamingOn = false;
-    Timer1->stop();
-    setLamp(corvane::controls::Lamp::Grey);
-    ui->Panel5->clear();
-}
-
 // The display is cleared while the link is still open, so the commands of the check boxes it
 // clears still reach the board before it leaves its application.
 void TForm1::ExitBoard2Click() {
@@ -37,16 +28,11 @@ void TForm1::ExitBoard2Click() {
         return;
     setConNot(QStringLiteral("Not Connected"), Qt::black);
     StreamingOn = false;
-    if (ui->RS232Check->isChecked() && ComPort1->isOpen()) {
-        ClearUI();
-        ComPort1->close();
-        resetStatus();
-    }
-    if (ui->UDPCheck->isChecked() && udpActive()) {
-        ClearUI();
-        Uc->abort();
-        resetStatus();
-    }
+    const LinkDrop drop{ClearDisplay::BeforeClosing, true, true, true, true};
+    if (ui->RS232Check->isChecked() && ComPort1->isOpen())
+        dropLink(CloseLink::Serial, drop);
+    if (ui->UDPCheck->isChecked() && udpActive())
+        dropLink(CloseLink::Udp, drop);
 }
 
 // The board answers with a text for the operator, which the reply dispatch shows.
@@ -59,24 +45,11 @@ void TForm1::GetFirmwareVersion1Click() {
 void TForm1::RebootBoard1Click() {
     if (!CWriteStr(frames::reboot()))
         return;
-    if (ui->RS232Check->isChecked() && ComPort1->isOpen()) {
-        Timer1->stop();
-        ComPort1->close();
-        setConNot(QStringLiteral("Not Connected"), Qt::black);
-        StreamingOn = false;
-        ClearUI();
-        setLamp(corvane::controls::Lamp::Grey);
-        ui->Panel5->clear();
-    }
-    if (ui->UDPCheck->isChecked() && udpActive()) {
-        Uc->abort();
-        setConNot(QStringLiteral("Not Connected"), Qt::black);
-        StreamingOn = false;
-        ClearUI();
-        Timer1->stop();
-        setLamp(corvane::controls::Lamp::Grey);
-        ui->Panel5->clear();
-    }
+    const LinkDrop drop{ClearDisplay::AfterClosing, true, true, true, true};
+    if (ui->RS232Check->isChecked() && ComPort1->isOpen())
+        dropLink(CloseLink::Serial, drop);
+    if (ui->UDPCheck->isChecked() && udpActive())
+        dropLink(CloseLink::Udp, drop);
 }
 
 // "Change Interface to RS2323": the board now listens on RS232. The operator then ticks
@@ -86,24 +59,18 @@ void TForm1::BitBtn6Click() {
         return;
     ui->RS232Check->setChecked(false);
     ui->UDPCheck->setChecked(false);
-    if (udpActive())
-        Uc->abort();
-    setConNot(QStringLiteral("Not Connected"), Qt::black);
-    ui->Panel5->clear();
-    ClearUI();
+    dropLink(udpActive() ? CloseLink::Udp : CloseLink::None,
+             {ClearDisplay::AfterClosing, false, false, false, true});
 }
 
 // "Change Interface to UDP": the serial line stays open for 200 ms after the command.
 void TForm1::BitBtn7Click() {
-    if (!runSteps({cs::Step::send(frames::controlInterface(false)), cs::Step::pause(200)}))
+    if (!runSteps({steps::Step::send(frames::controlInterface(false)), steps::Step::pause(200)}))
         return;
     ui->RS232Check->setChecked(false);
     ui->UDPCheck->setChecked(false);
-    if (ComPort1->isOpen())
-        ComPort1->close();
-    setConNot(QStringLiteral("Not Connected"), Qt::black);
-    ui->Panel5->clear();
-    ClearUI();
+    dropLink(ComPort1->isOpen() ? CloseLink::Serial : CloseLink::None,
+             {ClearDisplay::AfterClosing, false, false, false, true});
 }
 
 void TForm1::CreateDefault1Click() {

@@ -8,9 +8,9 @@
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
-namespace cp = corvane::plan;
+namespace plan = corvane::plan;
 
-void TForm1::runPlan(const cp::Plan& plan) {
+void TForm1::runPlan(const plan::Plan& plan) {
     corvane::steps::Steps pending;
     // A send that fails on the serial port ends the plan there.
     const auto flush = [&] {
@@ -18,7 +18,7 @@ void TForm1::runPlan(const cp::Plan& plan) {
         pending.clear();
         return sent;
     };
-    for (const cp::Item& item : plan.items) {
+    for (const plan::Item& item : plan.items) {
         if (const auto* step = std::get_if<corvane::steps::Step>(&item)) {
             pending.push_back(*step);
             continue;
@@ -27,15 +27,9 @@ void TForm1::runPlan(const cp::Plan& plan) {
             return;
         if (const auto* action = std::get_if<corvane::controls::Action>(&item)) {
             applyActions(corvane::controls::Applied{{*action}, {}});
-        } else if (const auto* enable = std::get_if<cp::Enable>(&item)) {
-            const QList<QWidget*> group = enable->group == cp::Group::FecBoxes
-                                              ? QList<QWidget*>{ui->CEFEC, ui->ERRFEC}
-                                              : QList<QWidget*>{ui->LFEC, ui->DFEC, ui->FECP};
-            for (QWidget* w : group)
-                w->setEnabled(enable->on);
-        } else if (const auto* message = std::get_if<cp::Message>(&item)) {
+        } else if (const auto* message = std::get_if<plan::Message>(&item)) {
             platform::message(platform::toQ(message->text));
-        } else if (const auto* streaming = std::get_if<cp::Streaming>(&item)) {
+        } else if (const auto* streaming = std::get_if<plan::Streaming>(&item)) {
             StreamingOn = streaming->on;
         }
     }

@@ -8,7 +8,7 @@
 #include "core/streaming.h"
 #include "ui_tform1.h"
 
-namespace cs = corvane::streaming;
+namespace streaming = corvane::streaming;
 using corvane::controls::Ctl;
 using corvane::controls::Lamp;
 
@@ -45,19 +45,19 @@ void TForm1::wireStreaming() {
 }
 
 void TForm1::BitBtn3Click() {
-    runPlan(cs::planStartStream(StreamingOn));
+    runPlan(streaming::planStartStream(StreamingOn));
 }
 
 void TForm1::BitBtn4Click() {
-    runPlan(cs::planStopStream(readControls(), StreamingOn));
+    runPlan(streaming::planStopStream(readControls(), StreamingOn));
 }
 
 void TForm1::StartRTP11Click() {
-    runPlan(cs::planStartRtp(corvane::frames::Stream::S11, StreamingOn));
+    runPlan(streaming::planStartRtp(corvane::frames::Stream::S11, StreamingOn));
 }
 
 void TForm1::StartRTP12Click() {
-    runPlan(cs::planStartRtp(corvane::frames::Stream::S12, StreamingOn));
+    runPlan(streaming::planStartRtp(corvane::frames::Stream::S12, StreamingOn));
 }
 
 void TForm1::UDPRS1Click() {
@@ -69,19 +69,19 @@ void TForm1::CPRS1Click() {
 }
 
 void TForm1::PARTPClick() {
-    runPlan(cs::planModePanel(readControls()));
+    runPlan(streaming::planModePanel(readControls()));
 }
 
 void TForm1::AutoDetectClick(bool checked) {
-    runPlan(cs::planAutoDetect(checked));
+    runPlan(streaming::planAutoDetect(checked));
 }
 
 void TForm1::FixCheckClick(bool checked) {
-    runPlan(cs::planCameraBox(Ctl::FixCheck, checked, readControls()));
+    runPlan(streaming::planCameraBox(Ctl::FixCheck, checked, readControls()));
 }
 
 void TForm1::MovCheckClick(bool checked) {
-    runPlan(cs::planCameraBox(Ctl::MovCheck, checked, readControls()));
+    runPlan(streaming::planCameraBox(Ctl::MovCheck, checked, readControls()));
 }
 
 // "UDPRS Mode" and the hidden "RTP 11" box share this action. It sends nothing: the UDPRS mode
@@ -90,5 +90,5 @@ void TForm1::MovCheckClick(bool checked) {
 void TForm1::Auto_rtpClick() {}
 
 void TForm1::Rec1MouseActivate() {
-    runPlan(cs::planRecordPress(lampOf(ui->Rec1), readControls()));
+    runPlan(streaming::planRecordPress(lampOf(ui->Rec1), readControls()));
 }

@@ -5,7 +5,7 @@
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
-namespace cs = corvane::save;
+namespace save = corvane::save;
 
 void TForm1::wireUpdates() {
     connect(ui->URes1, &QPushButton::clicked, this, &TForm1::URes1Click);
@@ -31,8 +31,8 @@ void TForm1::wireUpdates() {
 
 // No acknowledgement is awaited. A refusal (frame rate, conversion, a value too long to send)
 // shows its message and sends nothing.
-void TForm1::runUpdate(cs::Update button) {
-    const cs::UpdatePlan plan = cs::planUpdate(button, readControls(), Board);
+void TForm1::runUpdate(save::Update button) {
+    const save::UpdatePlan plan = save::planUpdate(button, readControls(), Board);
     if (!plan.message.empty()) {
         platform::message(platform::toQ(plan.message));
         return;
@@ -41,28 +41,28 @@ void TForm1::runUpdate(cs::Update button) {
 }
 
 void TForm1::URes1Click() {
-    runUpdate(cs::Update::URes1);
+    runUpdate(save::Update::URes1);
 }
 void TForm1::URes2Click() {
-    runUpdate(cs::Update::URes2);
+    runUpdate(save::Update::URes2);
 }
 void TForm1::UBit1Click() {
-    runUpdate(cs::Update::UBit1);
+    runUpdate(save::Update::UBit1);
 }
 void TForm1::UBit2Click() {
-    runUpdate(cs::Update::UBit2);
+    runUpdate(save::Update::UBit2);
 }
 void TForm1::UGop1Click() {
-    runUpdate(cs::Update::UGop1);
+    runUpdate(save::Update::UGop1);
 }
 void TForm1::UGop2Click() {
-    runUpdate(cs::Update::UGop2);
+    runUpdate(save::Update::UGop2);
 }
 void TForm1::Ufps1Click() {
-    runUpdate(cs::Update::Ufps1);
+    runUpdate(save::Update::Ufps1);
 }
 void TForm1::Ufps2Click() {
-    runUpdate(cs::Update::Ufps2);
+    runUpdate(save::Update::Ufps2);
 }
 
 void TForm1::CBR11BClick() {
@@ -81,18 +81,6 @@ void TForm1::VBR12BClick() {
 // The two buttons of a stream exclude each other whatever holds them; in VBR mode the stream's
 // settings reach the board only through "Save Config.".
 void TForm1::setRateMode(int stream, bool vbr) {
-    const cs::RateMode m = cs::rateMode(vbr);
-    const bool s11 = stream == 11;
-    QRadioButton* cbr = s11 ? ui->CBR11B : ui->CBR12B;
-    QRadioButton* variable = s11 ? ui->VBR11B : ui->VBR12B;
-    (vbr ? variable : cbr)->setChecked(true);
-    (vbr ? cbr : variable)->setChecked(false);
-    QLabel* caption = s11 ? ui->StBR : ui->StBR12;
-    caption->setText(platform::toQ(m.caption));
-    const std::array<QPushButton*, 4> updates =
-        s11 ? std::array{ui->URes1, ui->UBit1, ui->UGop1, ui->Ufps1}
-            : std::array{ui->URes2, ui->UBit2, ui->UGop2, ui->Ufps2};
-    for (QPushButton* button : updates)
-        button->setEnabled(m.updatesEnabled);
-    (s11 ? RateMode11 : RateMode12) = m.mode;
+    applyActions({save::rateModeActions(stream, vbr), {}});
+    (stream == 11 ? RateMode11 : RateMode12) = save::rateMode(vbr).mode;
 }

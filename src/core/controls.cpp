@@ -67,19 +67,37 @@ constexpr std::array<CtlInfo, kCtlCount> kTable{{
     {RTP12_M, "RTP12_M", W::Rtp, K::Edit},
 }};
 
-// The table is in the order of Ctl, so that info() is an index.
+constexpr std::array<CtlInfo, kWindowCtlCount> kWindowTable{{
+    {StBR, "StBR", W::Main, K::Caption},
+    {StBR12, "StBR12", W::Main, K::Caption},
+    {URes1, "URes1", W::Main, K::Button},
+    {UBit1, "UBit1", W::Main, K::Button},
+    {UGop1, "UGop1", W::Main, K::Button},
+    {Ufps1, "Ufps1", W::Main, K::Button},
+    {URes2, "URes2", W::Main, K::Button},
+    {UBit2, "UBit2", W::Main, K::Button},
+    {UGop2, "UGop2", W::Main, K::Button},
+    {Ufps2, "Ufps2", W::Main, K::Button},
+}};
+
+// The tables are in the order of Ctl, so that info() is an index.
 static_assert([] {
     for (std::size_t i = 0; i < kCtlCount; ++i)
         if (static_cast<std::size_t>(kTable[i].id) != i)
+            return false;
+    for (std::size_t i = 0; i < kWindowCtlCount; ++i)
+        if (static_cast<std::size_t>(kWindowTable[i].id) != kWindowCtlFirst + i)
             return false;
     return true;
 }());
 } // namespace
 
 const std::array<CtlInfo, kCtlCount> kCatalogue = kTable;
+const std::array<CtlInfo, kWindowCtlCount> kWindowControls = kWindowTable;
 
 const CtlInfo& info(Ctl c) {
-    return kCatalogue[static_cast<std::size_t>(c)];
+    const auto i = static_cast<std::size_t>(c);
+    return i < kCtlCount ? kCatalogue[i] : kWindowControls[i - kWindowCtlFirst];
 }
 
 std::string_view name(Ctl c) {
@@ -125,6 +143,14 @@ Action Action::setCaption(Ctl c, std::string t) {
     return a;
 }
 
+Action Action::setEnabled(Ctl c, bool on) {
+    Action a;
+    a.op = Op::SetEnabled;
+    a.ctl = c;
+    a.on = on;
+    return a;
+}
+
 Action Action::state(Op op, std::string t) {
     Action a;
     a.op = op;
@@ -160,6 +186,8 @@ std::string describe(const Action& a) {
         return n + (a.on ? ":on" : ":off");
     case O::SetCaption:
         return n + "^" + quoted(a.text);
+    case O::SetEnabled:
+        return (a.on ? "enable(" : "disable(") + n + ")";
     case O::StreamMode:
         return "mode=" + quoted(a.text);
     case O::StreamingOn:
@@ -170,6 +198,8 @@ std::string describe(const Action& a) {
                                                                : "red");
     case O::Panel5:
         return "Panel5=" + quoted(a.text);
+    case O::Panel8:
+        return "Panel8=" + quoted(a.text);
     case O::Panel9:
         return "Panel9=" + quoted(a.text);
     case O::Modules: {

@@ -25,7 +25,8 @@ enum class Window { Main, Recording, Rtp };
 
 // Edit: a line edit's text. List: a drop-down list's selected position (-1: none).
 // Check: a check box. Radio: a radio button. Caption: a panel whose caption is its value.
-enum class Kind { Edit, List, Check, Radio, Caption };
+// Button: a push button (only enabled or not).
+enum class Kind { Edit, List, Check, Radio, Caption, Button };
 
 // Named as the controls of the windows.
 enum class Ctl : int {
@@ -90,9 +91,24 @@ enum class Ctl : int {
     RTP12_IP,
     RTP12_Port,
     RTP12_M,
-    Count
+    Count, // the configuration controls end here; also "no control"
+    // Controls of the main window that hold no configuration but that actions reach: the
+    // captions above the bit rates and the four update buttons of each stream.
+    StBR,
+    StBR12,
+    URes1,
+    UBit1,
+    UGop1,
+    Ufps1,
+    URes2,
+    UBit2,
+    UGop2,
+    Ufps2,
+    End
 };
 inline constexpr std::size_t kCtlCount = static_cast<std::size_t>(Ctl::Count);
+inline constexpr std::size_t kWindowCtlFirst = kCtlCount + 1;
+inline constexpr std::size_t kWindowCtlCount = static_cast<std::size_t>(Ctl::End) - kWindowCtlFirst;
 
 struct CtlInfo {
     Ctl id;
@@ -101,8 +117,10 @@ struct CtlInfo {
     Kind kind;
 };
 
-// One row per control, in the order of Ctl.
+// One row per configuration control, in the order of Ctl.
 extern const std::array<CtlInfo, kCtlCount> kCatalogue;
+// One row per window control after Count, in the order of Ctl.
+extern const std::array<CtlInfo, kWindowCtlCount> kWindowControls;
 
 const CtlInfo& info(Ctl c);
 std::string_view name(Ctl c);
@@ -140,10 +158,12 @@ struct Action {
         Select,       // ctl (list): index, -1 for none
         SetChecked,   // ctl (check box or radio button): on
         SetCaption,   // ctl (caption panel): text
+        SetEnabled,   // ctl: enabled (on) or not
         StreamMode,   // StreamModeLetter := text
         StreamingOn,  // StreamingOn set
         SetLamp,      // Rec1 painted lamp
         Panel5,       // Panel5 shows text
+        Panel8,       // Panel8 shows text
         Panel9,       // Panel9 shows text
         Modules,      // the module flags of channel := modules
         KeepAliveOn,  // Timer1 enabled
@@ -163,6 +183,7 @@ struct Action {
     static Action select(Ctl c, int i);
     static Action setChecked(Ctl c, bool on);
     static Action setCaption(Ctl c, std::string t);
+    static Action setEnabled(Ctl c, bool on);
     static Action state(Op op, std::string t = {});
     static Action lampColour(Lamp l);
     static Action moduleFlags(variant::Channel ch, variant::ModuleFlags m);

@@ -237,4 +237,18 @@ AssemblyResult findAssem(std::string_view text) {
     return out;
 }
 
+controls::Applied autResActions(const AutResult& result) {
+    using controls::Action;
+    controls::Applied out;
+    if (result.s1i)
+        out.actions.push_back(Action::select(controls::Ctl::S1I, *result.s1i));
+    if (result.s2i)
+        out.actions.push_back(Action::select(controls::Ctl::S2I, *result.s2i));
+    if (result.panel8)
+        out.actions.push_back(Action::state(Action::Op::Panel8, *result.panel8));
+    if (result.error)
+        out.error = *result.error;
+    return out;
+}
+
 } // namespace corvane::detection

@@ -11,6 +11,8 @@
 // are still returned and stay in effect.
 #pragma once
 
+#include "core/controls.h"
+
 #include "core/variant.h"
 
 #include <optional>
@@ -72,6 +74,9 @@ struct AutResult {
 AutResult decodeAutRes(std::string_view buffer, const variant::BoardFlags& flags,
                        const std::vector<std::string>& s1iItems,
                        const std::vector<std::string>& s2iItems);
+// The result as writes to the main window: the detected inputs selected (which runs no list
+// handler), the client state in Panel8, the error for the operator.
+controls::Applied autResActions(const AutResult& result);
 
 // ---- Assembly reply --------------------------------------------------------------------------
 

@@ -120,4 +120,22 @@ controls::Applied inputActions(const BoardFlags& flags, Channel channel,
     return out;
 }
 
+int selectedInputFloor(const variant::BoardFlags& flags, variant::Channel channel,
+                       const controls::ConfigView& view) {
+    const controls::Ctl list =
+        channel == variant::Channel::Ch12 ? controls::Ctl::S2I : controls::Ctl::S1I;
+    return inputFloor(flags, channel, view.index(list) < 0 ? std::string() : view.text(list));
+}
+
+controls::Applied resolutionActions(const variant::BoardFlags& flags, variant::Channel channel,
+                                    const controls::ConfigView& view) {
+    const controls::Ctl res =
+        channel == variant::Channel::Ch12 ? controls::Ctl::Res2 : controls::Ctl::Res1;
+    controls::Applied out;
+    const int selected = applyFloor(view.index(res), selectedInputFloor(flags, channel, view));
+    if (selected != view.index(res))
+        out.actions.push_back(controls::Action::select(res, selected));
+    return out;
+}
+
 } // namespace corvane::inputs

@@ -117,4 +117,15 @@ InputEffect selectInput(const variant::BoardFlags& flags, variant::Channel chann
 controls::Applied inputActions(const variant::BoardFlags& flags, variant::Channel channel,
                                const controls::ConfigView& view);
 
+// The floor that the input now selected for a channel sets (selectedInput: the channel's sensor
+// input list as the view shows it).
+int selectedInputFloor(const variant::BoardFlags& flags, variant::Channel channel,
+                       const controls::ConfigView& view);
+
+// Res1Change/Res2Change: the stream's resolution list raised to the selected input's floor; only
+// the stream list follows (the recording list, frame rates and flags stay). Nothing when the
+// selection already meets the floor.
+controls::Applied resolutionActions(const variant::BoardFlags& flags, variant::Channel channel,
+                                    const controls::ConfigView& view);
+
 } // namespace corvane::inputs

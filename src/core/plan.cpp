@@ -9,16 +9,24 @@ Plan& Plan::send(std::string frame, int pauseMs) {
     return *this;
 }
 
+Plan& Plan::enableFecBoxes(bool on) {
+    for (const auto c : {controls::Ctl::CEFEC, controls::Ctl::ERRFEC})
+        add(controls::Action::setEnabled(c, on));
+    return *this;
+}
+
+Plan& Plan::enableFecEdits(bool on) {
+    for (const auto c : {controls::Ctl::LFEC, controls::Ctl::DFEC, controls::Ctl::FECP})
+        add(controls::Action::setEnabled(c, on));
+    return *this;
+}
+
 namespace {
 
 std::string describeItem(const Item& item) {
     struct Visitor {
         std::string operator()(const steps::Step& s) const { return steps::describe({s}); }
         std::string operator()(const controls::Action& a) const { return controls::describe(a); }
-        std::string operator()(const Enable& e) const {
-            return std::string(e.on ? "enable" : "disable") +
-                   (e.group == Group::FecBoxes ? "(CEFEC,ERRFEC)" : "(LFEC,DFEC,FECP)");
-        }
         std::string operator()(const Message& m) const { return "!'" + m.text + "'"; }
         std::string operator()(const Streaming& s) const {
             return s.on ? "StreamingOn=1" : "StreamingOn=0";

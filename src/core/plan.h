@@ -16,18 +16,6 @@
 
 namespace corvane::plan {
 
-// The FEC controls that starting and stopping a stream lock and unlock together.
-enum class Group {
-    FecBoxes, // "FEC" (CEFEC) and "FEC Error" (ERRFEC)
-    FecEdits, // "FEC L :" (LFEC), "FEC D :" (DFEC) and "FEC+% :" (FECP)
-};
-
-struct Enable {
-    Group group;
-    bool on;
-    friend bool operator==(const Enable&, const Enable&) = default;
-};
-
 // A message box for the operator, at this point of the plan.
 struct Message {
     std::string text;
@@ -40,7 +28,7 @@ struct Streaming {
     friend bool operator==(const Streaming&, const Streaming&) = default;
 };
 
-using Item = std::variant<steps::Step, controls::Action, Enable, Message, Streaming>;
+using Item = std::variant<steps::Step, controls::Action, Message, Streaming>;
 
 struct Plan {
     std::vector<Item> items;
@@ -55,13 +43,16 @@ struct Plan {
     Plan& pause(int ms) { return add(steps::Step::pause(ms)); }
     Plan& wait() { return add(steps::Step::wait()); }
     Plan& message(std::string text) { return add(Message{std::move(text)}); }
+    // The FEC boxes ("FEC", "FEC Error") or the FEC edits (L, D, overhead) enabled or not.
+    Plan& enableFecBoxes(bool on);
+    Plan& enableFecEdits(bool on);
 
     bool empty() const { return items.empty(); }
 };
 
 // The plan as one line for tests, items joined by " ": steps as steps::describe writes them
-// ("A50205<CR>", "~100", "W"), actions as controls::describe ("CEFEC:off", "lamp=green"),
-// "enable(CEFEC,ERRFEC)" / "disable(LFEC,DFEC,FECP)", "!'<message>'", "StreamingOn=1".
+// ("A50205<CR>", "~100", "W"), actions as controls::describe ("CEFEC:off", "lamp=green",
+// "enable(CEFEC)"), "!'<message>'", "StreamingOn=1".
 std::string describe(const Plan& plan);
 
 } // namespace corvane::plan

@@ -165,13 +165,6 @@ StatusStart locateStreamStatus(std::string_view text, std::size_t from) {
 
 // ---- Other replies ---------------------------------------------------------------------------
 
-std::optional<std::string> decodeStreamStat(std::string_view buffer) {
-    const std::size_t p = buffer.find(markerText(Marker::StreamStatus));
-    if (p == npos)
-        return std::nullopt;
-    return streamStatusAt(buffer, p);
-}
-
 std::optional<std::string> operatorText(std::string_view buffer) {
     const std::size_t a = buffer.find(markerText(Marker::TextStart));
     const std::size_t b = buffer.find(markerText(Marker::TextEnd));

@@ -111,11 +111,6 @@ StatusStart locateStreamStatus(std::string_view text, std::size_t from = 0);
 
 // ---- Other replies ---------------------------------------------------------------------------
 
-// Stream status (DecodeStreamStat): the character after the first "991177" names the stream whose
-// start failed. Returns the error line text ("Error Start Stream 11" / "Error Start Stream 12"),
-// or nullopt for any other character, a missing character or no marker.
-std::optional<std::string> decodeStreamStat(std::string_view buffer);
-
 // Operator text: when the buffer contains both "A7" and "AA", the characters from the first "A7"
 // (included) up to the first "AA" (excluded); empty when "AA" comes first.
 std::optional<std::string> operatorText(std::string_view buffer);

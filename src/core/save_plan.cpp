@@ -412,4 +412,20 @@ RateMode rateMode(bool vbr) {
     return {1, "Bitrate (kbps)", true};
 }
 
+std::vector<controls::Action> rateModeActions(int stream, bool vbr) {
+    using controls::Action;
+    using enum controls::Ctl;
+    const RateMode m = rateMode(vbr);
+    const bool s11 = stream == 11;
+    const controls::Ctl cbr = s11 ? CBR11B : CBR12B;
+    const controls::Ctl variable = s11 ? VBR11B : VBR12B;
+    std::vector<Action> out{Action::setChecked(vbr ? variable : cbr, true),
+                            Action::setChecked(vbr ? cbr : variable, false),
+                            Action::setCaption(s11 ? StBR : StBR12, m.caption)};
+    for (const auto button :
+         s11 ? std::array{URes1, UBit1, UGop1, Ufps1} : std::array{URes2, UBit2, UGop2, Ufps2})
+        out.push_back(Action::setEnabled(button, m.updatesEnabled));
+    return out;
+}
+
 } // namespace corvane::save

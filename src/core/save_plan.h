@@ -105,5 +105,8 @@ struct RateMode {
     friend bool operator==(const RateMode&, const RateMode&) = default;
 };
 RateMode rateMode(bool vbr);
+// The choice as writes to the main window: the chosen button selected and the other cleared
+// (whatever holds them), the caption, the four update buttons enabled or not.
+std::vector<controls::Action> rateModeActions(int stream, bool vbr);
 
 } // namespace corvane::save

@@ -9,19 +9,17 @@ namespace corvane::streaming {
 using controls::Action;
 using controls::Ctl;
 using controls::Lamp;
-using plan::Enable;
-using plan::Group;
 using plan::Streaming;
 
 plan::Plan planStartStream(bool streamingOn) {
     plan::Plan p;
     if (streamingOn)
         return p.message(std::string(kAlreadyStarted));
-    p.add(Enable{Group::FecBoxes, true});
+    p.enableFecBoxes(true);
     p.send(frames::startStream());
     p.add(Streaming{true});
     p.add(Action::lampColour(Lamp::Green));
-    p.add(Enable{Group::FecEdits, false});
+    p.enableFecEdits(false);
     return p;
 }
 
@@ -44,12 +42,12 @@ plan::Plan planStopStream(const controls::ConfigView& view, bool streamingOn) {
             p.message(fec::tooLongMessage(l, d));
         p.add(Action::setChecked(Ctl::CEFEC, false));
     }
-    p.add(Enable{Group::FecBoxes, false});
+    p.enableFecBoxes(false);
     p.send(frames::stopStream());
     p.add(Streaming{false});
     p.add(Action::lampColour(Lamp::Grey));
     p.add(Action::state(Action::Op::Panel9, ""));
-    p.add(Enable{Group::FecEdits, true});
+    p.enableFecEdits(true);
     return p;
 }
 

@@ -9,7 +9,7 @@
 
 #include <QFileInfo>
 
-namespace rec = corvane::record;
+namespace record = corvane::record;
 
 namespace {
 
@@ -21,8 +21,8 @@ QString shownPath(const QString& path) {
 
 // Writes the record as the whole file, through a save-and-rename so that a failed write leaves
 // the previous file whole; tells the operator when it fails.
-void writeRecord(const QString& path, const rec::ServerConfigRecord& record) {
-    const rec::RecordBytes bytes = rec::encodeRecord(record);
+void writeRecord(const QString& path, const record::ServerConfigRecord& record) {
+    const record::RecordBytes bytes = record::encodeRecord(record);
     QString error;
     if (!platform::files::write(path, std::string(bytes.begin(), bytes.end()), &error))
         platform::message(QStringLiteral("Cannot write %1: %2").arg(shownPath(path), error));
@@ -50,13 +50,13 @@ void TForm1::OpenConfigurationFile1Click() {
         OpenDialogFileName = chosen;
     QString error;
     const auto bytes =
-        platform::files::readHead(OpenDialogFileName, qint64(rec::kRecordSize), &error);
+        platform::files::readHead(OpenDialogFileName, qint64(record::kRecordSize), &error);
     if (!bytes) {
         platform::message(
             QStringLiteral("Cannot read %1: %2").arg(shownPath(OpenDialogFileName), error));
         return;
     }
-    ServerRecord = rec::readRecord(
+    ServerRecord = record::readRecord(
         ServerRecord,
         std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
     Encode_File();
@@ -72,7 +72,7 @@ void TForm1::UpdateConfigurationFile1Click() {
 
 // The defaults go into the record first; a cancelled save dialog writes nothing.
 void TForm1::CreateDefaultConfigurationFile1Click() {
-    rec::applyFactoryDefaults(ServerRecord);
+    record::applyFactoryDefaults(ServerRecord);
     const QString path = platform::prompts().saveFileName(QStringLiteral("Save As"), {}, kFilter);
     if (path.isEmpty())
         return;
@@ -80,11 +80,11 @@ void TForm1::CreateDefaultConfigurationFile1Click() {
 }
 
 void TForm1::Encode_File() {
-    applyActions(rec::recordToControls(ServerRecord, Board));
+    applyActions(record::recordToControls(ServerRecord, Board));
 }
 
 bool TForm1::Decode_File() {
-    rec::RecordUpdate update = rec::recordFromControls(ServerRecord, readControls(), Board);
+    record::RecordUpdate update = record::recordFromControls(ServerRecord, readControls(), Board);
     ServerRecord = update.record;
     if (!update.ok()) {
         platform::message(platform::toQ(update.error));

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace serialopen {
+namespace platform::serialopen {
 
 QString devicePath(const QString& portName) {
     if (portName.startsWith(QLatin1Char('/')))
@@ -64,4 +64,4 @@ QString failureText(const QString& portName, QSerialPort::SerialPortError error,
     return text;
 }
 
-} // namespace serialopen
+} // namespace platform::serialopen

@@ -3,7 +3,7 @@
 #include <QSerialPort>
 #include <QString>
 
-namespace serialopen {
+namespace platform::serialopen {
 
 // The device path behind a port name ("ttyUSB0" -> "/dev/ttyUSB0"; a path stays as it is).
 QString devicePath(const QString& portName);
@@ -13,4 +13,4 @@ QString devicePath(const QString& portName);
 QString failureText(const QString& portName, QSerialPort::SerialPortError error,
                     const QString& errorString);
 
-} // namespace serialopen
+} // namespace platform::serialopen

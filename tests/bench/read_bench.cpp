@@ -3,7 +3,7 @@
 // runs). The board program is taken from CORVANE_BOARD, or build/sim/corvane-board.
 //
 //   QT_QPA_PLATFORM=offscreen build/tests/read_bench
-#include "config/control_map.h"
+#include "app/control_map.h"
 #include "core/controls.h"
 #include "support/board_process.h"
 #include "support/program.h"

@@ -55,11 +55,12 @@ void StreamingTest::startAndStop_data() {
     QTest::addColumn<bool>("streaming");
     QTest::addColumn<QString>("view");
     QTest::addColumn<QString>("expected");
-    const char* stopTail = "disable(CEFEC,ERRFEC) A50206<CR> StreamingOn=0 lamp=grey Panel9='' "
-                           "enable(LFEC,DFEC,FECP)";
+    const char* stopTail =
+        "disable(CEFEC) disable(ERRFEC) A50206<CR> StreamingOn=0 lamp=grey Panel9='' "
+        "enable(LFEC) enable(DFEC) enable(FECP)";
     QTest::newRow("start") << true << false << "CEFEC L=4 D=4"
-                           << "enable(CEFEC,ERRFEC) A50205<CR> StreamingOn=1 lamp=green "
-                              "disable(LFEC,DFEC,FECP)";
+                           << "enable(CEFEC) enable(ERRFEC) A50205<CR> StreamingOn=1 lamp=green "
+                              "disable(LFEC) disable(DFEC) disable(FECP)";
     QTest::newRow("start while streaming: only the message") << true << true << ""
                                                              << "!'Stream Already Start '";
     QTest::newRow("stop with no FEC box checked: only the stop command")

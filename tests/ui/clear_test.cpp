@@ -1,8 +1,8 @@
 // Clearing the displayed configuration in the windows: what it empties and keeps, that ticked
 // boxes run their handlers once as they are cleared while lists run nothing, and that every way of
 // dropping the board clears.
+#include "app/control_map.h"
 #include "app/windows.h"
-#include "config/control_map.h"
 #include "core/controls.h"
 #include "support/links.h"
 #include "support/program.h"
@@ -57,6 +57,7 @@ void showABoard(TForm1* f) {
             if (row.id == Ctl::VBR11B || row.id == Ctl::VBR12B)
                 map.apply(Action::setChecked(row.id, true));
             break;
+        case Kind::Button: // no configuration control is a button
         case Kind::Caption:
             map.apply(Action::setCaption(row.id, "RTP 11"));
             break;
@@ -89,6 +90,7 @@ public:
                 spies_[row.id] = std::make_unique<QSignalSpy>(static_cast<QLineEdit*>(w),
                                                               &QLineEdit::textChanged);
                 break;
+            case Kind::Button: // no configuration control is a button
             case Kind::Caption:
                 break;
             }
@@ -164,6 +166,7 @@ void ClearTest::clearUiEmptiesTheConfiguration() {
             QCOMPARE(signalled, QStringList{cbr ? "true" : "false"});
             break;
         }
+        case Kind::Button: // no configuration control is a button
         case Kind::Caption:
             break;
         }

@@ -2,8 +2,8 @@
 // window with its kind, and a write from code behaves as the operator's toolkit would: a check
 // box or radio button signals its change (its handler runs), an edit signals its new text, and a
 // list selected from code signals nothing to its handler.
+#include "app/control_map.h"
 #include "app/windows.h"
-#include "config/control_map.h"
 #include "support/program.h"
 
 #include <QCheckBox>

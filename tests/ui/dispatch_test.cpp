@@ -1,7 +1,7 @@
 // The reply dispatch as the window applies it, over a real pseudo-terminal.
 #include "app/windows.h"
 #include "core/frames.h"
-#include "link/serial_setup.h"
+#include "dialogs/serial_setup.h"
 #include "support/links.h"
 #include "support/program.h"
 

@@ -1,9 +1,9 @@
 // Commands for the board as a whole, from the menus and the interface buttons, against stand-ins
 // on a pseudo-terminal and on UDP: the frames on the wire, when the link closes relative to the
 // clearing of the display, and what the window shows afterwards.
+#include "app/control_map.h"
 #include "app/widgets.h"
 #include "app/windows.h"
-#include "config/control_map.h"
 #include "dialogs/tform4.h"
 #include "platform/pacing.h"
 #include "support/links.h"

@@ -17,7 +17,8 @@ public:
 
     // The widget of a control (never null once problems() is empty).
     QWidget* widget(corvane::controls::Ctl c) const;
-    // Catalogue entries not found in their window, or found with another kind of widget.
+    // Catalogue entries (configuration and window controls) not found in their window, or found
+    // with another kind of widget. The window refuses to start with any (see TForm1).
     const QStringList& problems() const { return problems_; }
 
     // Lists give their selected position and its item text (empty when nothing is selected).
@@ -26,6 +27,6 @@ public:
     void apply(const corvane::controls::Action& action) const;
 
 private:
-    std::array<QWidget*, corvane::controls::kCtlCount> widgets_{};
+    std::array<QWidget*, static_cast<std::size_t>(corvane::controls::Ctl::End)> widgets_{};
     QStringList problems_;
 };

@@ -1,46 +1,46 @@
 // The serial settings: applying them to the port, the status line, and the "Setup" dialog.
 #include "app/tform1.h"
 
-#include "link/serial_setup.h"
+#include "dialogs/serial_setup.h"
 #include "platform/files.h"
 #include "ui_tform1.h"
 
 #include <QFontMetrics>
 
-namespace cs = corvane::settings;
+namespace settings = corvane::settings;
 
 namespace {
 
-QSerialPort::Parity toQt(cs::Parity p) {
+QSerialPort::Parity toQt(settings::Parity p) {
     switch (p) {
-    case cs::Parity::Odd:
+    case settings::Parity::Odd:
         return QSerialPort::OddParity;
-    case cs::Parity::Even:
+    case settings::Parity::Even:
         return QSerialPort::EvenParity;
-    case cs::Parity::Mark:
+    case settings::Parity::Mark:
         return QSerialPort::MarkParity;
-    case cs::Parity::Space:
+    case settings::Parity::Space:
         return QSerialPort::SpaceParity;
-    case cs::Parity::None:
+    case settings::Parity::None:
         break;
     }
     return QSerialPort::NoParity;
 }
 
-QSerialPort::StopBits toQt(cs::StopBits s) {
+QSerialPort::StopBits toQt(settings::StopBits s) {
     switch (s) {
-    case cs::StopBits::OnePointFive:
+    case settings::StopBits::OnePointFive:
         return QSerialPort::OneAndHalfStop;
-    case cs::StopBits::Two:
+    case settings::StopBits::Two:
         return QSerialPort::TwoStop;
-    case cs::StopBits::One:
+    case settings::StopBits::One:
         break;
     }
     return QSerialPort::OneStop;
 }
 
-QSerialPort::FlowControl toQt(const cs::FlowSettings& f) {
-    if (f.rts == cs::RtsControl::Handshake || f.ctsOutputFlow)
+QSerialPort::FlowControl toQt(const settings::FlowSettings& f) {
+    if (f.rts == settings::RtsControl::Handshake || f.ctsOutputFlow)
         return QSerialPort::HardwareControl;
     if (f.xonXoffIn || f.xonXoffOut)
         return QSerialPort::SoftwareControl;
@@ -57,15 +57,16 @@ void TForm1::setupSerialDefaults() {
 
 // Applies the settings to the port at once, also while it is open; a new name moves an open
 // connection to the new device.
-void TForm1::applySerialSettings(const cs::SerialSettings& settings) {
+void TForm1::applySerialSettings(const settings::SerialSettings& settings) {
     const bool moved = settings.portName != ComSettings.portName;
     ComSettings = settings;
     const bool reopen = moved && ComPort1->isOpen();
     if (reopen)
         ComPort1->close();
     ComPort1->setPortName(platform::toQ(settings.portName));
-    ComPort1->setBaudRate(cs::baudValue(settings));
-    ComPort1->setDataBits(static_cast<QSerialPort::DataBits>(cs::dataBitsValue(settings.dataBits)));
+    ComPort1->setBaudRate(settings::baudValue(settings));
+    ComPort1->setDataBits(
+        static_cast<QSerialPort::DataBits>(settings::dataBitsValue(settings.dataBits)));
     ComPort1->setParity(toQt(settings.parity));
     ComPort1->setStopBits(toQt(settings.stopBits));
     ComPort1->setFlowControl(toQt(settings.flow));
@@ -75,7 +76,7 @@ void TForm1::applySerialSettings(const cs::SerialSettings& settings) {
 }
 
 QString TForm1::serialStatusText() const {
-    return platform::toQ(cs::statusText(ComSettings));
+    return platform::toQ(settings::statusText(ComSettings));
 }
 
 // The status line shows the whole text where it fits. A long device path (a pseudo-terminal, a

@@ -1,4 +1,4 @@
-#include "link/serial_setup.h"
+#include "dialogs/serial_setup.h"
 
 #include "platform/files.h"
 
@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace cs = corvane::settings;
+namespace settings = corvane::settings;
 
 namespace {
 
@@ -34,7 +34,7 @@ QComboBox* listOf(const std::array<std::string_view, N>& texts, std::string_view
 
 } // namespace
 
-SerialSetupDialog::SerialSetupDialog(const cs::SerialSettings& current, QWidget* parent)
+SerialSetupDialog::SerialSetupDialog(const settings::SerialSettings& current, QWidget* parent)
     : QDialog(parent), current_(current) {
     setWindowTitle(QStringLiteral("Setup"));
     setModal(true);
@@ -58,12 +58,14 @@ SerialSetupDialog::SerialSetupDialog(const cs::SerialSettings& current, QWidget*
         (fm.horizontalAdvance(QLatin1String(kUsualLongPortName)) + xWidth - 1) / xWidth);
     port_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
-    baud_ = listOf(cs::kBaudRateTexts, cs::toText(current.baudRate), "BaudRate", group);
-    dataBits_ = listOf(cs::kDataBitsTexts, cs::toText(current.dataBits), "DataBits", group);
-    stopBits_ = listOf(cs::kStopBitsTexts, cs::toText(current.stopBits), "StopBits", group);
-    parity_ = listOf(cs::kParityTexts, cs::toText(current.parity), "Parity", group);
-    flow_ = listOf(cs::kFlowControlTexts, cs::toText(cs::flowControlOf(current.flow)),
-                   "FlowControl", group);
+    baud_ = listOf(settings::kBaudRateTexts, settings::toText(current.baudRate), "BaudRate", group);
+    dataBits_ =
+        listOf(settings::kDataBitsTexts, settings::toText(current.dataBits), "DataBits", group);
+    stopBits_ =
+        listOf(settings::kStopBitsTexts, settings::toText(current.stopBits), "StopBits", group);
+    parity_ = listOf(settings::kParityTexts, settings::toText(current.parity), "Parity", group);
+    flow_ = listOf(settings::kFlowControlTexts,
+                   settings::toText(settings::flowControlOf(current.flow)), "FlowControl", group);
     const std::pair<const char*, QComboBox*> rows[] = {
         {"Port", port_},          {"Baud rate", baud_}, {"Data bits", dataBits_},
         {"Stop bits", stopBits_}, {"Parity", parity_},  {"Flow control", flow_}};
@@ -81,13 +83,14 @@ SerialSetupDialog::SerialSetupDialog(const cs::SerialSettings& current, QWidget*
     layout->addWidget(buttons);
 }
 
-cs::SerialSettings SerialSetupDialog::settings() const {
-    cs::SerialSettings s = current_;
+settings::SerialSettings SerialSetupDialog::settings() const {
+    settings::SerialSettings s = current_;
     s.portName = platform::fromQ(port_->currentText());
-    s.baudRate = cs::baudRateFromText(platform::fromQ(baud_->currentText()));
-    s.dataBits = cs::dataBitsFromText(platform::fromQ(dataBits_->currentText()));
-    s.stopBits = cs::stopBitsFromText(platform::fromQ(stopBits_->currentText()));
-    s.parity = cs::parityFromText(platform::fromQ(parity_->currentText()));
-    cs::applyFlowControl(s.flow, cs::flowControlFromText(platform::fromQ(flow_->currentText())));
+    s.baudRate = settings::baudRateFromText(platform::fromQ(baud_->currentText()));
+    s.dataBits = settings::dataBitsFromText(platform::fromQ(dataBits_->currentText()));
+    s.stopBits = settings::stopBitsFromText(platform::fromQ(stopBits_->currentText()));
+    s.parity = settings::parityFromText(platform::fromQ(parity_->currentText()));
+    settings::applyFlowControl(
+        s.flow, settings::flowControlFromText(platform::fromQ(flow_->currentText())));
     return s;
 }

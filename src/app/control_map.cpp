@@ -1,4 +1,4 @@
-#include "config/control_map.h"
+#include "app/control_map.h"
 
 #include "platform/files.h"
 
@@ -6,24 +6,28 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <vector>
 
-namespace cc = corvane::controls;
+namespace controls = corvane::controls;
 
 namespace {
 
-bool hasKind(QWidget* w, cc::Kind kind) {
+bool hasKind(QWidget* w, controls::Kind kind) {
     switch (kind) {
-    case cc::Kind::Edit:
+    case controls::Kind::Edit:
         return qobject_cast<QLineEdit*>(w);
-    case cc::Kind::List:
+    case controls::Kind::List:
         return qobject_cast<QComboBox*>(w);
-    case cc::Kind::Check:
+    case controls::Kind::Check:
         return qobject_cast<QCheckBox*>(w);
-    case cc::Kind::Radio:
+    case controls::Kind::Radio:
         return qobject_cast<QRadioButton*>(w);
-    case cc::Kind::Caption:
+    case controls::Kind::Caption:
         return qobject_cast<QLabel*>(w);
+    case controls::Kind::Button:
+        return qobject_cast<QPushButton*>(w);
     }
     return false;
 }
@@ -31,10 +35,12 @@ bool hasKind(QWidget* w, cc::Kind kind) {
 } // namespace
 
 ControlMap::ControlMap(QWidget* main, QWidget* recording, QWidget* rtp) {
-    for (const cc::CtlInfo& row : cc::kCatalogue) {
-        QWidget* window = row.window == cc::Window::Main        ? main
-                          : row.window == cc::Window::Recording ? recording
-                                                                : rtp;
+    std::vector<controls::CtlInfo> rows(controls::kCatalogue.begin(), controls::kCatalogue.end());
+    rows.insert(rows.end(), controls::kWindowControls.begin(), controls::kWindowControls.end());
+    for (const controls::CtlInfo& row : rows) {
+        QWidget* window = row.window == controls::Window::Main        ? main
+                          : row.window == controls::Window::Recording ? recording
+                                                                      : rtp;
         const QString name = QString::fromLatin1(row.name.data(), qsizetype(row.name.size()));
         QWidget* w = window ? window->findChild<QWidget*>(name) : nullptr;
         if (!w || !hasKind(w, row.kind)) {
@@ -45,47 +51,49 @@ ControlMap::ControlMap(QWidget* main, QWidget* recording, QWidget* rtp) {
     }
 }
 
-QWidget* ControlMap::widget(cc::Ctl c) const {
+QWidget* ControlMap::widget(controls::Ctl c) const {
     return widgets_[std::size_t(c)];
 }
 
-cc::ConfigView ControlMap::read() const {
-    cc::ConfigView view;
-    for (const cc::CtlInfo& row : cc::kCatalogue) {
+controls::ConfigView ControlMap::read() const {
+    controls::ConfigView view;
+    for (const controls::CtlInfo& row : controls::kCatalogue) {
         QWidget* w = widget(row.id);
         if (!w)
             continue;
-        cc::ControlValue& v = view[row.id];
+        controls::ControlValue& v = view[row.id];
         switch (row.kind) {
-        case cc::Kind::Edit:
+        case controls::Kind::Edit:
             v.text = platform::fromQ(static_cast<QLineEdit*>(w)->text());
             break;
-        case cc::Kind::List: {
+        case controls::Kind::List: {
             const auto* list = static_cast<QComboBox*>(w);
             v.index = list->currentIndex();
             if (v.index >= 0)
                 v.text = platform::fromQ(list->currentText());
             break;
         }
-        case cc::Kind::Check:
-        case cc::Kind::Radio:
+        case controls::Kind::Check:
+        case controls::Kind::Radio:
             v.checked = static_cast<QAbstractButton*>(w)->isChecked();
             break;
-        case cc::Kind::Caption:
+        case controls::Kind::Caption:
             v.text = platform::fromQ(static_cast<QLabel*>(w)->text());
+            break;
+        case controls::Kind::Button:
             break;
         }
     }
     return view;
 }
 
-void ControlMap::apply(const cc::Action& a) const {
-    if (a.ctl == cc::Ctl::Count)
+void ControlMap::apply(const controls::Action& a) const {
+    if (a.ctl == controls::Ctl::Count)
         return;
     QWidget* w = widget(a.ctl);
     if (!w)
         return;
-    using Op = cc::Action::Op;
+    using Op = controls::Action::Op;
     switch (a.op) {
     case Op::SetText:
         static_cast<QLineEdit*>(w)->setText(platform::toQ(a.text));
@@ -101,6 +109,9 @@ void ControlMap::apply(const cc::Action& a) const {
         break;
     case Op::SetCaption:
         static_cast<QLabel*>(w)->setText(platform::toQ(a.text));
+        break;
+    case Op::SetEnabled:
+        w->setEnabled(a.on);
         break;
     default:
         break;

@@ -1,0 +1,254 @@
+// The window's side of the board link: the interface boxes, "Connect ", the keep-alive, the
+// "Test" menu, what the link's reports mean to the operator, and dropping the link.
+#include "app/tform1.h"
+
+#include "dialogs/tform2.h"
+#include "platform/files.h"
+#include "platform/pacing.h"
+#include "platform/prompts.h"
+#include "platform/serial_open.h"
+#include "ui_tform1.h"
+
+#include <QGuiApplication>
+#include <QMenu>
+
+namespace replies = corvane::replies;
+namespace frames = corvane::frames;
+
+void TForm1::wireLink() {
+    connect(ui->RS232Check, &QCheckBox::toggled, this, &TForm1::RS232CheckClick);
+    connect(ui->UDPCheck, &QCheckBox::toggled, this, &TForm1::UDPCheckClick);
+    // The link sends on the interfaces whose boxes are ticked, whoever ticks them.
+    const auto interfaces = [this] {
+        link.setInterfaces(ui->RS232Check->isChecked(), ui->UDPCheck->isChecked());
+    };
+    connect(ui->RS232Check, &QCheckBox::toggled, this, interfaces);
+    connect(ui->UDPCheck, &QCheckBox::toggled, this, interfaces);
+    interfaces();
+    connect(ui->Connect1, &QAction::triggered, this, &TForm1::Connect1Click);
+    connect(ui->Configuration1, &QAction::triggered, this, &TForm1::ConfigurationClick);
+    connect(ui->Connect2, &QAction::triggered, this, &TForm1::Configuration2Click);
+
+    connect(&link, &BoardLink::effect, this, &TForm1::applyReplyEffect);
+    connect(&link, &BoardLink::frameSent, this, [this] { ui->RDS->setVisible(false); });
+    connect(&link, &BoardLink::sendRefused, this, &TForm1::refuseSend);
+    connect(&link, &BoardLink::ackTimedOut, this,
+            [this] { ui->Panel9->setText(QStringLiteral("Error Ack. from Board")); });
+    connect(&link, &BoardLink::serialLost, this, &TForm1::onSerialLost);
+    // A UDP reply wait keeps the window painted and shows the busy cursor.
+    connect(&link, &BoardLink::waiting, this, [](bool on) {
+        if (on)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QGuiApplication::restoreOverrideCursor();
+    });
+
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(ui->StartKeepAlive1, &QAction::triggered, this, &TForm1::StartKeepAlive1Click);
+    connect(ui->StopKeepAlive1, &QAction::triggered, this, &TForm1::StopKeepAlive1Click);
+    connect(ui->Test, &QMenu::aboutToShow, this, &TForm1::TestClick);
+    connect(ui->estRS2321, &QAction::triggered, this, &TForm1::estRS2321Click);
+    connect(ui->estUDP1, &QAction::triggered, this, &TForm1::estUDP1Click);
+    connect(ui->estBurn1, &QAction::triggered, this, &TForm1::estBurn1Click);
+    connect(ui->estBoth1, &QAction::triggered, this, &TForm1::estBoth1Click);
+
+    search.setOwner(BoardSearch::Owner{
+        [this] { ClearUI(); },
+        [this] { return openSerialPort(); },
+        [this](int timeoutMs) { return connectUdp(timeoutMs); },
+        [this](BoardSearch::Mode box, bool on) {
+            (box == BoardSearch::Udp ? ui->UDPCheck : ui->RS232Check)->setChecked(on);
+        },
+        [this] { return ui->RS232Check->isChecked() || ui->UDPCheck->isChecked(); },
+        [this] { ui->Panel4->clear(); },
+        [this](const QString& text) { ui->Panel5->setText(text); },
+    });
+}
+
+void TForm1::setConNot(const QString& text, const QColor& colour) {
+    ui->ConNot->setText(text);
+    QPalette pal = ui->ConNot->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    ui->ConNot->setPalette(pal);
+}
+
+void TForm1::showReady() {
+    ui->RDS->setVisible(true);
+    ui->RDS->repaint();
+}
+
+void TForm1::refuseSend() {
+    platform::message(QStringLiteral("Please Connect First !! "),
+                      QStringLiteral("Connection needed"));
+    Timer1->stop();
+}
+
+// The port is already closed; the operator hears of it once.
+void TForm1::onSerialLost(const QString& reason) {
+    dropLink(CloseLink::None, {ClearDisplay::No, true, false});
+    platform::message(reason);
+}
+
+// Ticking one interface box clears the other; clearing it does not touch the first.
+void TForm1::RS232CheckClick(bool checked) {
+    if (checked)
+        ui->UDPCheck->setChecked(false);
+}
+
+void TForm1::UDPCheckClick(bool checked) {
+    if (checked)
+        ui->RS232Check->setChecked(false);
+}
+
+bool TForm1::openSerialPort() {
+    QSerialPort::SerialPortError code = QSerialPort::NoError;
+    QString error;
+    if (link.openSerial(&error, &code))
+        return true;
+    platform::message(platform::serialopen::failureText(ComPort1->portName(), code, error));
+    return false;
+}
+
+bool TForm1::connectUdp(int receiveTimeout) {
+    QString error;
+    const auto endpoint = corvane::settings::parseEndpoint(Form2->endpoint());
+    if (link.connectUdp(endpoint, receiveTimeout, &error))
+        return true;
+    platform::message(error);
+    return false;
+}
+
+void TForm1::dropLink(CloseLink close, const LinkDrop& how) {
+    if (how.clear == ClearDisplay::BeforeClosing)
+        ClearUI();
+    if (close == CloseLink::Serial)
+        link.closeSerial();
+    else if (close == CloseLink::Udp)
+        link.closeUdp();
+    if (how.keepAlive)
+        Timer1->stop();
+    setConNot(QStringLiteral("Not Connected"), Qt::black);
+    if (how.streaming)
+        StreamingOn = false;
+    if (how.clear == ClearDisplay::AfterClosing)
+        ClearUI();
+    if (how.lamp)
+        setLamp(corvane::controls::Lamp::Grey);
+    if (how.panel5)
+        ui->Panel5->clear();
+}
+
+// "Connect " opens the ticked interface's link, or closes it when it is open.
+void TForm1::Connect1Click() {
+    if (ui->RS232Check->isChecked()) {
+        if (ComPort1->isOpen())
+            dropLink(CloseLink::Serial, {ClearDisplay::BeforeClosing});
+        else if (openSerialPort())
+            startIfStopped(Timer1);
+    }
+    if (ui->UDPCheck->isChecked()) {
+        if (udpActive())
+            dropLink(CloseLink::Udp, {ClearDisplay::BeforeClosing});
+        else if (connectUdp(platform::pacing::interval(1000)))
+            startIfStopped(Timer1);
+    }
+}
+
+void TForm1::Configuration2Click() {
+    Form2->showCentred();
+}
+
+// The UDP dispatch: the datagram replaces the receive buffer.
+void TForm1::UDPRxChar(const std::string& text, int count) {
+    link.receiveDatagram(text.substr(0, static_cast<size_t>(std::max(count, 0))));
+}
+
+// What the dispatch recognised, in order; the link has already taken the reply flags.
+void TForm1::applyReplyEffect(const replies::Effect& effect) {
+    using Kind = replies::Effect::Kind;
+    switch (effect.kind) {
+    case Kind::SetPanel9:
+        ui->Panel9->setText(platform::toQ(effect.text));
+        break;
+    case Kind::ShowMessage:
+        // Board text is shown as plain text; the event loop runs on while the box is open.
+        platform::message(platform::toQ(effect.text));
+        break;
+    case Kind::FindAssem:
+        FindAssem(effect.text);
+        break;
+    case Kind::ShowConnected:
+        setConNot(QStringLiteral("Connected"), QColor(255, 0, 0));
+        break;
+    case Kind::DecodeAutRes:
+        DecodeAutRes(effect.text);
+        break;
+    case Kind::DecodeConf:
+        Decode_Conf(effect.text);
+        break;
+    case Kind::ShowReady:
+        showReady();
+        break;
+    case Kind::EnableTimer1:
+        startIfStopped(Timer1);
+        break;
+    case Kind::SetReplySeen:
+    case Kind::ClearKeepAlivePending:
+    case Kind::SetRxFrame:
+        break;
+    }
+}
+
+// Every 5 s: a keep-alive; one still unanswered from the tick before means the board is gone.
+void TForm1::Timer1Timer() {
+    if (link.deferWhileReceiving(
+            Timer1, [this] { Timer1Timer(); }, Timer1))
+        return;
+    if (!ComPort1->isOpen() && !udpActive())
+        return;
+    if (KeepAlivePending)
+        setConNot(QStringLiteral("Not Connected"), Qt::black);
+    KeepAlivePending = true;
+    CWriteStr(frames::keepAlive());
+}
+
+void TForm1::StartKeepAlive1Click() {
+    startIfStopped(Timer1);
+}
+
+void TForm1::StopKeepAlive1Click() {
+    Timer1->stop();
+}
+
+void TForm1::startIfStopped(QTimer* timer) {
+    if (!timer->isActive())
+        timer->start();
+}
+
+// Opening the "Test" menu prepares a search.
+void TForm1::TestClick() {
+    SearchLimit = 15;
+    ui->RS232Check->setChecked(false);
+    ui->UDPCheck->setChecked(false);
+    setConNot(QStringLiteral("Not Connected"), Qt::black);
+}
+
+void TForm1::startSearch(std::uint8_t mode, std::int32_t limit) {
+    search.start(mode, limit);
+}
+
+void TForm1::estRS2321Click() {
+    startSearch(BoardSearch::Rs232, SearchLimit);
+}
+
+void TForm1::estUDP1Click() {
+    startSearch(BoardSearch::Udp, SearchLimit);
+}
+
+void TForm1::estBoth1Click() {
+    startSearch(BoardSearch::Both, SearchLimit);
+}
+
+void TForm1::estBurn1Click() {
+    startSearch(BoardSearch::Rs232, 80);
+}

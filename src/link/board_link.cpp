@@ -1,0 +1,445 @@
+#include "link/board_link.h"
+
+#include "core/frames.h"
+#include "platform/pacing.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QMetaMethod>
+#include <QNetworkDatagram>
+#include <QScopeGuard>
+#include <QSerialPort>
+#include <QThread>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <algorithm>
+
+namespace replies = corvane::replies;
+
+namespace {
+
+QString toQ(const std::string& s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+BoardLink::BoardLink(QObject* parent)
+    : QObject(parent), serial(new QSerialPort(this)), udp(new QUdpSocket(this)),
+      ackTimer(new QTimer(this)) {
+    serial->setObjectName(QStringLiteral("ComPort1"));
+    udp->setObjectName(QStringLiteral("Uc"));
+    ackTimer->setObjectName(QStringLiteral("Timer3"));
+    ackTimer->setInterval(platform::pacing::interval(6000));
+    // A coarse timer may fire up to 5 % early; the board is given its whole time.
+    ackTimer->setTimerType(Qt::PreciseTimer);
+    connect(ackTimer, &QTimer::timeout, this, &BoardLink::ackTimeout);
+    // Queued, so that characters arriving while a reply handler waits (an open message box, an
+    // acknowledgement wait) are received and dispatched then too; a direct call would be held
+    // back by the port until the handler returns.
+    connect(serial, &QSerialPort::readyRead, this, &BoardLink::receiveSerial, Qt::QueuedConnection);
+    connect(serial, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError e) { onSerialError(static_cast<int>(e)); });
+}
+
+BoardLink::~BoardLink() = default;
+
+void BoardLink::setInterfaces(bool serialTicked, bool udpTicked) {
+    serialTicked_ = serialTicked;
+    udpTicked_ = udpTicked;
+}
+
+bool BoardLink::serialOpen() const {
+    return serial->isOpen();
+}
+
+bool BoardLink::udpActive() const {
+    return udp->state() != QAbstractSocket::UnconnectedState;
+}
+
+replies::Transport BoardLink::activeTransport() const {
+    return udpTicked_ ? replies::Transport::Udp : replies::Transport::Serial;
+}
+
+// ---- What runs while the link waits -------------------------------------------------------------
+
+// The one rule, for every wait of the link (an acknowledgement, a UDP reply, a probe answer):
+//  - the operator's input stays queued until the wait has ended, so a second sequence starts only
+//    after the first and never interleaves with it on the wire;
+//  - repainting, replies and timers run;
+//  - while a UDP reply is awaited, socket notifiers are not served, and the handlers that would
+//    send or receive (keep-alive, search tick, acknowledgement timeout, serial reception) are
+//    held and run once right after the wait (deferWhileReceiving), so nothing goes out between a
+//    UDP command and its reply.
+void BoardLink::pumpEvents() {
+    QEventLoop::ProcessEventsFlags flags = QEventLoop::ExcludeUserInputEvents;
+    if (udpWaiting_)
+        flags |= QEventLoop::ExcludeSocketNotifiers;
+    QCoreApplication::processEvents(flags);
+}
+
+bool BoardLink::deferWhileReceiving(const void* key, std::function<void()> handler,
+                                    const QTimer* timer) {
+    if (!udpWaiting_)
+        return false;
+    const bool known =
+        std::any_of(held_.begin(), held_.end(), [key](const Held& h) { return h.key == key; });
+    if (!known)
+        held_.push_back({key, std::move(handler), timer});
+    return true;
+}
+
+// Through the event queue, so that they run after the handler that waited, as they would have
+// after a wait that blocked the window.
+void BoardLink::releaseHeld() {
+    for (Held& h : std::exchange(held_, {})) {
+        QMetaObject::invokeMethod(
+            this,
+            [h = std::move(h)] {
+                if (!h.timer || h.timer->isActive())
+                    h.handler();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+// ---- Sending ------------------------------------------------------------------------------------
+
+void BoardLink::record(replies::Transport link, LinkTraffic::Direction direction,
+                       std::string_view text) {
+    static const QMetaMethod signal = QMetaMethod::fromSignal(&BoardLink::traffic);
+    if (!isSignalConnected(signal))
+        return;
+    emit traffic(
+        LinkTraffic{QDateTime::currentMSecsSinceEpoch(), link, direction, std::string(text)});
+}
+
+// Every command leaves through here.
+bool BoardLink::send(const std::string& frame) {
+    if (udpTicked_) {
+        if (udpActive()) {
+            dropStaleDatagrams();
+            writeUdp(frame);
+            emit frameSent();
+            ackReceived = false;
+            receiveDatagram(awaitDatagram(udpReceiveTimeout));
+        } else {
+            emit sendRefused();
+        }
+    }
+    if (serialTicked_) {
+        if (serial->isOpen()) {
+            if (!frame.empty() && !writeSerial(frame))
+                return false;
+            emit frameSent();
+            ackReceived = false;
+        } else {
+            emit sendRefused();
+        }
+    }
+    return true;
+}
+
+void BoardLink::writeUdp(const std::string& frame) {
+    udp->write(frame.data(), static_cast<qint64>(frame.size()));
+    record(replies::Transport::Udp, LinkTraffic::Direction::Sent, frame);
+}
+
+// The bytes are handed to the device before this returns. False when the serial layer failed:
+// the port is closed and the loss reported.
+bool BoardLink::writeSerial(const std::string& frame) {
+    serial->write(frame.data(), static_cast<qint64>(frame.size()));
+    record(replies::Transport::Serial, LinkTraffic::Direction::Sent, frame);
+    serial->flush();
+    if (serial->isOpen() && serial->bytesToWrite() > 0)
+        serial->waitForBytesWritten(1000);
+    return serial->isOpen();
+}
+
+bool BoardLink::runSteps(const corvane::steps::Steps& steps) {
+    using Kind = corvane::steps::Step::Kind;
+    for (const auto& step : steps) {
+        switch (step.kind) {
+        case Kind::Send:
+            if (!send(step.frame))
+                return false;
+            break;
+        case Kind::Pause:
+            pause(step.ms);
+            break;
+        case Kind::Wait:
+            waitForAck();
+            break;
+        }
+    }
+    return true;
+}
+
+void BoardLink::pause(int ms) {
+    platform::pacing::sleep(ms);
+}
+
+bool BoardLink::waitForAck() {
+    ackWaiting = true;
+    if (!ackTimer->isActive())
+        ackTimer->start();
+    while (!ackReceived && ackWaiting) {
+        platform::pacing::sleep(200);
+        pumpEvents();
+        receiveSerialNow();
+    }
+    const bool acknowledged = ackWaiting;
+    if (!acknowledged) {
+        record(activeTransport(), LinkTraffic::Direction::Timeout, {});
+        emit ackTimedOut();
+    }
+    ackTimer->stop();
+    return acknowledged;
+}
+
+void BoardLink::ackTimeout() {
+    if (deferWhileReceiving(
+            &ackWaiting, [this] { ackTimeout(); }, ackTimer))
+        return;
+    ackWaiting = false;
+}
+
+// ---- Receiving ----------------------------------------------------------------------------------
+
+void BoardLink::applyEffect(const replies::Effect& e) {
+    using Kind = replies::Effect::Kind;
+    switch (e.kind) {
+    case Kind::SetReplySeen:
+        replySeen = true;
+        break;
+    case Kind::ClearKeepAlivePending:
+        keepAlivePending = false;
+        break;
+    case Kind::SetRxFrame:
+        rxFrame = e.text;
+        break;
+    case Kind::ShowReady:
+        ackReceived = true;
+        break;
+    default:
+        break;
+    }
+    emit effect(e);
+}
+
+void BoardLink::runDispatch(replies::Transport transport) {
+    replies::dispatch(
+        rx, transport,
+        [this] {
+            return replies::DispatchFlags{keepAlivePending, serial->isOpen()};
+        },
+        [this](const replies::Effect& e) { applyEffect(e); });
+}
+
+void BoardLink::receiveDatagram(const std::string& datagram) {
+    rx.assign(datagram);
+    runDispatch(replies::Transport::Udp);
+}
+
+void BoardLink::receiveSerial() {
+    if (deferWhileReceiving(&rx, [this] { receiveSerial(); }))
+        return;
+    const QByteArray data = serial->readAll();
+    if (data.isEmpty())
+        return;
+    const std::string_view piece(data.constData(), static_cast<size_t>(data.size()));
+    record(replies::Transport::Serial, LinkTraffic::Direction::Received, piece);
+    rx.append(piece);
+    runDispatch(replies::Transport::Serial);
+}
+
+// The port's notification is queued and would bring the characters only at the next step of a
+// wait.
+void BoardLink::receiveSerialNow() {
+    if (!serial->isOpen())
+        return;
+    if (serial->bytesAvailable() == 0 && !serial->waitForReadyRead(0)) {
+        if (serial->error() == QSerialPort::TimeoutError)
+            serial->clearError(); // nothing waiting: no error
+        return;
+    }
+    if (serial->isOpen())
+        receiveSerial();
+}
+
+// Datagrams already waiting answer commands whose wait has ended: none of them is the reply to
+// the command about to be sent.
+void BoardLink::dropStaleDatagrams() {
+    for (int i = 0; i < 1024 && udp->hasPendingDatagrams(); ++i) {
+        const QNetworkDatagram datagram = udp->receiveDatagram(8192);
+        if (!datagram.isValid() && udp->pendingDatagramSize() < 0)
+            break;
+        const QByteArray data = datagram.data();
+        record(replies::Transport::Udp, LinkTraffic::Direction::Received,
+               std::string_view(data.constData(), static_cast<size_t>(data.size())));
+    }
+}
+
+// One datagram, or an empty text when none arrives in time. A wake-up without a datagram (an ICMP
+// error from a closed port) does not end the wait. The wait runs the event loop in short steps by
+// the link's rule (pumpEvents).
+std::string BoardLink::awaitDatagram(int timeoutMs) {
+    constexpr qint64 kStepMs = 50;
+    QDeadlineTimer deadline(timeoutMs);
+    const bool outerWait = std::exchange(udpWaiting_, true);
+    bool announced = false;
+    const auto endWait = qScopeGuard([&] {
+        if (announced)
+            emit waiting(false);
+        udpWaiting_ = outerWait;
+        if (!outerWait)
+            releaseHeld();
+    });
+    while (true) {
+        while (udp->hasPendingDatagrams()) {
+            const QNetworkDatagram datagram = udp->receiveDatagram(8192);
+            if (datagram.isValid()) {
+                const QByteArray data = datagram.data();
+                std::string text(data.constData(), static_cast<size_t>(data.size()));
+                record(replies::Transport::Udp, LinkTraffic::Direction::Received, text);
+                return text;
+            }
+            if (udp->pendingDatagramSize() < 0)
+                break;
+        }
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0 || udp->state() == QAbstractSocket::UnconnectedState)
+            return {};
+        if (!udp->waitForReadyRead(static_cast<int>(std::min(left, kStepMs))) &&
+            !deadline.hasExpired() && udp->error() != QAbstractSocket::SocketTimeoutError) {
+            // The socket reported an error at once; do not spin on it.
+            QThread::msleep(static_cast<unsigned long>(std::min<qint64>(20, left)));
+        }
+        if (!udp->hasPendingDatagrams()) {
+            if (!announced) {
+                emit waiting(true);
+                announced = true;
+            }
+            pumpEvents();
+        }
+    }
+}
+
+// ---- Opening and closing ------------------------------------------------------------------------
+
+bool BoardLink::openSerial(QString* error, QSerialPort::SerialPortError* code) {
+    if (serial->isOpen())
+        return true;
+    serialClosing_ = false;
+    if (!serial->open(QIODevice::ReadWrite)) {
+        if (error)
+            *error = serial->errorString();
+        if (code)
+            *code = serial->error();
+        serial->clearError();
+        return false;
+    }
+    // No flow control holds DTR and RTS inactive (a pseudo-terminal has no such lines, so the
+    // error it raises for them is dropped below).
+    if (serial->flowControl() == QSerialPort::NoFlowControl) {
+        serial->setDataTerminalReady(false);
+        serial->setRequestToSend(false);
+    }
+    serial->clearError();
+    return true;
+}
+
+// A device that goes away makes the serial layer repeat its error endlessly: close once, say it
+// once.
+void BoardLink::onSerialError(int code) {
+    const auto error = static_cast<QSerialPort::SerialPortError>(code);
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
+        error != QSerialPort::WriteError)
+        return;
+    if (serialClosing_ || !serial->isOpen())
+        return;
+    serialClosing_ = true;
+    const QString text = serial->errorString();
+    serial->close();
+    serial->clearError();
+    emit serialLost(text);
+}
+
+bool BoardLink::connectUdp(const corvane::settings::UdpEndpoint& endpoint, int receiveTimeout,
+                           QString* error) {
+    const auto fail = [&](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (!endpoint.error.empty())
+        return fail(toQ(endpoint.error));
+    const QString local = toQ(endpoint.myIp);
+    const QString host = toQ(endpoint.boardIp);
+    udpReceiveTimeout = receiveTimeout;
+    udp->abort();
+    QHostAddress localAddress(QHostAddress::AnyIPv4);
+    if (!local.isEmpty() && !localAddress.setAddress(local))
+        return fail(QStringLiteral("'%1' is not a valid IP address for My IP").arg(local));
+    if (!udp->bind(localAddress, static_cast<quint16>(endpoint.sourcePort))) {
+        const QString text = udp->errorString();
+        udp->abort();
+        return fail(text);
+    }
+    QHostAddress board;
+    if (!board.setAddress(host)) {
+        const QHostInfo info = QHostInfo::fromName(host);
+        const auto addresses = info.addresses();
+        const auto it = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& a) {
+            return a.protocol() == QAbstractSocket::IPv4Protocol;
+        });
+        if (info.error() != QHostInfo::NoError || it == addresses.end()) {
+            udp->abort();
+            return fail(info.error() != QHostInfo::NoError
+                            ? info.errorString()
+                            : QStringLiteral("Host not found: %1").arg(host));
+        }
+        board = *it;
+    }
+    udp->connectToHost(board, static_cast<quint16>(endpoint.boardPort));
+    if (!udp->waitForConnected(1000)) {
+        const QString text = udp->errorString();
+        udp->abort();
+        return fail(text);
+    }
+    return true;
+}
+
+void BoardLink::closeSerial() {
+    serial->close();
+}
+
+void BoardLink::closeUdp() {
+    udp->abort();
+}
+
+// ---- The board probe ----------------------------------------------------------------------------
+
+bool BoardLink::probeSerial(int steps, int stepMs) {
+    replySeen = false;
+    if (!writeSerial(corvane::frames::probe()))
+        return false;
+    for (int i = 0; i < steps; ++i) {
+        pause(stepMs);
+        pumpEvents();
+        receiveSerialNow();
+        if (replySeen)
+            return true;
+    }
+    return false;
+}
+
+bool BoardLink::probeUdp() {
+    writeUdp(corvane::frames::probe());
+    const std::string answer = awaitDatagram(udpReceiveTimeout);
+    return answer.find("B74D") != std::string::npos;
+}

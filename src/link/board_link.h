@@ -1,0 +1,148 @@
+#pragma once
+// The link to the board, apart from any window: the serial port and the UDP socket, the receive
+// buffer, the acknowledgement wait and the one rule of what runs while the link waits. Every
+// command leaves through send(); what comes back is scanned by the core's dispatch, and what it
+// recognised is reported through effect(), in order. The window (or a command-line tool) decides
+// what an effect means to the operator.
+#include "core/replies.h"
+#include "core/settings.h"
+#include "core/steps.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QTimer;
+class QUdpSocket;
+
+// One frame sent, one piece received, or one acknowledgement wait that ended unanswered, with its
+// wall-clock time.
+struct LinkTraffic {
+    enum class Direction { Sent, Received, Timeout };
+    qint64 msecsSinceEpoch = 0;
+    corvane::replies::Transport link = corvane::replies::Transport::Serial;
+    Direction direction = Direction::Sent;
+    std::string text;
+};
+
+class BoardLink : public QObject {
+    Q_OBJECT
+public:
+    explicit BoardLink(QObject* parent = nullptr);
+    ~BoardLink() override;
+
+    // The transports and the acknowledgement timer; the window knows them as ComPort1, Uc and
+    // Timer3. Created with the link, owned by it.
+    QSerialPort* const serial;
+    QUdpSocket* const udp;
+    QTimer* const ackTimer;
+
+    // What the replies have told so far (the window's RxBuffer, RxFrame, ReplySeen, AckReceived,
+    // AckWaiting, KeepAlivePending) and how long a UDP command waits for its reply.
+    corvane::replies::ReceiveBuffer rx;
+    std::string rxFrame;
+    bool replySeen = false;
+    bool ackReceived = false;
+    bool ackWaiting = false;
+    bool keepAlivePending = false;
+    int udpReceiveTimeout = 1000;
+
+    // Where send() writes: each interface whose box is ticked.
+    void setInterfaces(bool serialTicked, bool udpTicked);
+    bool serialTicked() const { return serialTicked_; }
+    bool udpTicked() const { return udpTicked_; }
+    bool serialOpen() const;
+    bool udpActive() const;
+    corvane::replies::Transport activeTransport() const;
+
+    // Sends a frame on each ticked interface. Over UDP the reply is received and dispatched before
+    // this returns; over RS232 it arrives later. A ticked interface that is not open refuses the
+    // frame (sendRefused) and the send goes on. False when the serial layer failed during the
+    // write: the port is closed, serialLost was reported, and the caller ends there.
+    bool send(const std::string& frame);
+    // Runs a paced sequence: sends, pauses, acknowledgement waits, in order. False when a send
+    // failed on the serial port, which ends the sequence.
+    bool runSteps(const corvane::steps::Steps& steps);
+    // Waits for the acknowledgement of the command just sent until it arrives or the
+    // acknowledgement timer runs out (ackTimedOut). True when it arrived.
+    bool waitForAck();
+    // The acknowledgement timer ran out: the wait in progress ends.
+    void ackTimeout();
+    // Pauses a sequence for a nominal number of milliseconds (the pacing seam).
+    void pause(int ms);
+
+    // Opens the serial port as it is set up; false with the serial layer's error and its text.
+    bool openSerial(QString* error, QSerialPort::SerialPortError* code = nullptr);
+    // Binds the UDP socket to the endpoint's local address and port and connects it to the board;
+    // false with the operator's text in `error`. `receiveTimeout` is how long a command then waits
+    // for its reply.
+    bool connectUdp(const corvane::settings::UdpEndpoint& endpoint, int receiveTimeout,
+                    QString* error);
+    void closeSerial();
+    void closeUdp();
+
+    // The board probe on the open serial port: the probe, then up to `steps` looks of `stepMs`
+    // each for its answer. True when the board answered.
+    bool probeSerial(int steps, int stepMs);
+    // The board probe on the connected UDP socket: true when the one datagram that comes back
+    // within the receive timeout holds the probe answer.
+    bool probeUdp();
+
+    // Serial reception: what the port holds is appended to the receive buffer and dispatched.
+    void receiveSerial();
+    // Handles the characters the port holds right now, without waiting for its notification.
+    void receiveSerialNow();
+    // A datagram replaces the receive buffer and is dispatched.
+    void receiveDatagram(const std::string& datagram);
+
+    // True while a UDP reply is awaited: the caller's handler is then held and runs once right
+    // after the wait (only if `timer`, when given, still runs then). `key` names the handler.
+    bool deferWhileReceiving(const void* key, std::function<void()> handler,
+                             const QTimer* timer = nullptr);
+
+signals:
+    // What the dispatch recognised, after the link has taken its own part (the reply flags).
+    void effect(const corvane::replies::Effect& effect);
+    // A frame left on a ticked interface: the READY indicator goes out.
+    void frameSent();
+    // A ticked interface is not open.
+    void sendRefused();
+    // An acknowledgement wait ended without the acknowledgement.
+    void ackTimedOut();
+    // The serial device went away or failed; the port is closed. Reported once per loss.
+    void serialLost(const QString& reason);
+    // A UDP reply wait began (true) or ended (false).
+    void waiting(bool on);
+    // Every frame sent, piece received and acknowledgement wait ended unanswered.
+    void traffic(const LinkTraffic& entry);
+
+private:
+    void applyEffect(const corvane::replies::Effect& effect);
+    void runDispatch(corvane::replies::Transport transport);
+    // The one rule of what runs while the link waits (see board_link.cpp).
+    void pumpEvents();
+    std::string awaitDatagram(int timeoutMs);
+    void dropStaleDatagrams();
+    bool writeSerial(const std::string& frame);
+    void writeUdp(const std::string& frame);
+    void onSerialError(int error);
+    void record(corvane::replies::Transport link, LinkTraffic::Direction direction,
+                std::string_view text);
+    void releaseHeld();
+
+    struct Held {
+        const void* key;
+        std::function<void()> handler;
+        const QTimer* timer;
+    };
+    std::vector<Held> held_;
+    bool udpWaiting_ = false;
+    bool serialClosing_ = false;
+    bool serialTicked_ = false;
+    bool udpTicked_ = false;
+};

@@ -1,0 +1,54 @@
+#pragma once
+// The board search of the "Test" menu: every tick of its timer probes the board on RS232, UDP or
+// both through the link, until the board answers or the tries run out.
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class BoardLink;
+class QTimer;
+
+class BoardSearch : public QObject {
+    Q_OBJECT
+public:
+    // Where the search probes.
+    enum Mode : std::uint8_t { Rs232 = 0, Udp = 1, Both = 2 };
+
+    // What the search needs of its owner, set once at wiring.
+    struct Owner {
+        std::function<void()> clearDisplay;         // before a search starts
+        std::function<bool()> openSerial;           // opens the port, telling the operator why not
+        std::function<bool(int timeoutMs)> openUdp; // connects UDP, telling the operator why not
+        std::function<void(Mode box, bool on)> setInterface; // ticks or clears an interface box
+        std::function<bool()> interfaceTicked;               // either interface box is ticked
+        std::function<void()> serialAnswered;                // the board answered on RS232
+        std::function<void(const QString&)> showStatus;      // the search's status text
+    };
+
+    BoardSearch(BoardLink& link, QObject* parent = nullptr);
+
+    void setOwner(Owner owner) { owner_ = std::move(owner); }
+
+    // The window knows these as Timer2, SearchTries, SearchLimit, TestMode and SearchActive.
+    QTimer* const timer;
+    std::int32_t tries = 0;
+    std::int32_t limit = 0;
+    std::uint8_t mode = Rs232;
+    bool active = false;
+
+    // Starts a search (clearing the display first); a running search goes on with the new mode.
+    void start(std::uint8_t searchMode, std::int32_t searchLimit);
+    // One search tick: probe, then report.
+    void tick();
+    // One probe each; they leave the interface box of the link that answered ticked.
+    void probeSerial();
+    void probeUdp();
+
+private:
+    BoardLink& link_;
+    Owner owner_;
+    bool tickRunning_ = false;
+    bool probeFailed_ = false;
+};

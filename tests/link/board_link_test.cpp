@@ -1,0 +1,244 @@
+// The board link on its own, with no window: a pseudo-terminal and a UDP peer on 127.0.0.1 stand
+// where the board would. This program links no Qt Widgets.
+#include "core/frames.h"
+#include "link/board_link.h"
+#include "link/board_search.h"
+#include "platform/pacing.h"
+#include "support/acking_pty.h"
+#include "support/links.h"
+
+#include <QCoreApplication>
+#include <QSerialPort>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <algorithm>
+
+namespace rp = corvane::replies;
+using corvane::steps::Step;
+using Kind = rp::Effect::Kind;
+
+namespace {
+
+// Everything the link reports, in order.
+struct Reports {
+    std::vector<rp::Effect> effects;
+    std::vector<LinkTraffic> traffic;
+    QStringList lost;
+    int refused = 0;
+    int timeouts = 0;
+
+    explicit Reports(BoardLink& link) {
+        QObject::connect(&link, &BoardLink::effect,
+                         [this](const rp::Effect& e) { effects.push_back(e); });
+        QObject::connect(&link, &BoardLink::traffic,
+                         [this](const LinkTraffic& t) { traffic.push_back(t); });
+        QObject::connect(&link, &BoardLink::serialLost, [this](const QString& r) { lost << r; });
+        QObject::connect(&link, &BoardLink::sendRefused, [this] { ++refused; });
+        QObject::connect(&link, &BoardLink::ackTimedOut, [this] { ++timeouts; });
+    }
+    int count(Kind kind) const {
+        return int(std::count_if(effects.begin(), effects.end(),
+                                 [kind](const rp::Effect& e) { return e.kind == kind; }));
+    }
+    // "sent:A50224<CR> received:55" for the traffic so far.
+    QString wire() const {
+        QStringList rows;
+        for (const LinkTraffic& t : traffic) {
+            const char* d = t.direction == LinkTraffic::Direction::Sent       ? "sent"
+                            : t.direction == LinkTraffic::Direction::Received ? "received"
+                                                                              : "timeout";
+            rows << QStringLiteral("%1:%2").arg(
+                d,
+                QString::fromLatin1(t.text.data(), qsizetype(t.text.size())).replace('\r', "<CR>"));
+        }
+        return rows.join(' ');
+    }
+};
+
+corvane::settings::UdpEndpoint endpointTo(quint16 port) {
+    corvane::settings::UdpEndpoint e;
+    e.myIp = "127.0.0.1";
+    e.boardIp = "127.0.0.1";
+    e.boardPort = port;
+    return e;
+}
+
+} // namespace
+
+class BoardLinkTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { platform::pacing::setScale(0.05); }
+    void cleanup() { platform::pacing::setScale(1.0); }
+
+    // A frame goes to the ticked interface only; a ticked interface that is not open refuses it,
+    // and the send goes on.
+    void sendsOnTheTickedInterface() {
+        AckingPty pty;
+        BoardLink link;
+        Reports reports(link);
+        link.serial->setPortName(pty.slavePath());
+        QString error;
+        QVERIFY2(link.openSerial(&error), qPrintable(error));
+
+        QVERIFY(link.send("A50224\r")); // no interface ticked: nothing leaves
+        QCOMPARE(reports.refused, 0);
+        link.setInterfaces(false, true); // UDP ticked, not connected
+        QVERIFY(link.send("A50224\r"));
+        QCOMPARE(reports.refused, 1);
+        link.setInterfaces(true, false);
+        QVERIFY(link.send("A50224\r"));
+        QTRY_COMPARE(pty.raw, QByteArray("A50224\r"));
+        QCOMPARE(reports.wire(), QStringLiteral("sent:A50224<CR>"));
+    }
+
+    // A serial sequence: each wait ends with the board's acknowledgement, and the READY state
+    // comes with it.
+    void serialSequenceWaitsForEachAcknowledgement() {
+        AckingPty pty;
+        BoardLink link;
+        Reports reports(link);
+        link.serial->setPortName(pty.slavePath());
+        QVERIFY(link.openSerial(nullptr));
+        link.setInterfaces(true, false);
+
+        QVERIFY(link.runSteps(
+            {Step::send("A50224\r"), Step::wait(), Step::send("A50225\r"), Step::wait()}));
+        QCOMPARE(pty.batches, QStringList({"A50224", "A50225"}));
+        QVERIFY(link.ackReceived);
+        QCOMPARE(reports.count(Kind::ShowReady), 2);
+        QCOMPARE(reports.timeouts, 0);
+    }
+
+    // A silent board: the wait ends when the acknowledgement timer runs out, reported once, with
+    // a timeout row in the traffic.
+    void silentBoardEndsTheWait() {
+        AckingPty pty;
+        pty.unanswered << "A50224";
+        BoardLink link;
+        Reports reports(link);
+        link.serial->setPortName(pty.slavePath());
+        QVERIFY(link.openSerial(nullptr));
+        link.setInterfaces(true, false);
+
+        QVERIFY(link.send("A50224\r"));
+        QVERIFY(!link.waitForAck());
+        QCOMPARE(reports.timeouts, 1);
+        QVERIFY(!link.ackTimer->isActive());
+        QCOMPARE(reports.wire(), QStringLiteral("sent:A50224<CR> timeout:"));
+    }
+
+    // A configuration reply that arrives in pieces is decoded once, when its last piece is in;
+    // the "55" inside its fields is no acknowledgement.
+    void serialReplyInPieces() {
+        PtyPair pty;
+        BoardLink link;
+        Reports reports(link);
+        link.serial->setPortName(pty.slavePath());
+        QVERIFY(link.openSerial(nullptr));
+        link.setInterfaces(true, false);
+        QVERIFY(link.send(corvane::frames::configRequest()));
+
+        // The first field holds "55": no acknowledgement while the reply is still arriving.
+        const QByteArray reply = "A3060"
+                                 "08"
+                                 "55$" +
+                                 QByteArray(49, '$') + "1";
+        for (const QByteArray& piece : {reply.left(9), reply.mid(9, 20), reply.mid(29)}) {
+            pty.write(piece);
+            QTRY_VERIFY(!reports.traffic.empty() &&
+                        reports.traffic.back().text == piece.toStdString());
+            if (piece != reply.mid(29)) {
+                QCOMPARE(reports.count(Kind::DecodeConf), 0);
+                QCOMPARE(reports.count(Kind::ShowReady), 0);
+            }
+        }
+        QCOMPARE(reports.count(Kind::DecodeConf), 1);
+        QCOMPARE(link.rxFrame, reply.chopped(1).toStdString());
+        QVERIFY(link.rx.empty());
+    }
+
+    // Over UDP the reply is received and dispatched within the send. A reply that comes after its
+    // wait has ended is dropped before the next command, not taken for that command's reply.
+    void lateDatagramIsDropped() {
+        UdpResponder board([](const QByteArray& frame) -> QByteArray {
+            if (frame == "A50224") {
+                QThread::msleep(150); // past the link's wait
+                return "A7late textAA";
+            }
+            return "55";
+        });
+        BoardLink link;
+        Reports reports(link);
+        QString error;
+        QVERIFY2(link.connectUdp(endpointTo(board.port()), 50, &error), qPrintable(error));
+        link.setInterfaces(false, true);
+
+        QVERIFY(link.send("A50224\r"));
+        QVERIFY(!link.ackReceived);
+        QCOMPARE(reports.count(Kind::ShowMessage), 0);
+        QTest::qWait(300); // the late reply is now waiting in the socket
+        link.udpReceiveTimeout = 2000;
+        QVERIFY(link.send("A50225\r"));
+        QVERIFY(link.ackReceived);
+        QCOMPARE(reports.count(Kind::ShowMessage), 0);
+        QCOMPARE(reports.count(Kind::ShowReady), 1);
+        QCOMPARE(board.frames(), QList<QByteArray>({"A50224", "A50225"}));
+        QCOMPARE(reports.wire(), QStringLiteral("sent:A50224<CR> received:A7late textAA "
+                                                "sent:A50225<CR> received:55"));
+    }
+
+    // A pulled adapter: the port closes and the loss is reported once, however often the serial
+    // layer repeats its error; sending afterwards is refused.
+    void serialLostOnce() {
+        auto pty = std::make_unique<PtyPair>();
+        BoardLink link;
+        Reports reports(link);
+        link.serial->setPortName(pty->slavePath());
+        QVERIFY(link.openSerial(nullptr));
+        link.setInterfaces(true, false);
+        pty->unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(!link.serialOpen(), 10000);
+        QTest::qWait(100);
+        QCOMPARE(reports.lost.size(), 1);
+        QVERIFY(link.send("A50224\r"));
+        QCOMPARE(reports.refused, 1);
+    }
+
+    // The probes: the board's probe answer on either link.
+    void probesFindTheBoard() {
+        PtyResponder serialBoard([](const QByteArray&) { return QByteArray("B74D"); });
+        UdpResponder udpBoard([](const QByteArray&) { return QByteArray("xxB74Dxx"); });
+        BoardLink link;
+        Reports reports(link);
+        link.serial->setPortName(serialBoard.slavePath());
+        QVERIFY(link.openSerial(nullptr));
+        QVERIFY(link.probeSerial(200, 100));
+        QVERIFY(link.replySeen);
+        QVERIFY(link.connectUdp(endpointTo(udpBoard.port()), 2000, nullptr));
+        QVERIFY(link.probeUdp());
+        QCOMPARE(udpBoard.frames().size(), 1);
+        QCOMPARE(udpBoard.frames()[0] + '\r', QByteArray::fromStdString(corvane::frames::probe()));
+
+        UdpResponder silent([](const QByteArray&) { return QByteArray(); });
+        QVERIFY(link.connectUdp(endpointTo(silent.port()), 50, nullptr));
+        QVERIFY(!link.probeUdp());
+    }
+
+    // An address that does not parse is an error, never a silent bind to any address.
+    void badLocalAddressIsAnError() {
+        BoardLink link;
+        auto endpoint = endpointTo(6767);
+        endpoint.myIp = "300.1.1.1";
+        QString error;
+        QVERIFY(!link.connectUdp(endpoint, 100, &error));
+        QCOMPARE(error, QStringLiteral("'300.1.1.1' is not a valid IP address for My IP"));
+        QVERIFY(!link.udpActive());
+    }
+};
+
+QTEST_GUILESS_MAIN(BoardLinkTest)
+#include "board_link_test.moc"

@@ -281,16 +281,6 @@ std::int32_t currentCode(std::int32_t code) {
     }
 }
 
-// The position of the input with this code in a list; nothing when the list does not hold it.
-std::optional<int> positionByCode(const std::vector<std::string>& list, std::int32_t code) {
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const inputs::InputRow* row = inputs::inputRow(list[i]);
-        if (row && row->code == code)
-            return int(i);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 std::optional<std::int32_t> inputCodeToWrite(const BoardFlags& flags, Channel channel,
@@ -313,30 +303,14 @@ InputRead readInput(const BoardFlags& flags, Channel channel, std::int32_t code)
     InputRead out;
     const std::int32_t current = currentCode(code);
     if (flags.fullBoard) {
-        ModuleFlags m = flags.modules(channel);
-        if (code < 4) {
-            out.select = code < 0 ? -1 : code;
-            m.sdi = true;
-            m.analog = false;
-        } else {
-            out.select = positionByCode(variant::fullList(), current);
-            m.sdi = false;
-            m.analog = true;
-        }
-        out.modules = m;
+        const inputs::FullBoardInput in = inputs::fullBoardInput(current, flags.modules(channel));
+        out.select = in.select;
+        out.modules = in.modules;
     }
     if (flags.boardVariant != 0) {
-        const std::optional<Module> module = moduleOf(flags.modules(channel));
-        if (module == Module::Sdi) {
-            const auto& list = variant::moduleList(Module::Sdi);
-            if (code >= 0 && code < int(list.size()))
-                out.select = code; // older files name these inputs by their position
-            else
-                out.select = positionByCode(list, current).value_or(-1);
-        } else if (module) {
-            if (const auto p = positionByCode(variant::moduleList(*module), current))
+        if (const std::optional<Module> module = moduleOf(flags.modules(channel)))
+            if (const auto p = inputs::modulePosition(*module, current))
                 out.select = p;
-        }
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include "core/fec.h"
 #include "core/inputs.h"
+#include "core/mappings.h"
 #include "core/text.h"
 
 #include <array>
@@ -117,11 +118,9 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     // Application phase.
     const std::string& mode = f[49];
     out.push_back(Action::state(Action::Op::StreamMode, mode));
-    constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kModeCaptions{
-        {{"S", "RTSP"}, {"A", "RTP 11"}, {"B", "RTP 12"}, {"R", "RTP 11 + RTP 12"}}};
-    for (const auto& [letter, caption] : kModeCaptions)
-        if (mode == letter)
-            out.push_back(Action::setCaption(PARTP, std::string(caption)));
+    if (mode.size() == 1)
+        if (const auto caption = mappings::kStreamModes.shown(mode[0]))
+            out.push_back(Action::setCaption(PARTP, std::string(*caption)));
 
     if (n[32] == 0)
         out.push_back(Action::state(Action::Op::Panel5, "Error aid"));
@@ -179,12 +178,11 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     }
 
     const auto format = [&](controls::Ctl list, int value) {
-        if (value == 1 || value == 2)
-            out.push_back(Action::select(list, value - 1));
+        selectIf(out, list, mappings::kEncoderFormats.shown(value));
     };
     const auto audio = [&](controls::Ctl box, int value) {
-        if (value == 0 || value == 1)
-            out.push_back(Action::setChecked(box, value == 1));
+        if (const auto on = mappings::kAudio.shown(value))
+            out.push_back(Action::setChecked(box, *on));
     };
     format(Efmt1, n[14]);
     audio(S1Aud, n[19]);
@@ -192,10 +190,9 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     format(Efmt2, n[15]);
 
     const auto rate = [&](controls::Ctl cbr, controls::Ctl vbr, int value) {
-        if (value == 1)
-            out.push_back(Action::setChecked(cbr, true));
-        else if (value == 2)
-            out.push_back(Action::setChecked(vbr, true));
+        if (const auto button = mappings::kRateControls.shown(value))
+            out.push_back(
+                Action::setChecked(*button == mappings::RateControl::Cbr ? cbr : vbr, true));
     };
     rate(CBR11B, VBR11B, n[16]);
     rate(CBR12B, VBR12B, n[17]);

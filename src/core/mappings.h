@@ -40,10 +40,12 @@ inline constexpr Table<int, int, 2> kEncoderFormats{{{{1, 0}, {2, 1}}}};
 
 // A stream's audio by its box (S1Aud/S2Aud): 0 off, 1 on.
 inline constexpr Table<int, bool, 2> kAudio{{{{0, false}, {1, true}}}};
+static_assert(kAudio.code(false) && kAudio.code(true)); // a box always has a code to store
 
 // A stream's rate control by the button that shows it (CBR11B/VBR11B, CBR12B/VBR12B).
 enum class RateControl { Cbr, Vbr };
 inline constexpr Table<int, RateControl, 2> kRateControls{
     {{{1, RateControl::Cbr}, {2, RateControl::Vbr}}}};
+static_assert(kRateControls.code(RateControl::Cbr) && kRateControls.code(RateControl::Vbr));
 
 } // namespace corvane::mappings

@@ -511,7 +511,6 @@ RecordUpdate recordFromControls(const ServerConfigRecord& current, const ConfigV
     r.InputAutoDetect = view.checked(AutoDetect) ? 1 : 2;
     if (const auto letter = mappings::kStreamModes.code(view.text(PARTP)))
         r.ModeLetter = *letter;
-    // The audio table holds both states of the box.
     r.Audio11 = *mappings::kAudio.code(view.checked(S1Aud));
     r.Audio12 = *mappings::kAudio.code(view.checked(S2Aud));
 

@@ -2,6 +2,7 @@
 
 #include "core/fec.h"
 #include "core/inputs.h"
+#include "core/mappings.h"
 #include "core/text.h"
 
 #include <array>
@@ -43,45 +44,16 @@ std::optional<int> recordingResolution(int height) {
 }
 
 // The sensor input of one stream on the full board: the list position (or none) and the
-// channel's module flags afterwards (HDMI left as it was).
+// channel's module flags afterwards. The reply's "No Sensor" code selects nothing here, though the
+// channel still turns analog.
 void fullBoardInput(std::vector<Action>& out, controls::Ctl list, Channel ch, int code,
                     ModuleFlags modules) {
-    if (code < 4) {
-        out.push_back(Action::select(list, code));
-        modules.sdi = true;
-        modules.analog = false;
-    } else {
-        if (code == 4 || code == 5)
-            out.push_back(Action::select(list, code));
-        else if (code == 23 || code == 24)
-            out.push_back(Action::select(list, code - 17));
-        modules.sdi = false;
-        modules.analog = true;
-    }
-    out.push_back(Action::moduleFlags(ch, modules));
+    const inputs::FullBoardInput in = inputs::fullBoardInput(code, modules);
+    const inputs::InputRow* row = inputs::inputByCode(code);
+    if (in.select && !(row && row->kind == inputs::InputKind::NoSensor))
+        out.push_back(Action::select(list, *in.select));
+    out.push_back(Action::moduleFlags(ch, in.modules));
 }
-
-// The small board's list position for an input code on a module; nothing leaves the list.
-std::optional<int> sdiPosition(int code) {
-    if (code == 25)
-        return 4;
-    if (code == 32)
-        return 5;
-    return code >= 0 && code <= 5 ? code : -1;
-}
-
-template <std::size_t N>
-std::optional<int> lookup(const std::array<std::pair<int, int>, N>& table, int code) {
-    for (const auto& [c, position] : table)
-        if (c == code)
-            return position;
-    return std::nullopt;
-}
-
-constexpr std::array<std::pair<int, int>, 5> kAnalogPositions{
-    {{4, 0}, {5, 1}, {23, 2}, {24, 3}, {25, 4}}};
-constexpr std::array<std::pair<int, int>, 5> kHdmiPositions{
-    {{6, 0}, {7, 1}, {8, 2}, {9, 3}, {25, 4}}};
 
 void selectIf(std::vector<Action>& out, controls::Ctl list, std::optional<int> position) {
     if (position)
@@ -146,11 +118,9 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     // Application phase.
     const std::string& mode = f[49];
     out.push_back(Action::state(Action::Op::StreamMode, mode));
-    constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kModeCaptions{
-        {{"S", "RTSP"}, {"A", "RTP 11"}, {"B", "RTP 12"}, {"R", "RTP 11 + RTP 12"}}};
-    for (const auto& [letter, caption] : kModeCaptions)
-        if (mode == letter)
-            out.push_back(Action::setCaption(PARTP, std::string(caption)));
+    if (mode.size() == 1)
+        if (const auto caption = mappings::kStreamModes.shown(mode[0]))
+            out.push_back(Action::setCaption(PARTP, std::string(*caption)));
 
     if (n[32] == 0)
         out.push_back(Action::state(Action::Op::Panel5, "Error aid"));
@@ -167,19 +137,18 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
         fullBoardInput(out, S1I, Channel::Ch11, c1, flags.ch11);
         fullBoardInput(out, S2I, Channel::Ch12, c2, flags.ch12);
     }
+    // The small board by module, HD SDI for both streams first, then analog, then HDMI.
     if (flags.boardVariant != 0) {
-        if (flags.ch11.sdi)
-            selectIf(out, S1I, sdiPosition(c1));
-        if (flags.ch12.sdi)
-            selectIf(out, S2I, sdiPosition(c2));
-        if (flags.ch11.analog)
-            selectIf(out, S1I, lookup(kAnalogPositions, c1));
-        if (flags.ch12.analog)
-            selectIf(out, S2I, lookup(kAnalogPositions, c2));
-        if (flags.ch11.hdmi)
-            selectIf(out, S1I, lookup(kHdmiPositions, c1));
-        if (flags.ch12.hdmi)
-            selectIf(out, S2I, lookup(kHdmiPositions, c2));
+        using variant::Module;
+        const auto module = [&](Module m, bool ModuleFlags::*flag) {
+            if (flags.ch11.*flag)
+                selectIf(out, S1I, inputs::modulePosition(m, c1));
+            if (flags.ch12.*flag)
+                selectIf(out, S2I, inputs::modulePosition(m, c2));
+        };
+        module(Module::Sdi, &ModuleFlags::sdi);
+        module(Module::Analog, &ModuleFlags::analog);
+        module(Module::Hdmi, &ModuleFlags::hdmi);
     }
 
     if (n[31] >= 1 && n[31] <= 3) {
@@ -209,12 +178,11 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     }
 
     const auto format = [&](controls::Ctl list, int value) {
-        if (value == 1 || value == 2)
-            out.push_back(Action::select(list, value - 1));
+        selectIf(out, list, mappings::kEncoderFormats.shown(value));
     };
     const auto audio = [&](controls::Ctl box, int value) {
-        if (value == 0 || value == 1)
-            out.push_back(Action::setChecked(box, value == 1));
+        if (const auto on = mappings::kAudio.shown(value))
+            out.push_back(Action::setChecked(box, *on));
     };
     format(Efmt1, n[14]);
     audio(S1Aud, n[19]);
@@ -222,10 +190,9 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     format(Efmt2, n[15]);
 
     const auto rate = [&](controls::Ctl cbr, controls::Ctl vbr, int value) {
-        if (value == 1)
-            out.push_back(Action::setChecked(cbr, true));
-        else if (value == 2)
-            out.push_back(Action::setChecked(vbr, true));
+        if (const auto button = mappings::kRateControls.shown(value))
+            out.push_back(
+                Action::setChecked(*button == mappings::RateControl::Cbr ? cbr : vbr, true));
     };
     rate(CBR11B, VBR11B, n[16]);
     rate(CBR12B, VBR12B, n[17]);

@@ -26,6 +26,41 @@ const InputRow* inputByCode(int code) {
     return nullptr;
 }
 
+std::optional<int> positionOfCode(const std::vector<std::string>& list, int code) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const InputRow* row = inputRow(list[i]);
+        if (row && row->code == code)
+            return int(i);
+    }
+    return std::nullopt;
+}
+
+FullBoardInput fullBoardInput(int code, ModuleFlags modules) {
+    FullBoardInput out{std::nullopt, modules};
+    if (code < 4) {
+        out.select = code < 0 ? -1 : code;
+        out.modules.sdi = true;
+        out.modules.analog = false;
+    } else {
+        out.select = positionOfCode(variant::fullList(), code);
+        out.modules.sdi = false;
+        out.modules.analog = true;
+    }
+    return out;
+}
+
+std::optional<int> modulePosition(variant::Module m, int code) {
+    using variant::Module;
+    if (m == Module::None)
+        return std::nullopt;
+    const std::vector<std::string>& list = variant::moduleList(m);
+    if (m != Module::Sdi)
+        return positionOfCode(list, code);
+    if (code >= 0 && code < int(list.size()))
+        return code;
+    return positionOfCode(list, code).value_or(-1);
+}
+
 namespace {
 
 // The row a selection acts on, or nullptr when it does nothing ("No Sensor", none, unknown).

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane::inputs {
 
@@ -78,6 +79,29 @@ const InputRow* inputByCode(int code);
 
 // The row of an item text (exact), or nullptr (also for "", no selection).
 const InputRow* inputRow(std::string_view item);
+
+// ---- Input codes of the configuration reply and the server configuration file ---------------
+
+// The position of the input with this code in a list of item texts, or nothing.
+std::optional<int> positionOfCode(const std::vector<std::string>& list, int code);
+
+// What an input code does to one stream on the full board.
+struct FullBoardInput {
+    std::optional<int> select;    // the list's new selection (-1: none); empty: unchanged
+    variant::ModuleFlags modules; // the channel's module flags afterwards
+};
+
+// Codes below 4 are the HD SDI inputs at their own positions (a negative code clears the
+// selection) and set the channel's HD SDI flag, clearing the analog one; any other code selects
+// its input when the full list holds it and sets the analog flag, clearing the HD SDI one. The
+// HDMI flag is left as it is.
+FullBoardInput fullBoardInput(int code, variant::ModuleFlags modules);
+
+// The selection an input code gives a small-board channel with module m. The HD SDI list is also
+// addressed by position (codes from 0 up to its length name the item there), and a code it does
+// not hold clears the selection (-1). The analog and HDMI lists select the input with the code;
+// a code they do not hold changes nothing, as does any code with no module.
+std::optional<int> modulePosition(variant::Module m, int code);
 
 // The floor that the selected input of a stream sets, by the board's flags:
 //  full board: the input's floor;

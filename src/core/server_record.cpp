@@ -2,6 +2,7 @@
 
 #include "core/bytes.h"
 #include "core/inputs.h"
+#include "core/mappings.h"
 #include "core/text.h"
 
 #include <algorithm>
@@ -281,16 +282,6 @@ std::int32_t currentCode(std::int32_t code) {
     }
 }
 
-// The position of the input with this code in a list; nothing when the list does not hold it.
-std::optional<int> positionByCode(const std::vector<std::string>& list, std::int32_t code) {
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const inputs::InputRow* row = inputs::inputRow(list[i]);
-        if (row && row->code == code)
-            return int(i);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 std::optional<std::int32_t> inputCodeToWrite(const BoardFlags& flags, Channel channel,
@@ -313,30 +304,14 @@ InputRead readInput(const BoardFlags& flags, Channel channel, std::int32_t code)
     InputRead out;
     const std::int32_t current = currentCode(code);
     if (flags.fullBoard) {
-        ModuleFlags m = flags.modules(channel);
-        if (code < 4) {
-            out.select = code < 0 ? -1 : code;
-            m.sdi = true;
-            m.analog = false;
-        } else {
-            out.select = positionByCode(variant::fullList(), current);
-            m.sdi = false;
-            m.analog = true;
-        }
-        out.modules = m;
+        const inputs::FullBoardInput in = inputs::fullBoardInput(current, flags.modules(channel));
+        out.select = in.select;
+        out.modules = in.modules;
     }
     if (flags.boardVariant != 0) {
-        const std::optional<Module> module = moduleOf(flags.modules(channel));
-        if (module == Module::Sdi) {
-            const auto& list = variant::moduleList(Module::Sdi);
-            if (code >= 0 && code < int(list.size()))
-                out.select = code; // older files name these inputs by their position
-            else
-                out.select = positionByCode(list, current).value_or(-1);
-        } else if (module) {
-            if (const auto p = positionByCode(variant::moduleList(*module), current))
+        if (const std::optional<Module> module = moduleOf(flags.modules(channel)))
+            if (const auto p = inputs::modulePosition(*module, current))
                 out.select = p;
-        }
     }
     return out;
 }
@@ -357,9 +332,6 @@ std::optional<int> positionOfHeight(std::int32_t height, int listSize) {
 constexpr int kStreamSizes = 7; // "192 x 144" is the last position with sizes
 constexpr int kRecordingSizes = inputs::kRecResolutionCount;
 
-constexpr std::array<std::pair<char, std::string_view>, 4> kModeCaptions{
-    {{'R', "RTP 11 + RTP 12"}, {'A', "RTP 11"}, {'B', "RTP 12"}, {'S', "RTSP"}}};
-
 } // namespace
 
 Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
@@ -374,9 +346,8 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
             out.push_back(Action::select(list, *position));
     };
 
-    for (const auto& [letter, caption] : kModeCaptions)
-        if (r.ModeLetter == letter)
-            out.push_back(Action::setCaption(PARTP, std::string(caption)));
+    if (const auto caption = mappings::kStreamModes.shown(r.ModeLetter))
+        out.push_back(Action::setCaption(PARTP, std::string(*caption)));
 
     if (r.InputAutoDetect == 0)
         out.push_back(Action::state(Action::Op::Panel5, "Error aid"));
@@ -429,12 +400,11 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
     }
 
     const auto format = [&](Ctl list, std::int32_t value) {
-        if (value == 1 || value == 2)
-            out.push_back(Action::select(list, value - 1));
+        selectIf(list, mappings::kEncoderFormats.shown(value));
     };
     const auto audio = [&](Ctl box, std::int32_t value) {
-        if (value == 0 || value == 1)
-            out.push_back(Action::setChecked(box, value == 1));
+        if (const auto on = mappings::kAudio.shown(value))
+            out.push_back(Action::setChecked(box, *on));
     };
     format(Efmt1, r.Format11);
     audio(S1Aud, r.Audio11);
@@ -474,10 +444,9 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
     out.push_back(Action::setText(SubB, textOf(r.SubnetMask)));
 
     const auto rate = [&](Ctl cbr, Ctl vbr, std::int32_t value) {
-        if (value == 1)
-            out.push_back(Action::setChecked(cbr, true));
-        else if (value == 2)
-            out.push_back(Action::setChecked(vbr, true));
+        if (const auto button = mappings::kRateControls.shown(value))
+            out.push_back(
+                Action::setChecked(*button == mappings::RateControl::Cbr ? cbr : vbr, true));
     };
     rate(CBR11B, VBR11B, r.RateControl11);
     rate(CBR12B, VBR12B, r.RateControl12);
@@ -532,19 +501,18 @@ RecordUpdate recordFromControls(const ServerConfigRecord& current, const ConfigV
         r.Input12 = *code;
 
     const auto format = [&](Ctl list, std::int32_t& field) {
-        if (view.index(list) == 0 || view.index(list) == 1)
-            field = view.index(list) + 1;
+        if (const auto value = mappings::kEncoderFormats.code(view.index(list)))
+            field = *value;
     };
     format(Efmt1, r.Format11);
     format(Efmt2, r.Format12);
 
     r.AutoStart = view.checked(AutStart) ? 2 : 1;
     r.InputAutoDetect = view.checked(AutoDetect) ? 1 : 2;
-    for (const auto& [letter, caption] : kModeCaptions)
-        if (view.text(PARTP) == caption)
-            r.ModeLetter = letter;
-    r.Audio11 = view.checked(S1Aud) ? 1 : 0;
-    r.Audio12 = view.checked(S2Aud) ? 1 : 0;
+    if (const auto letter = mappings::kStreamModes.code(view.text(PARTP)))
+        r.ModeLetter = *letter;
+    r.Audio11 = *mappings::kAudio.code(view.checked(S1Aud));
+    r.Audio12 = *mappings::kAudio.code(view.checked(S2Aud));
 
     r.RtpSession11 = view.index(RTP11_S) == 0 ? 'U' : 'M';
     setText(r.RtpPort11, view.text(RTP11_Port));
@@ -579,10 +547,11 @@ RecordUpdate recordFromControls(const ServerConfigRecord& current, const ConfigV
     }
 
     const auto rate = [&](Ctl cbr, Ctl vbr, std::int32_t& field) {
+        using mappings::RateControl;
         if (view.checked(cbr))
-            field = 1;
+            field = *mappings::kRateControls.code(RateControl::Cbr);
         else if (view.checked(vbr))
-            field = 2;
+            field = *mappings::kRateControls.code(RateControl::Vbr);
     };
     rate(CBR11B, VBR11B, r.RateControl11);
     rate(CBR12B, VBR12B, r.RateControl12);

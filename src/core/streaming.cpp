@@ -1,8 +1,7 @@
 #include "core/streaming.h"
 
 #include "core/fec.h"
-
-#include <array>
+#include "core/mappings.h"
 
 namespace corvane::streaming {
 
@@ -59,12 +58,11 @@ plan::Plan planStartRtp(frames::Stream stream, bool streamingOn) {
 }
 
 std::optional<StreamMode> nextStreamMode(std::string_view caption) {
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kCycle{
-        {{"RTSP", "S"}, {"RTP 11", "A"}, {"RTP 12", "B"}, {"RTP 11 + RTP 12", "R"}}};
-    for (std::size_t i = 0; i < kCycle.size(); ++i) {
-        if (kCycle[i].first == caption) {
-            const auto& [next, letter] = kCycle[(i + 1) % kCycle.size()];
-            return StreamMode{std::string(next), std::string(letter)};
+    const auto& modes = mappings::kStreamModes.rows;
+    for (std::size_t i = 0; i < modes.size(); ++i) {
+        if (modes[i].second == caption) {
+            const auto& [letter, next] = modes[(i + 1) % modes.size()];
+            return StreamMode{std::string(next), std::string(1, letter)};
         }
     }
     return std::nullopt;

@@ -34,9 +34,9 @@ plan::Plan planStopStream(const controls::ConfigView& view, bool streamingOn);
 // otherwise a message.
 plan::Plan planStartRtp(frames::Stream stream, bool streamingOn);
 
-// One click on the streaming-mode panel: the next caption and mode letter of the cycle
-// "RTSP" -> "RTP 11" (A) -> "RTP 12" (B) -> "RTP 11 + RTP 12" (R) -> "RTSP" (S). A caption
-// outside the cycle stays, and nothing changes.
+// One click on the streaming-mode panel: the caption and mode letter that follow the panel's
+// caption in mappings::kStreamModes, the last mode followed by the first. A caption outside the
+// table stays, and nothing changes.
 struct StreamMode {
     std::string caption;
     std::string letter;

@@ -157,6 +157,10 @@ void ConfigDecodeTest::fields_data() {
     row("19 (No Sensor): nothing selected, still analog", "12=19", "full S N", "S1I ch11",
         "ch11={analog}");
     row("full board keeps the HDMI flag", "12=2", "full H N", "S1I ch11", "S1I=2; ch11={sdi,hdmi}");
+    row("1080P50 and HDMI codes are not on the full list", "12=20 13=6", "full N N",
+        "S1I S2I ch11 ch12", "ch11={analog}; ch12={analog}");
+    row("decimal 17 and 19 name no input", "12=11 13=13", "full N N", "S1I S2I ch11 ch12",
+        "ch11={analog}; ch12={analog}");
     // Sensor inputs, small board: flags unchanged
     row("HD SDI module: 20 is 1080P50", "12=20", "small S N", "S1I ch11", "S1I=5");
     row("HD SDI module: 19 is No Sensor", "12=19", "small S N", "S1I ch11", "S1I=4");
@@ -164,6 +168,10 @@ void ConfigDecodeTest::fields_data() {
     row("HD SDI module: 6 selects nothing", "12=6", "small S N", "S1I", "S1I=-1");
     row("HDMI module: 6 is 1080P60, 4 leaves it", "12=6 13=4", "small H H", "S1I S2I", "S1I=0");
     row("analog module: 17 is PAL BAR", "13=17", "small N A", "S1I S2I", "S2I=2");
+    row("HD SDI module: decimal 19 selects nothing", "12=13", "small S N", "S1I", "S1I=-1");
+    row("analog and HDMI modules: decimal 17 and 19 leave them", "12=11 13=13", "small A H",
+        "S1I S2I", "");
+    row("HD SDI steps before HDMI ones", "12=6 13=2", "small H S", "S1I S2I", "S2I=2; S1I=0");
     row("no module: nothing", "12=0 13=0", "small N N", "S1I S2I ch11 ch12", "");
     row("bad hex input code", "13=4G", "full N N", "S2I", "!'4G' is not a valid integer value");
     // FEC

@@ -461,6 +461,7 @@ void ServerRecordTest::inputCodeRead_data() {
     row("small H N", 19, "select 4");
     row("small H N", 4, "");
     row("small N N", 0, "");
+    row("small N N", 25, "");
 }
 
 void ServerRecordTest::inputCodeRead() {

@@ -158,11 +158,6 @@ void TForm1::Configuration2Click() {
     Form2->showCentred();
 }
 
-// The UDP dispatch: the datagram replaces the receive buffer.
-void TForm1::UDPRxChar(const std::string& text, int count) {
-    link.receiveDatagram(text.substr(0, static_cast<size_t>(std::max(count, 0))));
-}
-
 // What the dispatch recognised, in order; the link has already taken the reply flags.
 void TForm1::applyReplyEffect(const replies::Effect& effect) {
     using Kind = replies::Effect::Kind;
@@ -234,7 +229,7 @@ void TForm1::TestClick() {
 }
 
 void TForm1::startSearch(std::uint8_t mode, std::int32_t limit) {
-    search.start(mode, limit);
+    search.startSearch(mode, limit);
 }
 
 void TForm1::estRS2321Click() {

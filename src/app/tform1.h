@@ -85,8 +85,8 @@ public:
     // The board dialog's Save: brdf.ini, then the variant; a failed write keeps the dialog open.
     void saveBoard(int c11gIndex, int c12gIndex);
 
-    // --- Board link: transports and the send path (link/board_link.h; the window's side in
-    //     app/link_window.cpp)
+    // --- Board link: transports and the send path (link/board_link.h; the product's names for
+    //     its parts in app/link_names.cpp, the window's side in app/link_window.cpp)
     QSerialPort* const& ComPort1 = link.serial;
     QUdpSocket* const& Uc = link.udp;
     // The serial settings as the operator sees them; pushed to ComPort1 by applySerialSettings().
@@ -95,14 +95,14 @@ public:
     int& UcReceiveTimeout = link.udpReceiveTimeout;
     // False when the serial layer failed during the write: the error has been shown, the port is
     // closed, and the calling handler ends there.
-    bool CWriteStr(const std::string& text) { return link.send(text); }
+    bool CWriteStr(const std::string& text);
     void Connect1Click();
     void RS232CheckClick(bool checked);
     void UDPCheckClick(bool checked);
     void ConfigurationClick();
     void Configuration2Click();
-    void ComPort1RxChar() { link.receiveSerial(); }
-    bool udpActive() const { return link.udpActive(); }
+    void ComPort1RxChar();
+    bool udpActive() const;
 
     // --- Replies
     corvane::replies::ReceiveBuffer& RxBuffer = link.rx;
@@ -129,11 +129,11 @@ public:
     void estUDP1Click();
     void estBurn1Click();
     void estBoth1Click();
-    void Timer2Timer() { search.tick(); }
-    void TestforConnectionRS232() { search.probeSerial(); }
-    void TestforConnectionUDP() { search.probeUdp(); }
-    void WaitforAck() { link.waitForAck(); }
-    void Timer3Timer() { link.ackTimeout(); }
+    void Timer2Timer();
+    void TestforConnectionRS232();
+    void TestforConnectionUDP();
+    void WaitforAck();
+    void Timer3Timer();
 
     // --- Sensor input and resolution selection (controls/inputs.cpp)
     void wireInputs();
@@ -155,7 +155,7 @@ public:
     // Runs a paced sequence through the link: sends, pauses, acknowledgement waits (which hold
     // back operator input, so two sequences never interleave). False when a send failed on the
     // serial port, which ends the sequence and its handler.
-    bool runSteps(const corvane::steps::Steps& steps) { return link.runSteps(steps); }
+    bool runSteps(const corvane::steps::Steps& steps);
 
     // --- Board maintenance (controls/maintenance.cpp)
     void wireMaintenance();

@@ -83,13 +83,13 @@ void BoardLink::pumpEvents() {
 }
 
 bool BoardLink::deferWhileReceiving(const void* key, std::function<void()> handler,
-                                    const QTimer* timer) {
+                                    const QTimer* whileRunning) {
     if (!udpWaiting_)
         return false;
     const bool known =
         std::any_of(held_.begin(), held_.end(), [key](const Held& h) { return h.key == key; });
     if (!known)
-        held_.push_back({key, std::move(handler), timer});
+        held_.push_back({key, std::move(handler), whileRunning});
     return true;
 }
 
@@ -100,7 +100,7 @@ void BoardLink::releaseHeld() {
         QMetaObject::invokeMethod(
             this,
             [h = std::move(h)] {
-                if (!h.timer || h.timer->isActive())
+                if (!h.whileRunning || h.whileRunning->isActive())
                     h.handler();
             },
             Qt::QueuedConnection);

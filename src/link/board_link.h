@@ -101,9 +101,10 @@ public:
     void receiveDatagram(const std::string& datagram);
 
     // True while a UDP reply is awaited: the caller's handler is then held and runs once right
-    // after the wait (only if `timer`, when given, still runs then). `key` names the handler.
+    // after the wait (only if `whileRunning`, when given, still runs then). `key` names the
+    // handler.
     bool deferWhileReceiving(const void* key, std::function<void()> handler,
-                             const QTimer* timer = nullptr);
+                             const QTimer* whileRunning = nullptr);
 
 signals:
     // What the dispatch recognised, after the link has taken its own part (the reply flags).
@@ -138,7 +139,7 @@ private:
     struct Held {
         const void* key;
         std::function<void()> handler;
-        const QTimer* timer;
+        const QTimer* whileRunning; // the handler runs only if this timer still runs (none: always)
     };
     std::vector<Held> held_;
     bool udpWaiting_ = false;

@@ -13,7 +13,7 @@ BoardSearch::BoardSearch(BoardLink& link, QObject* parent)
     connect(timer, &QTimer::timeout, this, &BoardSearch::tick);
 }
 
-void BoardSearch::start(std::uint8_t searchMode, std::int32_t searchLimit) {
+void BoardSearch::startSearch(std::uint8_t searchMode, std::int32_t searchLimit) {
     mode = searchMode;
     limit = searchLimit;
     active = true;
@@ -35,13 +35,13 @@ void BoardSearch::tick() {
     tickRunning_ = true;
     ++tries;
     if (mode == Both) {
-        probeSerial();
+        trySerial();
         if (!probeFailed_)
-            probeUdp();
+            tryUdp();
     } else if (mode == Rs232) {
-        probeSerial();
+        trySerial();
     } else if (mode == Udp) {
-        probeUdp();
+        tryUdp();
     }
     if (owner_.interfaceTicked()) {
         timer->stop();
@@ -59,7 +59,7 @@ void BoardSearch::tick() {
 }
 
 // Open, send the probe, watch for its answer for up to a second, close again.
-void BoardSearch::probeSerial() {
+void BoardSearch::trySerial() {
     probeFailed_ = false;
     owner_.setInterface(Rs232, false);
     owner_.setInterface(Udp, false);
@@ -79,7 +79,7 @@ void BoardSearch::probeSerial() {
 
 // Connect as "Connect " does but with a 10 s receive timeout, send the probe, read one datagram,
 // close again.
-void BoardSearch::probeUdp() {
+void BoardSearch::tryUdp() {
     probeFailed_ = false;
     owner_.setInterface(Udp, false);
     if (!owner_.openUdp(platform::pacing::interval(10000))) {

@@ -39,12 +39,12 @@ public:
     bool active = false;
 
     // Starts a search (clearing the display first); a running search goes on with the new mode.
-    void start(std::uint8_t searchMode, std::int32_t searchLimit);
+    void startSearch(std::uint8_t searchMode, std::int32_t searchLimit);
     // One search tick: probe, then report.
     void tick();
     // One probe each; they leave the interface box of the link that answered ticked.
-    void probeSerial();
-    void probeUdp();
+    void trySerial();
+    void tryUdp();
 
 private:
     BoardLink& link_;

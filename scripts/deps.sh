@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the demo need; only what is missing.
 # ffmpeg (with ffprobe) and iproute2 serve the test that a real RTP receiver accepts the SDP files;
-# twm frames the windows for the README's screenshots (scripts/screenshots.sh).
+# twm frames the windows for the README's screenshots (scripts/screenshots.sh); ccache shortens
+# rebuilds.
 set -euo pipefail
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
-          libxkbcommon-dev desktop-file-utils libx11-dev libxtst-dev xvfb ffmpeg iproute2 twm)
+          libxkbcommon-dev desktop-file-utils libx11-dev libxtst-dev xvfb ffmpeg iproute2 twm ccache)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -156,6 +156,17 @@ void TForm1::IdleProc() {
     }
 }
 
+void TForm1::setReady(bool ready) {
+    if (ui->RDS->isHidden() == ready) {
+        ui->RDS->setVisible(ready);
+        // Showing posts a repaint of its own; taken now, the repaint below is the only one.
+        if (ready)
+            QCoreApplication::sendPostedEvents(ui->RDS, QEvent::UpdateLater);
+    }
+    if (ready)
+        ui->RDS->repaint();
+}
+
 void TForm1::Panel5Click() {
     StreamingOn = !StreamingOn;
 }

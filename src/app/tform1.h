@@ -55,6 +55,9 @@ public:
     void About1Click();
     void Panel5Click();
     void ClearUIBClick();
+    // READY: shown when the board acknowledges, hidden by every send. Showing it paints it at
+    // once, also in the middle of a paced sequence whose pauses block the window.
+    void setReady(bool ready);
 
     QString AppDir;
     bool StreamingOn = false;

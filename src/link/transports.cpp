@@ -43,8 +43,7 @@ void TForm1::setConNot(const QString& text, const QColor& colour) {
 
 void TForm1::showReady() {
     AckReceived = true;
-    ui->RDS->setVisible(true);
-    ui->RDS->repaint();
+    setReady(true);
 }
 
 void TForm1::refuseSend() {
@@ -60,7 +59,7 @@ bool TForm1::CWriteStr(const std::string& text) {
         if (udpActive()) {
             dropStaleDatagrams();
             Uc->write(text.data(), static_cast<qint64>(text.size()));
-            ui->RDS->setVisible(false);
+            setReady(false);
             AckReceived = false;
             const std::string reply = receiveDatagram(UcReceiveTimeout);
             UDPRxChar(reply, static_cast<int>(reply.size()));
@@ -81,7 +80,7 @@ bool TForm1::CWriteStr(const std::string& text) {
                 if (!ComPort1->isOpen())
                     return false;
             }
-            ui->RDS->setVisible(false);
+            setReady(false);
             AckReceived = false;
         } else {
             refuseSend();

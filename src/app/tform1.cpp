@@ -28,7 +28,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     Form4 = std::make_unique<TForm4>();
     Form5 = std::make_unique<TForm5>();
     Aboutfrm = std::make_unique<TAboutfrm>();
-    Aboutfrm->setLogo(makeLogo(QSize(64, 64)));
+    // The About box and the window icon show the same 64 x 64 logo; it is drawn once.
+    const QPixmap logo = makeLogo(QSize(64, 64));
+    Aboutfrm->setLogo(logo);
     Controls = std::make_unique<ControlMap>(this, Form3.get(), Form5.get());
     ComPort1 = new QSerialPort(this);
     ComPort1->setObjectName(QStringLiteral("ComPort1"));
@@ -46,7 +48,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     Timer3->setTimerType(Qt::PreciseTimer);
     Timer1->start(); // the keep-alive ticks from the start; it sends only while a link is open
     setupSerialDefaults();
-    applyLook();
+    applyLook(logo);
     wire();
     // FormCreate: the idle handler runs each time the event queue empties.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
@@ -56,7 +58,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
 TForm1::~TForm1() = default;
 
 // Colours, fonts and pictures the form file cannot carry.
-void TForm1::applyLook() {
+void TForm1::applyLook(const QPixmap& logo) {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
     setPalette(pal);
@@ -76,7 +78,7 @@ void TForm1::applyLook() {
         }
     }
     ui->Image1->setPixmap(makeLogo(ui->Image1->size()));
-    setWindowIcon(makeLogo(QSize(64, 64)));
+    setWindowIcon(logo);
     // Every control carries its caption or label as its accessible name (set in the form file).
     adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen())

@@ -241,7 +241,7 @@ protected:
 
 private:
     void wire();
-    void applyLook();
+    void applyLook(const QPixmap& logo);
     void FormClose();
 
     // settings files (app/settings_files.cpp)

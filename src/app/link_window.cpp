@@ -30,7 +30,7 @@ void TForm1::wireLink() {
     connect(ui->Connect2, &QAction::triggered, this, &TForm1::Configuration2Click);
 
     connect(&link, &BoardLink::effect, this, &TForm1::applyReplyEffect);
-    connect(&link, &BoardLink::frameSent, this, [this] { ui->RDS->setVisible(false); });
+    connect(&link, &BoardLink::frameSent, this, [this] { setReady(false); });
     connect(&link, &BoardLink::sendRefused, this, &TForm1::refuseSend);
     connect(&link, &BoardLink::ackTimedOut, this,
             [this] { ui->Panel9->setText(QStringLiteral("Error Ack. from Board")); });
@@ -70,11 +70,6 @@ void TForm1::setConNot(const QString& text, const QColor& colour) {
     QPalette pal = ui->ConNot->palette();
     pal.setColor(QPalette::WindowText, colour);
     ui->ConNot->setPalette(pal);
-}
-
-void TForm1::showReady() {
-    ui->RDS->setVisible(true);
-    ui->RDS->repaint();
 }
 
 void TForm1::refuseSend() {
@@ -182,7 +177,7 @@ void TForm1::applyReplyEffect(const replies::Effect& effect) {
         Decode_Conf(effect.text);
         break;
     case Kind::ShowReady:
-        showReady();
+        setReady(true);
         break;
     case Kind::EnableTimer1:
         startIfStopped(Timer1);

@@ -28,7 +28,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     Form4 = std::make_unique<TForm4>();
     Form5 = std::make_unique<TForm5>();
     Aboutfrm = std::make_unique<TAboutfrm>();
-    Aboutfrm->setLogo(makeLogo(QSize(64, 64)));
+    // The About box and the window icon show the same 64 x 64 logo; it is drawn once.
+    const QPixmap logo = makeLogo(QSize(64, 64));
+    Aboutfrm->setLogo(logo);
     Controls = std::make_unique<ControlMap>(this, Form3.get(), Form5.get());
     // A catalogue control missing from its window, or of another kind, is a fault of the build:
     // a debug build stops here, a release build says so in its log.
@@ -45,7 +47,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     Timer1->setInterval(platform::pacing::interval(5000));
     Timer1->start(); // the keep-alive ticks from the start; it sends only while a link is open
     setupSerialDefaults();
-    applyLook();
+    applyLook(logo);
     wire();
     // FormCreate: the idle handler runs each time the event queue empties.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
@@ -60,7 +62,7 @@ TForm1::~TForm1() {
 }
 
 // Colours, fonts and pictures the form file cannot carry.
-void TForm1::applyLook() {
+void TForm1::applyLook(const QPixmap& logo) {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
     setPalette(pal);
@@ -80,7 +82,7 @@ void TForm1::applyLook() {
         }
     }
     ui->Image1->setPixmap(makeLogo(ui->Image1->size()));
-    setWindowIcon(makeLogo(QSize(64, 64)));
+    setWindowIcon(logo);
     // Every control carries its caption or label as its accessible name (set in the form file).
     adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -158,6 +160,17 @@ void TForm1::IdleProc() {
     } else if (!SearchActive && !ui->Panel5->text().isEmpty()) {
         ui->Panel5->clear();
     }
+}
+
+void TForm1::setReady(bool ready) {
+    if (ui->RDS->isHidden() == ready) {
+        ui->RDS->setVisible(ready);
+        // Showing posts a repaint of its own; taken now, the repaint below is the only one.
+        if (ready)
+            QCoreApplication::sendPostedEvents(ui->RDS, QEvent::UpdateLater);
+    }
+    if (ready)
+        ui->RDS->repaint();
 }
 
 void TForm1::Panel5Click() {

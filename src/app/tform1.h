@@ -63,6 +63,9 @@ public:
     void About1Click();
     void Panel5Click();
     void ClearUIBClick();
+    // READY: shown when the board acknowledges, hidden by every send. Showing it paints it at
+    // once, also in the middle of a paced sequence whose pauses block the window.
+    void setReady(bool ready);
 
     QString AppDir;
     bool StreamingOn = false;
@@ -245,7 +248,7 @@ protected:
 
 private:
     void wire();
-    void applyLook();
+    void applyLook(const QPixmap& logo);
     void FormClose();
 
     // settings files (app/settings_files.cpp)
@@ -259,7 +262,6 @@ private:
     QString serialStatusText() const;
     void showLinkState(const QString& status, const std::string& portName);
     QString linkStateStatus_, linkStateShown_;
-    void showReady();
     void setConNot(const QString& text, const QColor& colour);
     void refuseSend();
     void onSerialLost(const QString& reason);

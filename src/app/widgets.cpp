@@ -33,3 +33,49 @@ void ShapeIndicator::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
     emit clicked();
 }
+
+CachedLabel::CachedLabel(QWidget* parent) : QLabel(parent) {}
+
+bool CachedLabel::cacheable() const {
+    return textFormat() == Qt::PlainText && autoFillBackground() &&
+           palette().brush(backgroundRole()).isOpaque();
+}
+
+CachedLabel::Key CachedLabel::key() const {
+    return {text(), size(), devicePixelRatioF(), static_cast<int>(alignment()), indent(), margin()};
+}
+
+// The picture is made by the label's own painting, which cannot run inside a paint event: a paint
+// that finds no picture for what is shown now paints the QLabel way and has one made right after.
+void CachedLabel::paintEvent(QPaintEvent* event) {
+    if (drawingPicture_ || !cacheable() || picture_.isNull() || !(key() == pictureKey_)) {
+        QLabel::paintEvent(event);
+        if (!drawingPicture_ && cacheable() && !pictureQueued_) {
+            pictureQueued_ = true;
+            QMetaObject::invokeMethod(this, &CachedLabel::makePicture, Qt::QueuedConnection);
+        }
+        return;
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, picture_);
+}
+
+void CachedLabel::makePicture() {
+    pictureQueued_ = false;
+    if (!cacheable())
+        return;
+    const Key now = key();
+    QPixmap picture(now.size * now.ratio);
+    picture.setDevicePixelRatio(now.ratio);
+    drawingPicture_ = true;
+    render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    drawingPicture_ = false;
+    picture_ = picture;
+    pictureKey_ = now;
+}
+
+// Fonts, palettes, the style, the enabled and active states all arrive here.
+void CachedLabel::changeEvent(QEvent* event) {
+    picture_ = QPixmap();
+    QLabel::changeEvent(event);
+}

@@ -1,7 +1,9 @@
 #pragma once
 // Small widgets the main window needs beyond the stock ones.
 #include <QColor>
+#include <QFont>
 #include <QLabel>
+#include <QPixmap>
 #include <QWidget>
 
 // A panel with a caption that reports a mouse press as a click.
@@ -34,4 +36,36 @@ protected:
 
 private:
     QColor fill_{128, 128, 128};
+};
+
+// A caption that is shown and hidden many times a second with the same look: what it paints is
+// kept as a picture and drawn again as long as nothing it depends on changes. It paints exactly
+// what a QLabel paints; a caption without an opaque background of its own (the picture would miss
+// what shines through) or with more than plain text is painted the plain QLabel way.
+class CachedLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit CachedLabel(QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    bool cacheable() const;
+    struct Key {
+        QString text;
+        QSize size;
+        qreal ratio = 0;
+        int alignment = 0;
+        int indent = 0;
+        int margin = 0;
+        bool operator==(const Key&) const = default;
+    };
+    Key key() const;
+    void makePicture();
+    QPixmap picture_;
+    Key pictureKey_;
+    bool drawingPicture_ = false;
+    bool pictureQueued_ = false;
 };

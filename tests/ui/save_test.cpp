@@ -113,12 +113,12 @@ struct Program : RunningProgram {
     }
 
     // What the stand-in received, frame by frame (serial: the byte stream cut after each CR),
-    // once `expected` frames are in or a second has passed; a little longer, so that nothing
+    // once `expected` frames are in or ten seconds have passed; a little longer, so that nothing
     // more comes after them.
     QList<QByteArray> sent(qsizetype expected = 0) {
         QElapsedTimer clock;
         clock.start();
-        while (received().size() < expected && clock.elapsed() < 1000)
+        while (received().size() < expected && clock.elapsed() < 10000)
             runEventLoop(5);
         runEventLoop(30);
         return received();

@@ -71,10 +71,6 @@ void sendFromStranger(const QByteArray& data, quint16 port) {
 }
 
 struct Program : RunningProgram {
-    Program() {
-        QVERIFY(f->Timer1->isActive()); // the keep-alive runs from the start...
-        f->Timer1->stop();              // ...and is stopped here to see who starts it again
-    }
     // The whole status text: the panel may show it shortened, its tooltip holds all of it.
     QString panel4() const {
         runEventLoop(5);

@@ -6,6 +6,7 @@
 #include "core/frames.h"
 #include "platform/pacing.h"
 #include "support/board_process.h"
+#include "support/bytes.h"
 #include "support/program.h"
 
 #include <QAction>
@@ -27,10 +28,6 @@
 #include <signal.h>
 
 namespace {
-
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 enum class Link { Serial, Udp };
 

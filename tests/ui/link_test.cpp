@@ -2,6 +2,7 @@
 // peer on 127.0.0.1.
 #include "app/windows.h"
 #include "core/frames.h"
+#include "support/bytes.h"
 #include "support/links.h"
 #include "support/program.h"
 
@@ -40,10 +41,6 @@ public:
 private:
     std::function<void()> painted_;
 };
-
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // A text the system gives for one of its error numbers ("Input/output error").
 bool isSystemErrorText(const QString& text) {

@@ -81,7 +81,7 @@ private slots:
         }
         // Every frame of the save was taken as it came: answered, with nothing to remark. (The
         // last one, awaited by no wait, may still be on its way.)
-        QTRY_COMPARE_WITH_TIMEOUT(board.traced(used).size(), 36, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(board.traced(used).size(), 36, 15000);
         for (const QByteArray& line : board.traced(used))
             QVERIFY2(line.endsWith("  => 55"), line.constData());
 

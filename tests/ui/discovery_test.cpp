@@ -45,7 +45,9 @@ class LateSerialBoard {
 public:
     LateSerialBoard(int delayMs, QByteArray answer)
         : thread_([this, delayMs, answer] {
-              const QByteArray got = pty_.read(3000, 7);
+              // Long enough for a program held up on a loaded machine; the read ends with the
+              // probe.
+              const QByteArray got = pty_.read(15000, 7);
               if (got.size() < 7)
                   return;
               std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));

@@ -79,6 +79,9 @@ struct Program : RunningProgram {
         f->Connect1Click();
         f->Timer1->stop();
         QVERIFY(f->ComPort1->isOpen() || f->udpActive());
+        // The stand-in answers from a thread of its own, which a loaded machine may hold up
+        // longer than the shrunk receive wait (10 ms).
+        f->UcReceiveTimeout = 1000;
     }
 
     // What the stand-in received, frame by frame (serial: the byte stream cut after each CR),

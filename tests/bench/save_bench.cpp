@@ -14,49 +14,15 @@
 #include "platform/pacing.h"
 #include "support/board_process.h"
 #include "support/program.h"
+#include "support/view_text.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-
-// A whole configuration as the decoder would show it.
-const char* const kConfiguration =
-    "S1I=1 S2I=4 Res1=0 Res2=2 Bit1=4000 Bit2=1500 Gop1=30 Gop2=25 fps1=30 fps2=25 "
-    "Efmt1=0 Efmt2=1 S1Aud:on S2Aud:off ERec1:on ERec2:on AutStart:off AutoDetect:on "
-    "UDPRSB:off LFEC=4 DFEC=4 "
-    "RecRes1=0 RecBit1=8000 RecGop1=30 Recfps1=30 RecRes2=2 RecBit2=3000 RecGop2=25 Recfps2=25 "
-    "RTP11_S=0 RTP11_Port=1234 RTP11_M=225.1.1.1 RTP11_IP=192.168.0.20 "
-    "RTP12_S=1 RTP12_Port=5006 RTP12_M=239.1.1.12 RTP12_IP=10.0.0.12";
-
-corvane::controls::Applied configuration() {
-    using corvane::controls::Action;
-    corvane::controls::Applied applied;
-    for (const QString& change : QString(kConfiguration).split(' ')) {
-        const auto sep = change.indexOf(QRegularExpression("[=:]"));
-        const auto ctl = *corvane::controls::byName(change.left(sep).toStdString());
-        const QString value = change.mid(sep + 1);
-        switch (corvane::controls::info(ctl).kind) {
-        case corvane::controls::Kind::List:
-            applied.actions.push_back(Action::select(ctl, value.toInt()));
-            break;
-        case corvane::controls::Kind::Check:
-            applied.actions.push_back(Action::setChecked(ctl, value == "on"));
-            break;
-        default:
-            applied.actions.push_back(Action::setText(ctl, value.toStdString()));
-        }
-    }
-    return applied;
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -74,7 +40,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     RunningProgram p(1.0);
-    p.f->applyActions(configuration());
+    p.f->applyActions(actionsOf(kWholeConfiguration));
     p.f->StreamModeLetter = std::string(1, 'S');
     p.udpAt(board.port());
     p.udp()->setChecked(true);

@@ -1,5 +1,6 @@
 // Every command frame the program sends, byte for byte, with the odd length rules.
 #include "core/frames.h"
+#include "support/bytes.h"
 
 #include <QtTest>
 
@@ -10,10 +11,6 @@ using frames::Stream;
 Q_DECLARE_METATYPE(frames::Problem)
 
 namespace {
-
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
 
 // Expected frame: the given text followed by CR.
 QByteArray cr(const char* text) {

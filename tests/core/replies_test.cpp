@@ -1,5 +1,6 @@
 // Reply scanning and the dispatch order: text in (serial pieces or UDP datagrams), effects out.
 #include "core/replies.h"
+#include "support/bytes.h"
 
 #include <QtTest>
 
@@ -14,9 +15,6 @@ Q_DECLARE_METATYPE(replies::Transport)
 
 namespace {
 
-QByteArray bytes(std::string_view s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
 std::string str(const QByteArray& b) {
     return std::string(b.constData(), std::size_t(b.size()));
 }

@@ -2,6 +2,7 @@
 // frame-rate check that guards them and the refusals that send nothing.
 #include "core/save_plan.h"
 #include "support/board_presets.h"
+#include "support/view_text.h"
 
 #include <QtTest>
 
@@ -11,39 +12,10 @@ using save::Update;
 
 namespace {
 
-// A whole configuration as the windows show it; rows change a few controls.
-const char* const kDefaultView =
-    "S1I=1 S2I=4 Res1=0 Res2=2 Bit1=4000 Bit2=1500 Gop1=30 Gop2=25 fps1=30 fps2=25 "
-    "Efmt1=0 Efmt2=1 S1Aud:on S2Aud:off ERec1:on ERec2:on AutStart:off AutoDetect:on "
-    "UDPRSB:off LFEC=4 DFEC=4 "
-    "RecRes1=0 RecBit1=8000 RecGop1=30 Recfps1=30 RecRes2=2 RecBit2=3000 RecGop2=25 Recfps2=25 "
-    "RTP11_S=0 RTP11_Port=1234 RTP11_M=225.1.1.1 RTP11_IP=192.168.0.20 "
-    "RTP12_S=1 RTP12_Port=5006 RTP12_M=239.1.1.12 RTP12_IP=10.0.0.12";
-
-// "Bit1=4000" writes an edit's text (or a list's position), "ERec1:on" a box; "Bit1=" empties an
-// edit, "Res1=-1" clears a list's selection.
+// The whole configuration with a row's changes ("Bit1=''" empties an edit, "Res1=-1" clears a
+// list's selection).
 controls::ConfigView viewWith(const QString& changes) {
-    controls::ConfigView v;
-    for (const QString& change :
-         (QString(kDefaultView) + ' ' + changes).split(' ', Qt::SkipEmptyParts)) {
-        const auto sep = change.indexOf(QRegularExpression("[=:]"));
-        const auto ctl = controls::byName(change.left(sep).toStdString());
-        if (!ctl)
-            qFatal("no control %s", qPrintable(change));
-        const QString value = change.mid(sep + 1);
-        switch (controls::info(*ctl).kind) {
-        case controls::Kind::List:
-            v[*ctl].index = value.toInt();
-            break;
-        case controls::Kind::Check:
-        case controls::Kind::Radio:
-            v[*ctl].checked = value == "on";
-            break;
-        default:
-            v[*ctl].text = value.toStdString();
-        }
-    }
-    return v;
+    return viewOf(QString(kWholeConfiguration) + ' ' + changes);
 }
 
 // "streaming B 1 2": StreamingOn, StreamModeLetter, RateMode11, RateMode12 ("-" for an empty
@@ -121,7 +93,7 @@ void SavePlanTest::wholeSave_data() {
         << "full S A"
         << "streaming R 2 1"
         << "ERec1:off S1I=7 S2I=8 Efmt1=1 Efmt2=0 S1Aud:off AutStart:on AutoDetect:off UDPRSB:on "
-           "LFEC=10 DFEC=5 RTP12_S=-1 RTP11_Port=80"
+           "LFEC='10' DFEC='5' RTP12_S=-1 RTP11_Port='80'"
         << QString("A50206<CR> ~100 ") + kResolutions + kValues +
                "A503452<CR> ~100 W "
                "A50327B<CR> ~100 W A50328C<CR> ~100 W "
@@ -137,7 +109,7 @@ void SavePlanTest::wholeSave_data() {
     QTest::newRow("small board, analog 11, HD SDI 12")
         << "small A S"
         << "idle S 1 1"
-        << "S1I=3 S2I=5 ERec2:off fps1=60"
+        << "S1I=3 S2I=5 ERec2:off fps1='60'"
         << QString(kResolutions) + QString(kValues).replace("A5041730", "A5041760") +
                "A503451<CR> ~100 W "
                "A50328D<CR> ~100 W A50327B<CR> ~100 W "
@@ -147,7 +119,7 @@ void SavePlanTest::wholeSave_data() {
     QTest::newRow("small board, HDMI 11, no module 12")
         << "small H N"
         << "idle S 1 1"
-        << "S1I=2 S2I=0 fps1=60"
+        << "S1I=2 S2I=0 fps1='60'"
         << QString(kResolutions) + QString(kValues).replace("A5041730", "A5041760") +
                "A503453<CR> ~100 W "
                "A503278<CR> ~1000 W A50328C<CR> ~100 W "
@@ -171,7 +143,7 @@ void SavePlanTest::wholeSave_data() {
         << "full N N"
         << "idle - 1 1"
         << "Res1=-1 RecRes2=-1 S1I=-1 Efmt1=-1 Efmt2=-1 ERec1:off ERec2:off RTP11_S=-1 "
-           "Bit1= RecBit1=5 Gop1=1000 Bit2=123456 LFEC= DFEC="
+           "Bit1='' RecBit1='5' Gop1='1000' Bit2='123456' LFEC='' DFEC=''"
         << QString("W A506501920<CR> ~100 A506511080<CR> ~100 W "
                    "A50512720<CR> ~100 A50514576<CR> ~100 W W "
                    "W W W A5045230<CR> W A5041730<CR> W "
@@ -218,9 +190,9 @@ void SavePlanTest::saveDetails_data() {
     row("448 x 336 on stream 12", "full N N", "Res2=8", "A50X12 A50X14", "A50512448 A50514336");
     row("recording 320 x 240 and 1280 x 720", "full N N", "RecRes1=5 RecRes2=1",
         "A50X50 A50X51 A50X60 A50X61", "A50550320 A50551240 A506601280 A50561720");
-    row("one-character bit rate sent, recording bit rate not", "full N N", "Bit1=5 RecBit1=5",
+    row("one-character bit rate sent, recording bit rate not", "full N N", "Bit1='5' RecBit1='5'",
         "A50X16 A50X53", "A503165");
-    row("values sent as typed", "full N N", "Gop1=x1 fps2=2.5 S2I=8", "A50X15 A50X22",
+    row("values sent as typed", "full N N", "Gop1='x1' fps2='2.5' S2I=8", "A50X15 A50X22",
         "A50415x1 A505222.5");
     row("full board, Analog NTSC 480P60 on 2", "full N N", "S2I=5", "A50328", "A503285");
     row("full board, HD SDI 720P30 on 1", "full N N", "S1I=3", "A50327", "A503273");
@@ -236,7 +208,7 @@ void SavePlanTest::saveDetails_data() {
         "A503285");
     row("small HDMI, 720P30 and No Sensor", "small H H", "S1I=3 S2I=4", "A50327 A50328",
         "A503279 A50328C");
-    row("FEC L 100 D 10 counts ten and more", "full N N", "LFEC=100 DFEC=10", "A5XX87E",
+    row("FEC L 100 D 10 counts ten and more", "full N N", "LFEC='100' DFEC='10'", "A5XX87E",
         "A51087E100L10D%%%%%%");
     row("audio on stream 12 only", "full N N", "S1Aud:off S2Aud:on", "A50443", "A5044301");
     row("audio on both", "full N N", "S2Aud:on", "A50443", "A5044311");
@@ -331,31 +303,35 @@ void SavePlanTest::refusedSave_data() {
     const QString long93(93, '7');
     const QString long92(92, '7');
     QTest::newRow("stream 11 frame rate") << "full N N"
-                                          << "S1I=1 fps1=60 S2I=4 fps2=60"
+                                          << "S1I=1 fps1='60' S2I=4 fps2='60'"
                                           << "Wrong Value in Chnl 11 FPS ";
     QTest::newRow("stream 12 after 11") << "full N N"
-                                        << "fps2=51"
+                                        << "fps2='51'"
                                         << "Wrong Value in Chnl 12 FPS ";
     QTest::newRow("stream 11 conversion before 12's limit") << "full N N"
-                                                            << "fps1=x fps2=99"
+                                                            << "fps1='x' fps2='99'"
                                                             << "'x' is not a valid integer value";
     // Below the limit a long text only drops its own command; from a frame of 100 characters on
     // the save sends nothing at all.
     QTest::newRow("a value just short of a 100-character frame") << "full N N"
-                                                                 << "Bit2=" + long92 << "";
+                                                                 << "Bit2='" + long92 + "'"
+                                                                 << "";
     QTest::newRow("a value whose frame reaches 100 characters")
         << "full N N"
-        << "RecGop2=" + long93 << "'" + long93 + "' is too long to send";
+        << "RecGop2='" + long93 + "'"
+        << "'" + long93 + "' is too long to send";
     QTest::newRow("FEC L and D, the longer named")
         << "full N N"
-        << "LFEC=" + QString(40, '1') + " DFEC=" + QString(44, '2')
+        << "LFEC='" + QString(40, '1') + "' DFEC='" + QString(44, '2') + "'"
         << "'" + QString(44, '2') + "' is too long to send";
     QTest::newRow("FEC frame of 99 characters")
         << "full N N"
-        << "LFEC=" + QString(40, '1') + " DFEC=" + QString(43, '2') << "";
+        << "LFEC='" + QString(40, '1') + "' DFEC='" + QString(43, '2') + "'"
+        << "";
     QTest::newRow("RTP destination, the longest text named")
         << "full N N"
-        << "RTP12_IP=" + QString(80, '9') << "'" + QString(80, '9') + "' is too long to send";
+        << "RTP12_IP='" + QString(80, '9') + "'"
+        << "'" + QString(80, '9') + "' is too long to send";
 }
 
 void SavePlanTest::refusedSave() {
@@ -383,32 +359,34 @@ void SavePlanTest::updates_data() {
     row("URes2, 1920 x 1080", Update::URes2, "full N N", "Res2=0", "A503691<CR>");
     row("URes1, 448 x 336", Update::URes1, "full N N", "Res1=8", "A503709<CR>");
     row("URes2, nothing selected", Update::URes2, "full N N", "Res2=-1", "A503690<CR>");
-    row("UBit1 4000", Update::UBit1, "full N N", "Bit1=4000", "A506374000<CR>");
-    row("UBit1 12000", Update::UBit1, "full N N", "Bit1=12000", "A5073712000<CR>");
-    row("UBit2 800", Update::UBit2, "full N N", "Bit2=800", "A50540800<CR>");
-    row("UBit1 six characters: empty send", Update::UBit1, "full N N", "Bit1=123456", "''");
-    row("UBit2 empty: empty send", Update::UBit2, "full N N", "Bit2=", "''");
-    row("UBit1 not a number, sent as typed", Update::UBit1, "full N N", "Bit1=4k", "A504374k<CR>");
-    row("UGop1 30", Update::UGop1, "full N N", "Gop1=30", "A5043630<CR>");
-    row("UGop2 1", Update::UGop2, "full N N", "Gop2=1", "A503391<CR>");
-    row("UGop2 1000: empty send", Update::UGop2, "full N N", "Gop2=1000", "''");
-    row("Ufps1 30 on HD SDI 1080P30", Update::Ufps1, "full N N", "S1I=1 fps1=30", "A5043830<CR>");
-    row("Ufps1 60 on HD SDI 1080P30", Update::Ufps1, "full N N", "S1I=1 fps1=60",
+    row("UBit1 4000", Update::UBit1, "full N N", "Bit1='4000'", "A506374000<CR>");
+    row("UBit1 12000", Update::UBit1, "full N N", "Bit1='12000'", "A5073712000<CR>");
+    row("UBit2 800", Update::UBit2, "full N N", "Bit2='800'", "A50540800<CR>");
+    row("UBit1 six characters: empty send", Update::UBit1, "full N N", "Bit1='123456'", "''");
+    row("UBit2 empty: empty send", Update::UBit2, "full N N", "Bit2=''", "''");
+    row("UBit1 not a number, sent as typed", Update::UBit1, "full N N", "Bit1='4k'",
+        "A504374k<CR>");
+    row("UGop1 30", Update::UGop1, "full N N", "Gop1='30'", "A5043630<CR>");
+    row("UGop2 1", Update::UGop2, "full N N", "Gop2='1'", "A503391<CR>");
+    row("UGop2 1000: empty send", Update::UGop2, "full N N", "Gop2='1000'", "''");
+    row("Ufps1 30 on HD SDI 1080P30", Update::Ufps1, "full N N", "S1I=1 fps1='30'", "A5043830<CR>");
+    row("Ufps1 60 on HD SDI 1080P30", Update::Ufps1, "full N N", "S1I=1 fps1='60'",
         "!Wrong Value in Chnl 11 FPS ");
-    row("Ufps2 25 on PAL", Update::Ufps2, "full N N", "S2I=4 fps2=25", "A5044125<CR>");
-    row("Ufps2 not a number, no limit: sent", Update::Ufps2, "full N N", "S2I=8 fps2=x",
+    row("Ufps2 25 on PAL", Update::Ufps2, "full N N", "S2I=4 fps2='25'", "A5044125<CR>");
+    row("Ufps2 not a number, no limit: sent", Update::Ufps2, "full N N", "S2I=8 fps2='x'",
         "A50341x<CR>");
-    row("Ufps2 not a number under a limit", Update::Ufps2, "full N N", "S2I=4 fps2=x",
+    row("Ufps2 not a number under a limit", Update::Ufps2, "full N N", "S2I=4 fps2='x'",
         "!'x' is not a valid integer value");
     row("Ufps1 four characters, no limit: empty send", Update::Ufps1, "small S N",
-        "S1I=5 fps1=1000", "''");
-    row("UBit2 of 92 characters: empty send", Update::UBit2, "full N N", "Bit2=" + QString(92, '1'),
-        "''");
-    row("UBit2 of 93 characters: refused", Update::UBit2, "full N N", "Bit2=" + QString(93, '1'),
-        "!'" + QString(93, '1') + "' is too long to send");
-    row("UGop1 too long", Update::UGop1, "full N N", "Gop1=" + QString(200, 'g'),
+        "S1I=5 fps1='1000'", "''");
+    row("UBit2 of 92 characters: empty send", Update::UBit2, "full N N",
+        "Bit2='" + QString(92, '1') + "'", "''");
+    row("UBit2 of 93 characters: refused", Update::UBit2, "full N N",
+        "Bit2='" + QString(93, '1') + "'", "!'" + QString(93, '1') + "' is too long to send");
+    row("UGop1 too long", Update::UGop1, "full N N", "Gop1='" + QString(200, 'g') + "'",
         "!'" + QString(200, 'g') + "' is too long to send");
-    row("Ufps1 too long, no limit", Update::Ufps1, "full N N", "S1I=8 fps1=" + QString(100, 'f'),
+    row("Ufps1 too long, no limit", Update::Ufps1, "full N N",
+        "S1I=8 fps1='" + QString(100, 'f') + "'",
         "!'" + QString(100, 'f') + "' is too long to send");
 }
 

@@ -1,15 +1,12 @@
 // Serial settings texts, the conf.ini codec and the udpf.ini lines.
 #include "core/settings.h"
+#include "support/bytes.h"
 
 #include <QtTest>
 
 using namespace corvane::settings;
 
 namespace {
-
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
 
 std::string str(const QByteArray& b) {
     return std::string(b.constData(), std::size_t(b.size()));

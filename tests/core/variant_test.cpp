@@ -1,15 +1,12 @@
 // Board variant: brdf.ini at start-up, the board dialog's Save and the file it writes.
 #include "core/variant.h"
+#include "support/bytes.h"
 
 #include <QtTest>
 
 using namespace corvane::variant;
 
 namespace {
-
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
 
 std::string str(const QByteArray& b) {
     return std::string(b.constData(), std::size_t(b.size()));

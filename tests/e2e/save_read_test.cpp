@@ -6,15 +6,12 @@
 #include "core/controls.h"
 #include "support/board_process.h"
 #include "support/program.h"
+#include "support/view_text.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTest>
-
-using corvane::controls::Action;
-using corvane::controls::Ctl;
 
 namespace {
 
@@ -22,36 +19,18 @@ enum class Link { Serial, Udp };
 
 // Every setting the save sends, each different from what the board holds at start.
 const char* const kSaved =
-    "S1I=2 S2I=6 Res1=1 Res2=7 Bit1=5000 Bit2=800 Gop1=50 Gop2=12 fps1=60 fps2=50 "
+    "S1I=2 S2I=6 Res1=1 Res2=7 Bit1='5000' Bit2='800' Gop1='50' Gop2='12' fps1='60' fps2='50' "
     "Efmt1=1 Efmt2=1 S1Aud:on S2Aud:on ERec1:off ERec2:on AutStart:on AutoDetect:off "
-    "UDPRSB:on LFEC=10 DFEC=5 VBR11B:on "
-    "RecRes1=4 RecBit1=6000 RecGop1=20 Recfps1=15 RecRes2=5 RecBit2=700 RecGop2=9 Recfps2=10 "
-    "RTP11_S=1 RTP11_Port=6000 RTP11_M=239.2.2.2 RTP11_IP=10.1.1.1 "
-    "RTP12_S=0 RTP12_Port=6002 RTP12_M=239.2.2.3 RTP12_IP=10.1.1.2";
+    "UDPRSB:on LFEC='10' DFEC='5' VBR11B:on "
+    "RecRes1=4 RecBit1='6000' RecGop1='20' Recfps1='15' RecRes2=5 RecBit2='700' RecGop2='9' "
+    "Recfps2='10' "
+    "RTP11_S=1 RTP11_Port='6000' RTP11_M='239.2.2.2' RTP11_IP='10.1.1.1' "
+    "RTP12_S=0 RTP12_Port='6002' RTP12_M='239.2.2.3' RTP12_IP='10.1.1.2'";
 
 struct Program : RunningProgram {
     Program() : RunningProgram(0.1) {}
 
-    void show(const QString& changes) {
-        corvane::controls::Applied applied;
-        for (const QString& change : changes.split(' ', Qt::SkipEmptyParts)) {
-            const auto sep = change.indexOf(QRegularExpression("[=:]"));
-            const Ctl ctl = *corvane::controls::byName(change.left(sep).toStdString());
-            const QString value = change.mid(sep + 1);
-            switch (corvane::controls::info(ctl).kind) {
-            case corvane::controls::Kind::List:
-                applied.actions.push_back(Action::select(ctl, value.toInt()));
-                break;
-            case corvane::controls::Kind::Check:
-            case corvane::controls::Kind::Radio:
-                applied.actions.push_back(Action::setChecked(ctl, value == "on"));
-                break;
-            default:
-                applied.actions.push_back(Action::setText(ctl, value.toStdString()));
-            }
-        }
-        f->applyActions(applied);
-    }
+    void show(const QString& changes) { f->applyActions(actionsOf(changes)); }
 
     void connect(const BoardProcess& board, Link link) {
         serialAt(board.link());
@@ -62,28 +41,8 @@ struct Program : RunningProgram {
         QVERIFY(f->ComPort1->isOpen() || f->udpActive());
     }
 
-    // The saved controls as the windows show them: "Bit1=5000", "ERec1:off".
-    QString shown(const QString& controls) const {
-        const corvane::controls::ConfigView v = f->readControls();
-        QStringList out;
-        for (const QString& change : controls.split(' ', Qt::SkipEmptyParts)) {
-            const auto sep = change.indexOf(QRegularExpression("[=:]"));
-            const QString name = change.left(sep);
-            const Ctl ctl = *corvane::controls::byName(name.toStdString());
-            switch (corvane::controls::info(ctl).kind) {
-            case corvane::controls::Kind::List:
-                out << name + "=" + QString::number(v.index(ctl));
-                break;
-            case corvane::controls::Kind::Check:
-            case corvane::controls::Kind::Radio:
-                out << name + (v.checked(ctl) ? ":on" : ":off");
-                break;
-            default:
-                out << name + "=" + QString::fromStdString(v.text(ctl));
-            }
-        }
-        return out.join(' ');
-    }
+    // The saved controls as the windows show them, written as kSaved is.
+    QString shown(const QString& controls) const { return textOf(f->readControls(), controls); }
 };
 
 } // namespace
@@ -122,7 +81,7 @@ private slots:
         }
         // Every frame of the save was taken as it came: answered, with nothing to remark. (The
         // last one, awaited by no wait, may still be on its way.)
-        QTRY_COMPARE_WITH_TIMEOUT(board.traced(used).size(), 36, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(board.traced(used).size(), 36, 15000);
         for (const QByteArray& line : board.traced(used))
             QVERIFY2(line.endsWith("  => 55"), line.constData());
 

@@ -1,6 +1,7 @@
 // The stand-in board's core, driven frame by frame: command frame in, reply out, state after.
 #include "board_state.h"
 #include "options.h"
+#include "support/bytes.h"
 
 #include <QtTest>
 
@@ -10,9 +11,6 @@ using namespace corvane_board;
 
 namespace {
 
-QByteArray bytes(std::string_view s) {
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
 std::string text(const QByteArray& b) {
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }

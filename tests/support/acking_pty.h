@@ -35,6 +35,9 @@ public:
     // Frames (without CR) that get no acknowledgement.
     QSet<QByteArray> unanswered;
 
+    // True once everything the program wrote has been read here (and answered).
+    bool caughtUp() const { return !pty_.hasUnread(); }
+
     // Forgets what was received so far.
     void clear();
 

@@ -51,6 +51,25 @@ void PtyPair::write(const QByteArray& bytes) {
         qWarning("pty write failed");
 }
 
+namespace {
+
+// A poll on a terminal first moves what is still in the kernel's flip buffer into the line
+// discipline, so the answer covers bytes that are on their way too.
+bool readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return fd >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+}
+
+} // namespace
+
+bool PtyPair::delivered() const {
+    return !readable(slave_);
+}
+
+bool PtyPair::hasUnread() const {
+    return readable(master_);
+}
+
 void PtyPair::unplug() {
     if (master_ >= 0)
         ::close(master_);

@@ -20,6 +20,11 @@ public:
     // Everything the program wrote, collected for up to `ms` or until `until` bytes arrived.
     QByteArray read(int ms, int until = -1);
     void write(const QByteArray& bytes);
+    // True once the program has taken everything written here off its end of the line (the
+    // terminal's own buffers are flushed first, so bytes still on their way count as waiting).
+    bool delivered() const;
+    // True while something the program wrote waits on this end to be read.
+    bool hasUnread() const;
     // Pulls the plug: the program's side then fails on every read.
     void unplug();
     int masterFd() const { return master_; }

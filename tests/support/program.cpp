@@ -7,15 +7,25 @@
 #include <QLabel>
 #include <QLineEdit>
 
-RunningProgram::RunningProgram(double timeScale) {
-    platform::pacing::setScale(timeScale);
+RunningProgram::RunningProgram(double timeScale) : RunningProgram(Setup{.timeScale = timeScale}) {}
+
+RunningProgram::RunningProgram(const Setup& setup) : keepAlive_(setup.keepAlive) {
+    platform::pacing::setScale(setup.timeScale);
+    if (setup.startLater)
+        return;
     dir.write("udpf.ini", "127.0.0.1\r\n127.0.0.1\r\n0\r\n");
     dir.write("brdf.ini", "Corvane\r\n");
+    start();
+    prompts.messages.clear();
+}
+
+void RunningProgram::start() {
     w = createWindows();
     f = w->Form1.get();
+    if (!keepAlive_)
+        f->Timer1->stop();
     f->show();
     runEventLoop(0);
-    prompts.messages.clear();
     // Connected after the program's own handler, so it sees what the tick left.
     QObject::connect(f->Timer2, &QTimer::timeout, f,
                      [this] { panel5History << label("Panel5")->text(); });

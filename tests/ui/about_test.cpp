@@ -1,7 +1,7 @@
 // The About box: what it shows, that each opening shows this build's version, and that the
 // maker's address goes to the desktop (recorded here, never opened).
 #include "app/windows.h"
-#include "support/recorder.h"
+#include "support/program.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -13,18 +13,9 @@
 
 namespace {
 
-struct Program {
-    PromptRecorder prompts;
-    ScopedWorkDir dir;
-    std::unique_ptr<Windows> w = createWindows();
-
-    Program() {
-        w->Form1->show();
-        runEventLoop(0);
-        prompts.messages.clear(); // the missing settings files of a fresh folder
-    }
+struct Program : RunningProgram {
     TAboutfrm* about() const { return w->Aboutfrm; }
-    void chooseAbout() const { child<QAction>(w->Form1.get(), "About1")->trigger(); }
+    void chooseAbout() const { child<QAction>(f, "About1")->trigger(); }
 };
 
 QString accessibleName(QWidget* widget) {

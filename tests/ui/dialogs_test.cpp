@@ -2,8 +2,9 @@
 // resolution that follows the stream's sensor input when the operator picks it.
 #include "app/windows.h"
 #include "core/variant.h"
+#include "support/board_lists.h"
 #include "support/operator.h"
-#include "support/recorder.h"
+#include "support/program.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -62,43 +63,7 @@ void checkFields(QDialog* dialog, const QList<Field>& fields) {
     }
 }
 
-struct Program {
-    PromptRecorder prompts;
-    ScopedWorkDir dir;
-    std::unique_ptr<Windows> w = createWindows();
-
-    Program() {
-        w->Form1->show();
-        runEventLoop(0);
-    }
-};
-
-// Board and inputs as the variant and the configuration reader leave them: "full", or
-// "small H A" (HDMI module on channel 11, analog on 12; "N": none); the inputs are selected from
-// code ("" selects nothing).
-void setInputs(TForm1& form1, const QString& board, const QString& input11,
-               const QString& input12) {
-    const QStringList p = board.split(' ');
-    auto module = [](QChar c) {
-        return c == 'S'   ? cv::Module::Sdi
-               : c == 'A' ? cv::Module::Analog
-               : c == 'H' ? cv::Module::Hdmi
-                          : cv::Module::None;
-    };
-    const cv::VariantEffect e = p[0] == "full"
-                                    ? cv::applyFullVariant({})
-                                    : cv::applySmallVariant({}, module(p[1][0]), module(p[2][0]));
-    form1.Board = e.flags;
-    const std::pair<const char*, std::pair<const cv::StreamView*, QString>> lists[] = {
-        {"S1I", {&*e.stream11, input11}}, {"S2I", {&*e.stream12, input12}}};
-    for (const auto& [name, view] : lists) {
-        auto* list = child<QComboBox>(&form1, name);
-        list->clear();
-        for (const auto& item : view.first->items)
-            list->addItem(QString::fromStdString(item));
-        list->setCurrentIndex(list->findText(view.second));
-    }
-}
+using Program = RunningProgram;
 
 const QStringList kRecResolutions{"1920 x 1080", "1280 x 720", "720 x 576",
                                   "720 x 500",   "640 x 480",  "320 x 240"};

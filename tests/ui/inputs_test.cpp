@@ -3,43 +3,16 @@
 // controls in the main window and the recording dialog.
 #include "app/windows.h"
 #include "core/variant.h"
-#include "support/board_presets.h"
+#include "support/board_lists.h"
 #include "support/operator.h"
-#include "support/recorder.h"
+#include "support/program.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 
-namespace cv = corvane::variant;
-
 namespace {
-
-// "design": no board file, the thirteen items on both lists, full board flags;
-// "full": the full board's lists; "small H A": small board, HDMI module on channel 11 and analog
-// on channel 12 ("N": none).
-void setBoard(TForm1& form1, const QString& board) {
-    const QStringList p = board.split(' ');
-    auto fill = [&](const char* name, const std::vector<std::string>& items, int selected) {
-        auto* list = child<QComboBox>(&form1, name);
-        list->clear();
-        for (const auto& item : items)
-            list->addItem(QString::fromStdString(item));
-        list->setCurrentIndex(selected);
-    };
-    if (p[0] == "design") {
-        fill("S1I", cv::designTimeList(), -1);
-        fill("S2I", cv::designTimeList(), -1);
-        return;
-    }
-    const cv::VariantEffect e =
-        p[0] == "full" ? cv::applyFullVariant({})
-                       : cv::applySmallVariant({}, moduleOf(p[1][0]), moduleOf(p[2][0]));
-    fill("S1I", e.stream11->items, e.stream11->selected);
-    fill("S2I", e.stream12->items, e.stream12->selected);
-    form1.Board = e.flags;
-}
 
 // "SA-": sdi, analog, hdmi of one channel.
 QString flagsText(bool sdi, bool analog, bool hdmi) {
@@ -78,13 +51,8 @@ struct StreamView {
     }
 };
 
-struct Program {
-    PromptRecorder prompts;
-    ScopedWorkDir dir;
-    std::unique_ptr<Windows> w = createWindows();
-
+struct Program : RunningProgram {
     Program() {
-        w->Form1->show();
         w->Form3->show();
         runEventLoop(0);
     }

@@ -45,7 +45,7 @@ struct Program : RunningProgram {
         edit("SubB")->setText(subnet);
     }
     // Lets whatever the handler sent arrive at the board's end.
-    static void settle() { runEventLoop(30); }
+    static void settle(const AckingPty& board) { QTRY_VERIFY(board.caughtUp()); }
 };
 
 } // namespace
@@ -94,7 +94,7 @@ void NetworkTest::saveNetworkSendsAndWaitsForEachSetting() {
     p.connectSerial(board);
     p.setNetwork("192.168.0.245", "192.168.0.254", mtu, "192.0.2.9", "255.255.255.0");
     QTest::mouseClick(child<QPushButton>(p.f, "BitBtn5"), Qt::LeftButton);
-    Program::settle();
+    Program::settle(board);
     QCOMPARE(board.batches, batches);
     QCOMPARE(board.raw, (batches.join('\r') + '\r').toLatin1());
     QCOMPARE(p.edit("MTUB")->text(), mtuAfter);
@@ -121,7 +121,7 @@ void NetworkTest::missingAcknowledgementDoesNotStopTheSave() {
     p.connectSerial(board);
     p.setNetwork("10.0.0.1", "10.0.0.254", "1500", "10.0.0.9", "255.0.0.0");
     p.f->BitBtn5Click();
-    Program::settle();
+    Program::settle(board);
     QCOMPARE(board.batches, (QStringList{"A5082310.0.0.1", "A5174210.0.0.254", "A506721500",
                                          "A5089110.0.0.9", "A50993255.0.0.0", "A50225"}));
     QCOMPARE(p.label("Panel9")->text(), QStringLiteral("Error Ack. from Board"));
@@ -138,7 +138,7 @@ void NetworkTest::valuesTooLongAreNamedAndNotSent() {
     p.edit("LFEC")->setText(QString(50, '1'));
     p.edit("DFEC")->setText(QString(45, '2'));
     p.box("CEFEC")->setChecked(true);
-    Program::settle();
+    Program::settle(board);
     QCOMPARE(board.raw, QByteArray());
     QCOMPARE(p.prompts.texts(),
              (QStringList{"Subnet Mask '" + longMask + "' is too long to send to the board",
@@ -175,7 +175,7 @@ void NetworkTest::fecBoxesSendOnEveryChange() {
     change("ERRFEC", true); // no change, nothing sent
     change("ERRFEC", false);
     change("CEFEC", false);
-    Program::settle();
+    Program::settle(board);
     QCOMPARE(board.batches, QStringList{"A50787E4L4D%%%%%% A50388Y12 A50388N A50387D"});
     QCOMPARE(board.raw, QByteArray("A50787E4L4D%%%%%%\rA50388Y12\rA50388N\rA50387D\r"));
 }
@@ -256,7 +256,7 @@ void NetworkTest::typingKeepsTheFecEditsConsistent() {
                  prog.edit("FECP")->text(),
              expected);
     QCOMPARE(prog.prompts.texts(), messages);
-    Program::settle();
+    Program::settle(board);
     QCOMPARE(board.raw, QByteArray());
 }
 

@@ -2,7 +2,7 @@
 // replies, through the windows.
 #include "app/windows.h"
 #include "support/operator.h"
-#include "support/recorder.h"
+#include "support/program.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,19 +26,14 @@ const QStringList kFull{"HD SDI 1080P60", "HD SDI 1080P30",    "HD SDI 720P60",
                         "Analog PAL BAR", "Analog NTSC BAR",   "No Sensor"};
 const QStringList kSdi{"HD SDI 1080P60", "HD SDI 720P60"};
 
-struct Program {
-    PromptRecorder prompts;
-    ScopedWorkDir dir;
-    std::unique_ptr<Windows> w;
-    TForm1* f = nullptr;
+// Started by the test once it has put the settings files in place.
+struct Program : RunningProgram {
     TForm4* board = nullptr;
 
+    Program() : RunningProgram(Setup{.startLater = true}) {}
     void start() {
-        w = createWindows();
-        f = w->Form1.get();
+        RunningProgram::start();
         board = w->Form4;
-        f->show();
-        runEventLoop(0);
     }
     QComboBox* s1i() const { return child<QComboBox>(f, "S1I"); }
     QComboBox* s2i() const { return child<QComboBox>(f, "S2I"); }

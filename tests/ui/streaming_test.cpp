@@ -50,7 +50,8 @@ struct Program : RunningProgram {
     }
     // Everything sent so far, as the board's end saw it.
     static QStringList sent(const AckingPty& board) {
-        runEventLoop(30);
+        if (!QTest::qWaitFor([&board] { return board.caughtUp(); }))
+            qWarning("the board's end has not read everything the program sent");
         return board.batches;
     }
 };

@@ -51,15 +51,15 @@ QSerialPort::FlowControl toQt(const settings::FlowSettings& f) {
 
 void TForm1::setupSerialDefaults() {
     // The platform has no "COM1"; the first serial device is the default.
-    ComSettings.portName = "ttyS0";
-    applySerialSettings(ComSettings);
+    serialSettings.portName = "ttyS0";
+    applySerialSettings(serialSettings);
 }
 
 // Applies the settings to the port at once, also while it is open; a new name moves an open
 // connection to the new device.
 void TForm1::applySerialSettings(const settings::SerialSettings& settings) {
-    const bool moved = settings.portName != ComSettings.portName;
-    ComSettings = settings;
+    const bool moved = settings.portName != serialSettings.portName;
+    serialSettings = settings;
     const bool reopen = moved && ComPort1->isOpen();
     if (reopen)
         ComPort1->close();
@@ -76,7 +76,7 @@ void TForm1::applySerialSettings(const settings::SerialSettings& settings) {
 }
 
 QString TForm1::serialStatusText() const {
-    return platform::toQ(settings::statusText(ComSettings));
+    return platform::toQ(settings::statusText(serialSettings));
 }
 
 // The status line shows the whole text where it fits. A long device path (a pseudo-terminal, a
@@ -110,7 +110,7 @@ void TForm1::showLinkState(const QString& status, const std::string& portName) {
 }
 
 void TForm1::ConfigurationClick() {
-    SerialSetupDialog dialog(ComSettings, this);
+    SerialSetupDialog dialog(serialSettings, this);
     if (dialog.exec() == QDialog::Accepted)
         applySerialSettings(dialog.settings());
 }

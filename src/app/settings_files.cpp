@@ -16,7 +16,7 @@ void TForm1::loadSerialSettings() {
     const auto bytes = platform::files::read(AppDir + QStringLiteral("/conf.ini"), nullptr);
     if (!bytes)
         return;
-    settings::SerialSettings settings = ComSettings;
+    settings::SerialSettings settings = serialSettings;
     settings::applyConfIni(*bytes, settings);
     applySerialSettings(settings);
 }
@@ -38,7 +38,8 @@ void TForm1::storeSerialSettings() {
         }
         existing = std::move(*bytes);
     }
-    if (!platform::files::writeSetting(path, settings::writeConfIni(existing, ComSettings), &error))
+    if (!platform::files::writeSetting(path, settings::writeConfIni(existing, serialSettings),
+                                       &error))
         platform::message(QStringLiteral("Failed to store settings\n") + error);
 }
 

@@ -31,11 +31,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     // The About box and the window icon show the same 64 x 64 logo; it is drawn once.
     const QPixmap logo = makeLogo(QSize(64, 64));
     Aboutfrm->setLogo(logo);
-    Controls = std::make_unique<ControlMap>(this, Form3.get(), Form5.get());
+    controls_ = std::make_unique<ControlMap>(this, Form3.get(), Form5.get());
     // A catalogue control missing from its window, or of another kind, is a fault of the build:
     // a debug build stops here, a release build says so in its log.
-    if (!Controls->problems().isEmpty()) {
-        const QByteArray names = Controls->problems().join(QStringLiteral(", ")).toLatin1();
+    if (!controls_->problems().isEmpty()) {
+        const QByteArray names = controls_->problems().join(QStringLiteral(", ")).toLatin1();
 #ifdef QT_NO_DEBUG
         qCritical("Controls missing from the windows or of another kind: %s", names.constData());
 #else
@@ -148,7 +148,7 @@ void TForm1::FormShow() {
 
 void TForm1::IdleProc() {
     if (ComPort1->isOpen()) {
-        showLinkState(serialStatusText(), ComSettings.portName);
+        showLinkState(serialStatusText(), serialSettings.portName);
     } else {
         const QString status =
             udpActive() ? QStringLiteral("UDP Connected") : QStringLiteral("Not Connected");

@@ -93,9 +93,8 @@ public:
     QSerialPort* const& ComPort1 = link.serial;
     QUdpSocket* const& Uc = link.udp;
     // The serial settings as the operator sees them; pushed to ComPort1 by applySerialSettings().
-    corvane::settings::SerialSettings ComSettings;
+    corvane::settings::SerialSettings serialSettings;
     void applySerialSettings(const corvane::settings::SerialSettings& settings);
-    int& UcReceiveTimeout = link.udpReceiveTimeout;
     // False when the serial layer failed during the write: the error has been shown, the port is
     // closed, and the calling handler ends there.
     bool CWriteStr(const std::string& text);
@@ -154,7 +153,7 @@ public:
     // Applies the actions in order through the widgets (so their handlers run as an operator's
     // change would run them) and the window's state; then shows the error, if there is one.
     void applyActions(const corvane::controls::Applied& applied);
-    const ControlMap& controlMap() const { return *Controls; }
+    const ControlMap& controlMap() const { return *controls_; }
     // Runs a paced sequence through the link: sends, pauses, acknowledgement waits (which hold
     // back operator input, so two sequences never interleave). False when a send failed on the
     // serial port, which ends the sequence and its handler.
@@ -305,6 +304,6 @@ private:
     std::unique_ptr<TForm4> Form4;
     std::unique_ptr<TForm5> Form5;
     std::unique_ptr<TAboutfrm> Aboutfrm;
-    std::unique_ptr<ControlMap> Controls;
+    std::unique_ptr<ControlMap> controls_;
     bool shownOnce_ = false;
 };

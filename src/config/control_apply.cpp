@@ -9,7 +9,7 @@
 namespace controls = corvane::controls;
 
 corvane::controls::ConfigView TForm1::readControls() const {
-    return Controls->read();
+    return controls_->read();
 }
 
 void TForm1::setLamp(controls::Lamp lamp) {
@@ -26,7 +26,7 @@ void TForm1::applyActions(const controls::Applied& applied) {
         case Op::SetChecked:
         case Op::SetCaption:
         case Op::SetEnabled:
-            Controls->apply(a);
+            controls_->apply(a);
             break;
         case Op::StreamMode:
             StreamModeLetter = a.text;

@@ -14,19 +14,6 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
 
 TForm2::~TForm2() = default;
 
-QLineEdit* TForm2::MyIPL() const {
-    return ui->MyIPL;
-}
-QLineEdit* TForm2::CorIPL() const {
-    return ui->CorIPL;
-}
-QLineEdit* TForm2::SPort() const {
-    return ui->SPort;
-}
-QLineEdit* TForm2::PortL() const {
-    return ui->PortL;
-}
-
 void TForm2::load(const QString& folder) {
     const auto bytes = platform::files::readSetting(folder + QStringLiteral("/udpf.ini"),
                                                     QStringLiteral("No UDP Configuration File"));

@@ -18,11 +18,6 @@ public:
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
 
-    QLineEdit* MyIPL() const;
-    QLineEdit* CorIPL() const;
-    QLineEdit* SPort() const;
-    QLineEdit* PortL() const;
-
     // Start-up: the three edits from udpf.ini of the folder; a missing file is reported, an
     // unreadable one too, and the edits then keep their built-in values.
     void load(const QString& folder);

@@ -18,31 +18,6 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
 
 TForm3::~TForm3() = default;
 
-QComboBox* TForm3::RecRes1() const {
-    return ui->RecRes1;
-}
-QComboBox* TForm3::RecRes2() const {
-    return ui->RecRes2;
-}
-QLineEdit* TForm3::RecBit1() const {
-    return ui->RecBit1;
-}
-QLineEdit* TForm3::RecBit2() const {
-    return ui->RecBit2;
-}
-QLineEdit* TForm3::RecGop1() const {
-    return ui->RecGop1;
-}
-QLineEdit* TForm3::RecGop2() const {
-    return ui->RecGop2;
-}
-QLineEdit* TForm3::Recfps1() const {
-    return ui->Recfps1;
-}
-QLineEdit* TForm3::Recfps2() const {
-    return ui->Recfps2;
-}
-
 void TForm3::applyInputFloor(QComboBox* list, int stream) {
     const int floor = inputFloor_ ? inputFloor_(stream) : corvane::inputs::kNoFloor;
     const int selected = corvane::inputs::applyFloor(list->currentIndex(), floor);

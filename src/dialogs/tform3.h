@@ -24,14 +24,6 @@ public:
     }
 
     // Stream 11 / stream 12.
-    QComboBox* RecRes1() const;
-    QComboBox* RecRes2() const;
-    QLineEdit* RecBit1() const;
-    QLineEdit* RecBit2() const;
-    QLineEdit* RecGop1() const;
-    QLineEdit* RecGop2() const;
-    QLineEdit* Recfps1() const;
-    QLineEdit* Recfps2() const;
 
     // The operator picked a recording resolution: the floor of the stream's selected input
     // applies to this list alone.

@@ -48,15 +48,6 @@ QCheckBox* TForm4::CorS() const {
 QCheckBox* TForm4::LumoS() const {
     return ui->LumoS;
 }
-QGroupBox* TForm4::C11G() const {
-    return ui->C11G;
-}
-QGroupBox* TForm4::C12G() const {
-    return ui->C12G;
-}
-QPushButton* TForm4::AOAD() const {
-    return ui->AOAD;
-}
 int TForm4::C11GIndex() const {
     return c11_->checkedId();
 }

@@ -20,9 +20,6 @@ public:
 
     QCheckBox* CorS() const;
     QCheckBox* LumoS() const;
-    QGroupBox* C11G() const;
-    QGroupBox* C12G() const;
-    QPushButton* AOAD() const;
     // Selected position of a module group (0 HD SDI, 1 Analog, 2 HDMI, 3 None), -1 for none.
     int C11GIndex() const;
     int C12GIndex() const;

@@ -20,31 +20,6 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
 }
 
 TForm5::~TForm5() = default;
-
-QComboBox* TForm5::RTP11_S() const {
-    return ui->RTP11_S;
-}
-QComboBox* TForm5::RTP12_S() const {
-    return ui->RTP12_S;
-}
-QLineEdit* TForm5::RTP11_IP() const {
-    return ui->RTP11_IP;
-}
-QLineEdit* TForm5::RTP12_IP() const {
-    return ui->RTP12_IP;
-}
-QLineEdit* TForm5::RTP11_Port() const {
-    return ui->RTP11_Port;
-}
-QLineEdit* TForm5::RTP12_Port() const {
-    return ui->RTP12_Port;
-}
-QLineEdit* TForm5::RTP11_M() const {
-    return ui->RTP11_M;
-}
-QLineEdit* TForm5::RTP12_M() const {
-    return ui->RTP12_M;
-}
 void TForm5::BitBtn3Click() {
     emit sdpRequested(11);
 }

@@ -19,14 +19,6 @@ public:
     ~TForm5() override;
 
     // Stream 11 / stream 12. The session lists: 0 "Unicast", 1 "Multicast", -1 nothing.
-    QComboBox* RTP11_S() const;
-    QComboBox* RTP12_S() const;
-    QLineEdit* RTP11_IP() const;
-    QLineEdit* RTP12_IP() const;
-    QLineEdit* RTP11_Port() const;
-    QLineEdit* RTP12_Port() const;
-    QLineEdit* RTP11_M() const;
-    QLineEdit* RTP12_M() const;
     // "Create SDP File" of stream 11 / stream 12: asks for that stream's SDP file.
     void BitBtn3Click();
     void BitBtn4Click();

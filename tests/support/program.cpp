@@ -49,13 +49,13 @@ QLabel* RunningProgram::label(const QString& name) const {
 }
 
 void RunningProgram::serialAt(const QString& path) {
-    auto s = f->ComSettings;
+    auto s = f->serialSettings;
     s.portName = path.toStdString();
     f->applySerialSettings(s);
 }
 
 void RunningProgram::udpAt(quint16 port) {
-    w->Form2->PortL()->setText(QString::number(port));
+    child<QLineEdit>(w->Form2, "PortL")->setText(QString::number(port));
 }
 
 void RunningProgram::waitForSearch(int ms) {

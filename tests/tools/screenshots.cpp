@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
 
     bool ok = shoot(p.f, out + "/main-window.png");
     // The dialog shows the usual ports rather than those of this run (it is read at connecting).
-    p.w->Form2->SPort()->setText("8070");
-    p.w->Form2->PortL()->setText("6767");
+    child<QLineEdit>(p.w->Form2, "SPort")->setText("8070");
+    child<QLineEdit>(p.w->Form2, "PortL")->setText("6767");
     ok = shoot(p.w->Form2, out + "/udp-dialog.png") && ok;
     ok = shoot(p.w->Form3, out + "/recording-dialog.png") && ok;
     // The small board, whose dialog also shows the module of each channel (nothing is saved).

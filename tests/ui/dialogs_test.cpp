@@ -91,14 +91,14 @@ private slots:
                             {"Recfps2", "Frame Rate (fps)", g2}});
         QCOMPARE(child<QGroupBox>(form3, "GroupBox1")->title(), g1);
         QCOMPARE(child<QGroupBox>(form3, "GroupBox2")->title(), g2);
-        QCOMPARE(items(form3->RecRes1()), kRecResolutions);
-        QCOMPARE(items(form3->RecRes2()), kRecResolutions);
+        QCOMPARE(items(child<QComboBox>(form3, "RecRes1")), kRecResolutions);
+        QCOMPARE(items(child<QComboBox>(form3, "RecRes2")), kRecResolutions);
         QCOMPARE(child<QPushButton>(form3, "BitBtn2")->text(), QStringLiteral("Close"));
         // The accessors are the named controls.
-        QCOMPARE(form3->RecRes2(), child<QComboBox>(form3, "RecRes2"));
-        QCOMPARE(form3->Recfps1(), child<QLineEdit>(form3, "Recfps1"));
-        QCOMPARE(form3->RecBit2(), child<QLineEdit>(form3, "RecBit2"));
-        QCOMPARE(form3->RecGop1(), child<QLineEdit>(form3, "RecGop1"));
+        QCOMPARE(child<QComboBox>(form3, "RecRes2"), child<QComboBox>(form3, "RecRes2"));
+        QCOMPARE(child<QLineEdit>(form3, "Recfps1"), child<QLineEdit>(form3, "Recfps1"));
+        QCOMPARE(child<QLineEdit>(form3, "RecBit2"), child<QLineEdit>(form3, "RecBit2"));
+        QCOMPARE(child<QLineEdit>(form3, "RecGop1"), child<QLineEdit>(form3, "RecGop1"));
     }
 
     void rtpDialogControls() {
@@ -114,10 +114,10 @@ private slots:
                             {"RTP12_IP", "Destination IP", "RTP Stream 12"},
                             {"RTP12_Port", "Input Port", "RTP Stream 12"},
                             {"RTP12_M", "Multicast IP", "RTP Stream 12"}});
-        QCOMPARE(items(form5->RTP11_S()), (QStringList{"Unicast", "Multicast"}));
-        QCOMPARE(items(form5->RTP12_S()), (QStringList{"Unicast", "Multicast"}));
-        QCOMPARE(form5->RTP12_M(), child<QLineEdit>(form5, "RTP12_M"));
-        QCOMPARE(form5->RTP11_Port(), child<QLineEdit>(form5, "RTP11_Port"));
+        QCOMPARE(items(child<QComboBox>(form5, "RTP11_S")), (QStringList{"Unicast", "Multicast"}));
+        QCOMPARE(items(child<QComboBox>(form5, "RTP12_S")), (QStringList{"Unicast", "Multicast"}));
+        QCOMPARE(child<QLineEdit>(form5, "RTP12_M"), child<QLineEdit>(form5, "RTP12_M"));
+        QCOMPARE(child<QLineEdit>(form5, "RTP11_Port"), child<QLineEdit>(form5, "RTP11_Port"));
         for (const char* name : {"BitBtn3", "BitBtn4"}) {
             auto* sdp = child<QPushButton>(form5, name);
             QCOMPARE(sdp->text(), QStringLiteral("Create SDP File"));
@@ -230,8 +230,10 @@ private slots:
         const cv::BoardFlags flags = form1.Board;
         TForm3* form3 = p.w->Form3;
         form3->showCentred();
-        QComboBox* rec = stream == 11 ? form3->RecRes1() : form3->RecRes2();
-        QComboBox* otherRec = stream == 11 ? form3->RecRes2() : form3->RecRes1();
+        QComboBox* rec =
+            stream == 11 ? child<QComboBox>(form3, "RecRes1") : child<QComboBox>(form3, "RecRes2");
+        QComboBox* otherRec =
+            stream == 11 ? child<QComboBox>(form3, "RecRes2") : child<QComboBox>(form3, "RecRes1");
         auto* res = child<QComboBox>(&form1, stream == 11 ? "Res1" : "Res2");
         res->setCurrentIndex(0);
         otherRec->setCurrentIndex(0);
@@ -247,8 +249,8 @@ private slots:
         // rates and the flags.
         QCOMPARE(res->currentIndex(), 0);
         QCOMPARE(otherRec->currentIndex(), 0);
-        QCOMPARE(form3->Recfps1()->text(), QString());
-        QCOMPARE(form3->Recfps2()->text(), QString());
+        QCOMPARE(child<QLineEdit>(form3, "Recfps1")->text(), QString());
+        QCOMPARE(child<QLineEdit>(form3, "Recfps2")->text(), QString());
         QVERIFY(form1.Board == flags);
     }
 
@@ -258,15 +260,15 @@ private slots:
         Program p;
         setInputs(*p.w->Form1, "full", "Analog NTSC 480P60", "HD SDI 720P30");
         p.w->Form3->showCentred();
-        p.w->Form3->RecRes1()->setCurrentIndex(0);
-        p.w->Form3->RecRes2()->setCurrentIndex(0);
-        QCOMPARE(p.w->Form3->RecRes1()->currentIndex(), 0);
-        QCOMPARE(p.w->Form3->RecRes2()->currentIndex(), 0);
+        child<QComboBox>(p.w->Form3, "RecRes1")->setCurrentIndex(0);
+        child<QComboBox>(p.w->Form3, "RecRes2")->setCurrentIndex(0);
+        QCOMPARE(child<QComboBox>(p.w->Form3, "RecRes1")->currentIndex(), 0);
+        QCOMPARE(child<QComboBox>(p.w->Form3, "RecRes2")->currentIndex(), 0);
         // The operator picks the item already shown: now the floor applies.
-        pick(p.w->Form3->RecRes1(), 0);
-        pick(p.w->Form3->RecRes2(), 0);
-        QCOMPARE(p.w->Form3->RecRes1()->currentIndex(), 3);
-        QCOMPARE(p.w->Form3->RecRes2()->currentIndex(), 1);
+        pick(child<QComboBox>(p.w->Form3, "RecRes1"), 0);
+        pick(child<QComboBox>(p.w->Form3, "RecRes2"), 0);
+        QCOMPARE(child<QComboBox>(p.w->Form3, "RecRes1")->currentIndex(), 3);
+        QCOMPARE(child<QComboBox>(p.w->Form3, "RecRes2")->currentIndex(), 1);
     }
 };
 

@@ -59,11 +59,11 @@ struct Program : RunningProgram {
     StreamView stream(int n) const {
         const bool s12 = n == 12;
         TForm1* f = w->Form1.get();
-        return {child<QComboBox>(f, s12 ? "S2I" : "S1I"),
-                child<QComboBox>(f, s12 ? "Res2" : "Res1"),
-                child<QLineEdit>(f, s12 ? "fps2" : "fps1"),
-                s12 ? w->Form3->RecRes2() : w->Form3->RecRes1(),
-                s12 ? w->Form3->Recfps2() : w->Form3->Recfps1()};
+        return {
+            child<QComboBox>(f, s12 ? "S2I" : "S1I"), child<QComboBox>(f, s12 ? "Res2" : "Res1"),
+            child<QLineEdit>(f, s12 ? "fps2" : "fps1"),
+            s12 ? child<QComboBox>(w->Form3, "RecRes2") : child<QComboBox>(w->Form3, "RecRes1"),
+            s12 ? child<QLineEdit>(w->Form3, "Recfps2") : child<QLineEdit>(w->Form3, "Recfps1")};
     }
 };
 

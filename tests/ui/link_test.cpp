@@ -165,7 +165,7 @@ private slots:
         Program p;
         PtyPair pty;
         p.useSerial(pty.slavePath());
-        auto s = p.f->ComSettings;
+        auto s = p.f->serialSettings;
         s.baudRate = corvane::settings::BaudRate::B9600;
         s.dataBits = corvane::settings::DataBits::Seven;
         s.parity = corvane::settings::Parity::Even;
@@ -185,7 +185,7 @@ private slots:
         PtyPair first, second;
         p.useSerial(first.slavePath());
         p.f->Connect1Click();
-        auto s = p.f->ComSettings;
+        auto s = p.f->serialSettings;
         s.portName = second.slavePath().toStdString();
         p.f->applySerialSettings(s);
         QVERIFY(p.f->ComPort1->isOpen());
@@ -296,7 +296,7 @@ private slots:
         board.send("55", QHostAddress::LocalHost, programPort);
         QTRY_VERIFY(p.f->Uc->hasPendingDatagrams());
         p.f->AckReceived = false;
-        p.f->UcReceiveTimeout = 300;
+        p.f->link.udpReceiveTimeout = 300;
         const std::string frame = corvane::frames::staticIp("192.168.0.245").bytes;
         p.f->CWriteStr(frame);
         QByteArray got;
@@ -306,7 +306,7 @@ private slots:
         QVERIFY(!p.readyShown());
 
         // An empty text still goes out as an empty datagram.
-        p.f->UcReceiveTimeout = 50;
+        p.f->link.udpReceiveTimeout = 50;
         p.f->CWriteStr(std::string());
         QVERIFY(board.receive(&got, 1000));
         QCOMPARE(got, QByteArray());
@@ -344,7 +344,7 @@ private slots:
         p.udp()->setChecked(true);
         p.f->Connect1Click();
         p.f->Timer1->stop();
-        QCOMPARE(p.f->UcReceiveTimeout, 1000);
+        QCOMPARE(p.f->link.udpReceiveTimeout, 1000);
         p.f->CWriteStr(corvane::frames::keepAlive());
         QVERIFY(!p.f->AckReceived);
         // The late answer arrives meanwhile.
@@ -364,7 +364,7 @@ private slots:
         Program p;
         UdpPeer board;
         p.connectUdp(board);
-        p.f->UcReceiveTimeout = 600;
+        p.f->link.udpReceiveTimeout = 600;
         p.f->Timer1->setInterval(100);
         p.f->Timer1->start();
         auto* panel = child<QLabel>(p.f, "Panel4");
@@ -388,7 +388,7 @@ private slots:
         QVERIFY(board.receive(&got, 100));
         QCOMPARE(got, bytes(corvane::frames::configRequest()));
         QVERIFY(!board.receive(&got, 0)); // no keep-alive went out during the wait
-        p.f->UcReceiveTimeout = 20;
+        p.f->link.udpReceiveTimeout = 20;
         runEventLoop(50);
         p.f->Timer1->stop();
         QVERIFY(board.receive(&got, 100));
@@ -398,11 +398,11 @@ private slots:
     void closedBoardPortStillWaitsForTheTimeout() {
         Program p;
         const quint16 nobody = freeUdpPort();
-        p.w->Form2->PortL()->setText(QString::number(nobody));
+        child<QLineEdit>(p.w->Form2, "PortL")->setText(QString::number(nobody));
         p.udp()->setChecked(true);
         p.f->Connect1Click();
         QVERIFY(p.f->udpActive());
-        p.f->UcReceiveTimeout = 300;
+        p.f->link.udpReceiveTimeout = 300;
         QElapsedTimer clock;
         clock.start();
         p.f->CWriteStr(corvane::frames::keepAlive());
@@ -449,8 +449,8 @@ private slots:
         QFETCH(QString, expected);
         Program p;
         UdpPeer board;
-        p.w->Form2->MyIPL()->setText(myIp);
-        p.w->Form2->SPort()->setText(sourcePort);
+        child<QLineEdit>(p.w->Form2, "MyIPL")->setText(myIp);
+        child<QLineEdit>(p.w->Form2, "SPort")->setText(sourcePort);
         p.connectUdp(board);
         QVERIFY(!p.f->udpActive());
         QVERIFY(!p.f->Timer1->isActive());
@@ -462,7 +462,7 @@ private slots:
     void emptyAddressBindsToAny() {
         Program p;
         UdpPeer board;
-        p.w->Form2->MyIPL()->setText(QString());
+        child<QLineEdit>(p.w->Form2, "MyIPL")->setText(QString());
         p.connectUdp(board);
         QVERIFY(p.f->udpActive());
         QVERIFY(p.prompts.messages.isEmpty());

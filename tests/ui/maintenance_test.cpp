@@ -58,7 +58,7 @@ struct Program : RunningProgram {
             f->Timer1->stop();
             // The stand-in answers from a thread of its own, which a loaded machine may hold up
             // longer than the shrunk receive wait (10 ms); the wait is not what these tests watch.
-            f->UcReceiveTimeout = 1000;
+            f->link.udpReceiveTimeout = 1000;
         }
     }
     bool linkUp() const { return f->ComPort1->isOpen() || f->udpActive(); }

@@ -81,7 +81,7 @@ struct Program : RunningProgram {
         QVERIFY(f->ComPort1->isOpen() || f->udpActive());
         // The stand-in answers from a thread of its own, which a loaded machine may hold up
         // longer than the shrunk receive wait (10 ms).
-        f->UcReceiveTimeout = 1000;
+        f->link.udpReceiveTimeout = 1000;
     }
 
     // What the stand-in received, frame by frame (serial: the byte stream cut after each CR),

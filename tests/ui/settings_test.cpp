@@ -114,7 +114,7 @@ private slots:
                     "Parity=even\r\nDataBits=7\r\n");
         p.start();
         QVERIFY(p.prompts.messages.isEmpty());
-        QCOMPARE(p.f->ComSettings.portName, std::string("ttyUSB3"));
+        QCOMPARE(p.f->serialSettings.portName, std::string("ttyUSB3"));
         QCOMPARE(p.f->ComPort1->portName(), QStringLiteral("ttyUSB3"));
         QCOMPARE(p.f->ComPort1->baudRate(), 9600);
         QCOMPARE(p.f->ComPort1->parity(), QSerialPort::EvenParity);
@@ -125,7 +125,7 @@ private slots:
         Program p;
         p.dir.write("conf.ini", "[Other]\r\nKeep=1\r\n");
         p.start();
-        auto s = p.f->ComSettings;
+        auto s = p.f->serialSettings;
         s.portName = "ttyUSB4";
         s.baudRate = corvane::settings::BaudRate::B57600;
         p.f->applySerialSettings(s);
@@ -190,7 +190,7 @@ private slots:
 
         QByteArray expected;
         if (file == "conf.ini") {
-            auto s = p.f->ComSettings;
+            auto s = p.f->serialSettings;
             s.portName = "ttyUSB4";
             p.f->applySerialSettings(s);
             p.f->close();
@@ -198,9 +198,9 @@ private slots:
                        "StopBits=1\r\nDataBits=8\r\nParity=None\r\nFlowControl=None\r\n";
         } else if (file == "udpf.ini") {
             p.f->Configuration2Click();
-            p.w->Form2->MyIPL()->setText("127.0.0.1");
-            p.w->Form2->CorIPL()->setText("127.0.0.2");
-            p.w->Form2->SPort()->setText("9000");
+            child<QLineEdit>(p.w->Form2, "MyIPL")->setText("127.0.0.1");
+            child<QLineEdit>(p.w->Form2, "CorIPL")->setText("127.0.0.2");
+            child<QLineEdit>(p.w->Form2, "SPort")->setText("9000");
             QTest::mouseClick(child<QPushButton>(p.w->Form2, "Button1"), Qt::LeftButton);
             QVERIFY(!p.w->Form2->isVisible());
             expected = "127.0.0.1\r\n127.0.0.2\r\n9000\r\n";
@@ -235,8 +235,8 @@ private slots:
             QSKIP("conf.ini stays readable here");
         p.start();
         QCOMPARE(p.prompts.texts(), QStringList()); // nothing said at start
-        QCOMPARE(p.f->ComSettings.portName, std::string("ttyS0"));
-        auto s = p.f->ComSettings;
+        QCOMPARE(p.f->serialSettings.portName, std::string("ttyS0"));
+        auto s = p.f->serialSettings;
         s.portName = "ttyUSB4";
         p.f->applySerialSettings(s);
         p.f->close();
@@ -306,7 +306,7 @@ private slots:
         QCOMPARE(p.f->FullBoard, variant == 0);
         QCOMPARE(p.board->LumoS()->isChecked(), variant == 1);
         QCOMPARE(p.board->CorS()->isChecked(), variant == 0);
-        QCOMPARE(p.board->C11G()->isVisibleTo(p.board), variant == 1);
+        QCOMPARE(child<QGroupBox>(p.board, "C11G")->isVisibleTo(p.board), variant == 1);
     }
 
     void moduleFlagsFromTheBoardFile() {
@@ -409,12 +409,13 @@ private slots:
         p.f->findChild<QCheckBox*>("UDPCheck")->setChecked(true);
         p.board->AOADClick();
         QCOMPARE(p.prompts.texts(), QStringList{"Please Connect First !! "});
-        QCOMPARE(p.board->AOAD()->text(), QStringLiteral("Please Wait ! "));
-        QVERIFY(!p.board->C11G()->isVisibleTo(p.board));
+        QCOMPARE(child<QPushButton>(p.board, "AOAD")->text(), QStringLiteral("Please Wait ! "));
+        QVERIFY(!child<QGroupBox>(p.board, "C11G")->isVisibleTo(p.board));
         // The answer (here as a datagram) selects the reported modules and ends the wait.
         p.f->UDPRxChar("A81x3GG", 7);
-        QCOMPARE(p.board->AOAD()->text(), QStringLiteral("Assembly  Option Auto Detect"));
-        QVERIFY(p.board->C11G()->isVisibleTo(p.board));
+        QCOMPARE(child<QPushButton>(p.board, "AOAD")->text(),
+                 QStringLiteral("Assembly  Option Auto Detect"));
+        QVERIFY(child<QGroupBox>(p.board, "C11G")->isVisibleTo(p.board));
         QCOMPARE(p.board->C11GIndex(), 0);
         QCOMPARE(p.board->C12GIndex(), 1);
         // Module digit 7 leaves a group alone; a letter is a conversion error.

@@ -74,9 +74,9 @@ private slots:
         QCOMPARE(w->Form1->Timer1->interval(), 5000);
         QCOMPARE(w->Form1->Timer2->interval(), 4000);
         QCOMPARE(w->Form1->Timer3->interval(), 6000);
-        QCOMPARE(w->Form2->SPort()->text(), QStringLiteral("8070"));
-        QCOMPARE(w->Form2->PortL()->text(), QStringLiteral("6767"));
-        QVERIFY(w->Form2->PortL()->isReadOnly());
+        QCOMPARE(child<QLineEdit>(w->Form2, "SPort")->text(), QStringLiteral("8070"));
+        QCOMPARE(child<QLineEdit>(w->Form2, "PortL")->text(), QStringLiteral("6767"));
+        QVERIFY(child<QLineEdit>(w->Form2, "PortL")->isReadOnly());
     }
 
     void udpFileFillsTheDialog_data() {
@@ -98,9 +98,9 @@ private slots:
         dir.write("udpf.ini", file);
         auto w = startProgram();
         QCOMPARE(prompts.texts(), QStringList{"No Board Configuration File"});
-        QCOMPARE(w->Form2->MyIPL()->text(), edits[0]);
-        QCOMPARE(w->Form2->CorIPL()->text(), edits[1]);
-        QCOMPARE(w->Form2->SPort()->text(), edits[2]);
+        QCOMPARE(child<QLineEdit>(w->Form2, "MyIPL")->text(), edits[0]);
+        QCOMPARE(child<QLineEdit>(w->Form2, "CorIPL")->text(), edits[1]);
+        QCOMPARE(child<QLineEdit>(w->Form2, "SPort")->text(), edits[2]);
     }
 
     void unreadableUdpFileIsNamedAndSkipped() {
@@ -110,7 +110,7 @@ private slots:
         auto w = startProgram();
         QCOMPARE(prompts.messages.size(), 2);
         QVERIFY(prompts.messages[0].text.contains(dir.file("udpf.ini")));
-        QCOMPARE(w->Form2->SPort()->text(), QStringLiteral("8070"));
+        QCOMPARE(child<QLineEdit>(w->Form2, "SPort")->text(), QStringLiteral("8070"));
     }
 
     void udpDialogSaveAndCancel() {
@@ -121,9 +121,9 @@ private slots:
         w->Form1->Configuration2Click();
         QVERIFY(w->Form2->isVisible());
         QVERIFY(!w->Form2->isModal());
-        w->Form2->MyIPL()->setText("127.0.0.1");
-        w->Form2->CorIPL()->setText("127.0.0.2");
-        w->Form2->SPort()->setText("9000");
+        child<QLineEdit>(w->Form2, "MyIPL")->setText("127.0.0.1");
+        child<QLineEdit>(w->Form2, "CorIPL")->setText("127.0.0.2");
+        child<QLineEdit>(w->Form2, "SPort")->setText("9000");
         QTest::mouseClick(child<QPushButton>(w->Form2, "Button1"), Qt::LeftButton);
         QVERIFY(!w->Form2->isVisible());
         QCOMPARE(dir.read("udpf.ini"), QByteArray("127.0.0.1\r\n127.0.0.2\r\n9000\r\n"));
@@ -131,14 +131,16 @@ private slots:
 
         // Cancel hides the dialog and keeps the typed text, without touching the file.
         w->Form1->Configuration2Click();
-        w->Form2->CorIPL()->setText("127.0.0.3");
+        child<QLineEdit>(w->Form2, "CorIPL")->setText("127.0.0.3");
         QTest::mouseClick(child<QPushButton>(w->Form2, "Button2"), Qt::LeftButton);
         QVERIFY(!w->Form2->isVisible());
-        QCOMPARE(w->Form2->CorIPL()->text(), QStringLiteral("127.0.0.3"));
+        QCOMPARE(child<QLineEdit>(w->Form2, "CorIPL")->text(), QStringLiteral("127.0.0.3"));
         QCOMPARE(dir.read("udpf.ini"), QByteArray("127.0.0.1\r\n127.0.0.2\r\n9000\r\n"));
 
         // Empty edits write three empty lines.
-        for (QLineEdit* e : {w->Form2->MyIPL(), w->Form2->CorIPL(), w->Form2->SPort()})
+        for (QLineEdit* e :
+             {child<QLineEdit>(w->Form2, "MyIPL"), child<QLineEdit>(w->Form2, "CorIPL"),
+              child<QLineEdit>(w->Form2, "SPort")})
             e->clear();
         w->Form2->Button1Click();
         QCOMPARE(dir.read("udpf.ini"), QByteArray("\r\n\r\n\r\n"));

@@ -25,7 +25,7 @@ cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" || {
     exit 1
 }
 
-for program in corvane-control corvane-board corvane-control-launch; do
+for program in corvane-control corvane-ctl corvane-board corvane-control-launch; do
     [ -x "$prefix/bin/$program" ] || fail "bin/$program is missing or not executable"
 done
 icon="$prefix/share/icons/hicolor/scalable/apps/corvane-control.svg"

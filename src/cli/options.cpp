@@ -1,0 +1,241 @@
+#include "cli/options.h"
+
+#include <QSet>
+
+namespace cli {
+
+namespace {
+
+const QSet<QString> kCommands{"probe",    "read",   "save",       "start",         "stop",
+                              "firmware", "reboot", "exit-board", "create-default"};
+
+// "HOST[:PORT]" or "IP[:PORT]"; false when the port is not 0..65535.
+bool hostPort(const QString& text, QString* host, int* port) {
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0) {
+        *host = text;
+        return !text.isEmpty();
+    }
+    bool ok = false;
+    const int p = text.mid(colon + 1).toInt(&ok);
+    if (!ok || p < 0 || p > 65535)
+        return false;
+    *host = text.left(colon);
+    *port = p;
+    return true;
+}
+
+std::optional<corvane::variant::Module> moduleNamed(const QString& text) {
+    for (std::size_t i = 0; i < corvane::variant::kModuleKeywords.size(); ++i) {
+        const auto keyword = corvane::variant::kModuleKeywords[i];
+        if (text.compare(QLatin1String(keyword.data(), qsizetype(keyword.size())),
+                         Qt::CaseInsensitive) == 0)
+            return corvane::variant::Module(i);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QString Options::label() const {
+    return udp() ? QStringLiteral("%1:%2").arg(udpHost).arg(udpPort) : serial;
+}
+
+Parsed parse(const QStringList& args) {
+    Parsed p;
+    Options& o = p.options;
+    QString boardVariant = QStringLiteral("corvane");
+    QString modules;
+    QStringList positional;
+    const auto fail = [&p](const QString& text) {
+        p.error = text;
+        return p;
+    };
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        QString arg = args[i];
+        QString value;
+        bool inlineValue = false;
+        if (arg.startsWith(QLatin1String("--")) && arg.contains(QLatin1Char('='))) {
+            value = arg.mid(arg.indexOf(QLatin1Char('=')) + 1);
+            arg = arg.left(arg.indexOf(QLatin1Char('=')));
+            inlineValue = true;
+        }
+        const auto takeValue = [&](QString* out) {
+            if (inlineValue) {
+                *out = value;
+                return true;
+            }
+            if (i + 1 >= args.size())
+                return false;
+            *out = args[++i];
+            return true;
+        };
+        const auto flag = [&](bool* out) {
+            *out = true;
+            return !inlineValue;
+        };
+        const bool forBoards = arg != QLatin1String("--boards");
+        const qsizetype first = i;
+        bool ok = true;
+        QString text;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            ok = flag(&o.help);
+        } else if (arg == QLatin1String("--version")) {
+            ok = flag(&o.version);
+        } else if (arg == QLatin1String("--udp")) {
+            ok = takeValue(&text) && hostPort(text, &o.udpHost, &o.udpPort);
+        } else if (arg == QLatin1String("--local")) {
+            ok = takeValue(&text) && hostPort(text, &o.localIp, &o.localPort);
+        } else if (arg == QLatin1String("--serial")) {
+            ok = takeValue(&o.serial) && !o.serial.isEmpty();
+        } else if (arg == QLatin1String("--baud")) {
+            ok = takeValue(&text);
+            o.baud = text.toInt(&ok);
+            ok = ok && o.baud > 0;
+        } else if (arg == QLatin1String("--board")) {
+            ok = takeValue(&boardVariant);
+        } else if (arg == QLatin1String("--modules")) {
+            ok = takeValue(&modules);
+        } else if (arg == QLatin1String("--boards")) {
+            ok = takeValue(&o.boardsFile);
+        } else if (arg == QLatin1String("--json")) {
+            ok = flag(&o.json);
+        } else if (arg == QLatin1String("--record")) {
+            ok = takeValue(&o.recordFile);
+        } else if (arg == QLatin1String("--fec")) {
+            ok = flag(&o.fec);
+        } else if (arg == QLatin1String("--fec-error")) {
+            ok = flag(&o.fecError);
+        } else if (arg == QLatin1String("--fec-l")) {
+            ok = takeValue(&o.fecL);
+        } else if (arg == QLatin1String("--fec-d")) {
+            ok = takeValue(&o.fecD);
+        } else if (arg == QLatin1String("--yes")) {
+            ok = flag(&o.yes);
+        } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
+            return fail(QStringLiteral("unknown option '%1'").arg(arg));
+        } else {
+            positional << arg;
+        }
+        if (!ok)
+            return fail(QStringLiteral("%1 needs a valid value").arg(arg));
+        if (forBoards)
+            p.forBoards << args.mid(first, i - first + 1);
+    }
+    if (o.help || o.version)
+        return p;
+
+    if (boardVariant == QLatin1String("corvane")) {
+        o.board = corvane::variant::BoardFlags{};
+    } else if (boardVariant == QLatin1String("lumo")) {
+        o.board.fullBoard = false;
+        o.board.boardVariant = 1;
+    } else {
+        return fail(QStringLiteral("--board is corvane or lumo"));
+    }
+    if (!modules.isEmpty()) {
+        const QStringList two = modules.split(QLatin1Char(','));
+        const auto m11 = two.size() == 2 ? moduleNamed(two[0]) : std::nullopt;
+        const auto m12 = two.size() == 2 ? moduleNamed(two[1]) : std::nullopt;
+        if (!m11 || !m12)
+            return fail(
+                QStringLiteral("--modules needs two of SDI, Analog, HDMI, None, as M11,M12"));
+        o.board.ch11 = corvane::variant::flagsFor(*m11);
+        o.board.ch12 = corvane::variant::flagsFor(*m12);
+    }
+
+    if (positional.isEmpty())
+        return fail(QStringLiteral("no command given"));
+    o.command = positional.takeFirst();
+    if (!kCommands.contains(o.command))
+        return fail(QStringLiteral("unknown command '%1'").arg(o.command));
+    if (o.command == QLatin1String("save")) {
+        if (o.recordFile.isEmpty() == positional.isEmpty())
+            return fail(
+                QStringLiteral("save needs a FILE (- for standard input) or --record FILE"));
+        if (!positional.isEmpty())
+            o.saveFile = positional.takeFirst();
+    }
+    if (!positional.isEmpty())
+        return fail(QStringLiteral("unexpected '%1'").arg(positional.first()));
+
+    if (o.boardsFile.isEmpty()) {
+        if (o.udp() == !o.serial.isEmpty())
+            return fail(QStringLiteral("give one of --udp HOST[:PORT] and --serial DEVICE"));
+    } else if (o.udp() || !o.serial.isEmpty()) {
+        return fail(QStringLiteral("--boards takes the links from its file"));
+    }
+    if ((o.fec && (o.fecL.isEmpty() || o.fecD.isEmpty())) || (o.fecError && o.fecL.isEmpty()))
+        return fail(
+            QStringLiteral("--fec needs --fec-l N and --fec-d N; --fec-error needs --fec-l N"));
+    const bool fecCommand =
+        o.command == QLatin1String("start") || o.command == QLatin1String("stop");
+    if ((o.fec || o.fecError) && !fecCommand)
+        return fail(QStringLiteral("--fec and --fec-error go with start and stop"));
+    if (o.json && o.command != QLatin1String("read"))
+        return fail(QStringLiteral("--json goes with read"));
+    const bool drastic = o.command == QLatin1String("reboot") ||
+                         o.command == QLatin1String("exit-board") ||
+                         o.command == QLatin1String("create-default");
+    if (drastic && !o.yes)
+        return fail(QStringLiteral("%1 needs --yes").arg(o.command));
+    return p;
+}
+
+QStringList splitLine(const QString& line) {
+    QStringList words;
+    QString word;
+    bool quoted = false;
+    bool any = false;
+    for (const QChar c : line) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            any = true;
+        } else if (c.isSpace() && !quoted) {
+            if (any)
+                words << word;
+            word.clear();
+            any = false;
+        } else {
+            word += c;
+            any = true;
+        }
+    }
+    if (any)
+        words << word;
+    return words;
+}
+
+QString usageText() {
+    return QStringLiteral(
+        "Usage: corvane-ctl (--udp HOST[:PORT] [--local IP[:PORT]] | --serial DEVICE [--baud N])\n"
+        "                   [--board corvane|lumo] [--modules M11,M12] COMMAND\n"
+        "       corvane-ctl --boards FILE COMMAND\n"
+        "\n"
+        "Commands:\n"
+        "  probe                 exit 0 when the board answers the probe\n"
+        "  read [--json]         print the configuration as name=value lines (or JSON)\n"
+        "  save FILE|-           send the configuration of name=value lines (- reads standard "
+        "input)\n"
+        "  save --record FILE    send the configuration of a server configuration file\n"
+        "  start, stop           start or stop the stream; --fec and --fec-error tick the FEC "
+        "boxes,\n"
+        "                        with --fec-l N and --fec-d N as the FEC L and D values\n"
+        "  firmware              print the board's firmware text\n"
+        "  reboot, exit-board, create-default   (need --yes)\n"
+        "\n"
+        "Options:\n"
+        "  --udp HOST[:PORT]     the board on UDP (port 6767 unless given)\n"
+        "  --local IP[:PORT]     this computer's address and port for UDP (any, and a free port)\n"
+        "  --serial DEVICE       the board on a serial device\n"
+        "  --baud N              the serial rate (115200)\n"
+        "  --board corvane|lumo  the board variant (corvane)\n"
+        "  --modules M11,M12     the small board's modules: SDI, Analog, HDMI or None\n"
+        "  --boards FILE         run on every board of FILE at once, one board's options a line\n"
+        "  --help, --version\n"
+        "\n"
+        "Exit status: 0 done, 1 usage, 2 no answer or link error, 3 a value refused,\n"
+        "4 some boards failed (--boards).\n");
+}
+
+} // namespace cli

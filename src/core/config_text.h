@@ -1,0 +1,62 @@
+// The configuration as text: one "name=value" line per configuration control, by the catalogue's
+// names and in its order, as the command-line tool prints and reads it; the same as one JSON
+// object; and what a save needs besides the values.
+//
+// Values are what the controls show: an edit's or a caption's text, a list's selected item text
+// (empty for no selection), "on" or "off" for a check box or radio button. The sensor input lists
+// hold the items of the board variant (the full board's list, or the list of the channel's
+// module on the small board).
+#pragma once
+
+#include "core/controls.h"
+#include "core/save_plan.h"
+#include "core/variant.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane::configtext {
+
+// The items of a list control for this board; empty for a control that is not a list.
+std::vector<std::string> listItems(controls::Ctl c, const variant::BoardFlags& flags);
+
+// One control's value as text.
+std::string valueText(const controls::ConfigView& view, controls::Ctl c,
+                      const variant::BoardFlags& flags);
+
+// "name=value\n" for every configuration control, in catalogue order.
+std::string toLines(const controls::ConfigView& view, const variant::BoardFlags& flags);
+
+// One JSON object with the same names and values; check boxes and radio buttons are booleans,
+// everything else a string.
+std::string toJson(const controls::ConfigView& view, const variant::BoardFlags& flags);
+
+// The values of a "name=value" text. Blank lines and lines starting with '#' are skipped; a CR
+// before the line end is dropped; the value is everything after the first '='. Every control
+// must be given exactly once.
+struct Parsed {
+    controls::ConfigView view;
+    std::array<int, controls::kCtlCount> lines{}; // the line of each value (1-based)
+    int errorLine = 0; // the line of the refused value; 0 when the error is about the whole text
+    std::string error; // why the text was refused; empty when it was accepted
+
+    bool ok() const { return error.empty(); }
+    // "line N: <error>", or the error alone when it has no line.
+    std::string message() const;
+};
+Parsed fromLines(std::string_view text, const variant::BoardFlags& flags);
+
+// What "Save Config." reads besides the controls, as a window that shows these values has it:
+// streaming when the automatic start is ticked (the configuration reply marks a streaming board
+// so), the mode letter of the mode panel's caption, the rate control of each stream from its
+// "VBR" button, and the board flags given.
+save::SaveState saveState(const controls::ConfigView& view, const variant::BoardFlags& flags);
+
+// The line a save's refusal is about: the frame-rate messages name fps1 or fps2; a message that
+// quotes a value ("'12x' is not a valid integer value") names the first line holding it. 0 when
+// none is found.
+int refusedLine(const std::string& message, const Parsed& parsed);
+
+} // namespace corvane::configtext

@@ -82,6 +82,7 @@ void TForm1::refuseSend() {
 void TForm1::onSerialLost(const QString& reason) {
     dropLink(CloseLink::None, {ClearDisplay::No, true, false});
     platform::message(reason);
+    reconnectAfterLoss();
 }
 
 // Ticking one interface box clears the other; clearing it does not touch the first.
@@ -135,6 +136,8 @@ void TForm1::dropLink(CloseLink close, const LinkDrop& how) {
 
 // "Connect " opens the ticked interface's link, or closes it when it is open.
 void TForm1::Connect1Click() {
+    if (reconnecting())
+        stopReconnect(); // the operator takes over
     if (ui->RS232Check->isChecked()) {
         if (ComPort1->isOpen())
             dropLink(CloseLink::Serial, {ClearDisplay::BeforeClosing});

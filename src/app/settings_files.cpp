@@ -2,6 +2,8 @@
 // close.
 #include "app/tform1.h"
 
+#include "core/link_options.h"
+
 #include "dialogs/tform4.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
@@ -19,6 +21,7 @@ void TForm1::loadSerialSettings() {
     settings::SerialSettings settings = serialSettings;
     settings::applyConfIni(*bytes, settings);
     applySerialSettings(settings);
+    reconnectAction_->setChecked(corvane::linkoptions::reconnectFromConfIni(*bytes));
 }
 
 // Stores the serial settings into conf.ini, keeping whatever else the file holds. A failure is
@@ -38,8 +41,9 @@ void TForm1::storeSerialSettings() {
         }
         existing = std::move(*bytes);
     }
-    if (!platform::files::writeSetting(path, settings::writeConfIni(existing, serialSettings),
-                                       &error))
+    const std::string text = corvane::linkoptions::writeReconnect(
+        settings::writeConfIni(existing, serialSettings), reconnectAction_->isChecked());
+    if (!platform::files::writeSetting(path, text, &error))
         platform::message(QStringLiteral("Failed to store settings\n") + error);
 }
 

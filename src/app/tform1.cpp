@@ -112,6 +112,7 @@ void TForm1::wire() {
     wireStreaming();
     wireFiles();
     wireMaintenance();
+    wireMonitorAndReconnect();
 }
 
 void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,
@@ -147,7 +148,9 @@ void TForm1::FormShow() {
 }
 
 void TForm1::IdleProc() {
-    if (ComPort1->isOpen()) {
+    if (!reconnectStatus_.isEmpty()) {
+        showLinkState(reconnectStatus_, serialSettings.portName);
+    } else if (ComPort1->isOpen()) {
         showLinkState(serialStatusText(), serialSettings.portName);
     } else {
         const QString status =

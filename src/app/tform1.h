@@ -33,6 +33,9 @@ class TForm4;
 class TForm5;
 class TAboutfrm;
 class ControlMap;
+class LinkMonitorModel;
+class LinkMonitorWindow;
+class QAction;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -241,6 +244,19 @@ public:
     // The RTP dialog's "Create SDP File" of stream 11 or 12.
     void writeSdpFile(int stream);
 
+    // --- The link monitor and reconnecting by itself (app/link_monitor_menu.cpp,
+    //     app/reconnect.cpp)
+    // The record of the link, from start-up; the window is made when first opened.
+    LinkMonitorModel* linkMonitor() const { return monitorModel_; }
+    LinkMonitorWindow* linkMonitorWindow() const { return monitorWindow_; }
+    void LinkMonitor1Click(); // "Link Monitor"
+    QAction* reconnectAction() const { return reconnectAction_; }
+    // True while the program tries to reconnect a link by itself.
+    bool reconnecting() const;
+    // What the status line says about reconnecting ("Reconnecting to /dev/ttyUSB0…"); empty when
+    // there is nothing to say.
+    QString reconnectStatus() const { return reconnectStatus_; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -287,6 +303,25 @@ private:
 
     // server configuration and SDP files (files/)
     void wireFiles();
+
+    // the link monitor and reconnecting by itself (app/link_monitor_menu.cpp, app/reconnect.cpp)
+    void wireMonitorAndReconnect();
+    void reconnectAfterLoss();
+    void reconnectAfterRestart(bool serial, bool udp);
+    void stopReconnect(const QString& note = {});
+    void reconnectTick();
+    void reconnected(const QString& target);
+    QString udpTarget() const;
+    enum class Reconnect { Idle, SerialLost, Restart };
+    LinkMonitorModel* monitorModel_ = nullptr;
+    LinkMonitorWindow* monitorWindow_ = nullptr;
+    QAction* reconnectAction_ = nullptr;
+    QTimer* reconnectTimer_ = nullptr;
+    QTimer* reconnectNoteTimer_ = nullptr;
+    Reconnect reconnect_ = Reconnect::Idle;
+    bool restartSerial_ = false, restartUdp_ = false;
+    int restartTicks_ = 0;
+    QString reconnectStatus_;
 
     // configuration controls (config/)
     void setLamp(corvane::controls::Lamp lamp);

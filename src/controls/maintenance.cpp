@@ -29,10 +29,13 @@ void TForm1::ExitBoard2Click() {
     setConNot(QStringLiteral("Not Connected"), Qt::black);
     StreamingOn = false;
     const LinkDrop drop{ClearDisplay::BeforeClosing, true, true, true, true};
-    if (ui->RS232Check->isChecked() && ComPort1->isOpen())
+    const bool serial = ui->RS232Check->isChecked() && ComPort1->isOpen();
+    const bool udp = ui->UDPCheck->isChecked() && udpActive();
+    if (serial)
         dropLink(CloseLink::Serial, drop);
-    if (ui->UDPCheck->isChecked() && udpActive())
+    if (udp)
         dropLink(CloseLink::Udp, drop);
+    reconnectAfterRestart(serial, udp);
 }
 
 // The board answers with a text for the operator, which the reply dispatch shows.
@@ -46,10 +49,13 @@ void TForm1::RebootBoard1Click() {
     if (!CWriteStr(frames::reboot()))
         return;
     const LinkDrop drop{ClearDisplay::AfterClosing, true, true, true, true};
-    if (ui->RS232Check->isChecked() && ComPort1->isOpen())
+    const bool serial = ui->RS232Check->isChecked() && ComPort1->isOpen();
+    const bool udp = ui->UDPCheck->isChecked() && udpActive();
+    if (serial)
         dropLink(CloseLink::Serial, drop);
-    if (ui->UDPCheck->isChecked() && udpActive())
+    if (udp)
         dropLink(CloseLink::Udp, drop);
+    reconnectAfterRestart(serial, udp);
 }
 
 // "Change Interface to RS2323": the board now listens on RS232. The operator then ticks

@@ -423,9 +423,17 @@ DispatchOutcome dispatchStep(ReceiveBuffer& rx, Transport transport, const Dispa
 
 void dispatch(ReceiveBuffer& rx, Transport transport, const std::function<DispatchFlags()>& flags,
               const std::function<void(const Effect&)>& apply) {
+    dispatch(rx, transport, flags, apply, {});
+}
+
+void dispatch(ReceiveBuffer& rx, Transport transport, const std::function<DispatchFlags()>& flags,
+              const std::function<void(const Effect&)>& apply,
+              const std::function<void(const DispatchOutcome&)>& fired) {
     Step from = Step::StreamStatus;
     while (from != Step::None) {
         const DispatchOutcome out = dispatchStep(rx, transport, flags(), from);
+        if (fired && out.fired != Step::None)
+            fired(out);
         for (const Effect& e : out.effects)
             apply(e);
         from = out.resumeAt;

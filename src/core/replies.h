@@ -238,5 +238,10 @@ DispatchOutcome dispatchStep(ReceiveBuffer& rx, Transport transport, const Dispa
 // each effect through `apply` (which may block, e.g. in a message box, and may feed `rx`).
 void dispatch(ReceiveBuffer& rx, Transport transport, const std::function<DispatchFlags()>& flags,
               const std::function<void(const Effect&)>& apply);
+// The same, telling `fired` of each step that fired, before its effects are applied (the link
+// monitor names what was recognised in a piece this way).
+void dispatch(ReceiveBuffer& rx, Transport transport, const std::function<DispatchFlags()>& flags,
+              const std::function<void(const Effect&)>& apply,
+              const std::function<void(const DispatchOutcome&)>& fired);
 
 } // namespace corvane::replies

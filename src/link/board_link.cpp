@@ -110,12 +110,15 @@ void BoardLink::releaseHeld() {
 // ---- Sending ------------------------------------------------------------------------------------
 
 void BoardLink::record(replies::Transport link, LinkTraffic::Direction direction,
-                       std::string_view text) {
+                       std::string_view text, bool stale) {
+    const std::uint64_t id = ++trafficCount_;
+    if (direction == LinkTraffic::Direction::Received)
+        lastPiece_ = id;
     static const QMetaMethod signal = QMetaMethod::fromSignal(&BoardLink::traffic);
     if (!isSignalConnected(signal))
         return;
-    emit traffic(
-        LinkTraffic{QDateTime::currentMSecsSinceEpoch(), link, direction, std::string(text)});
+    emit traffic(LinkTraffic{QDateTime::currentMSecsSinceEpoch(), link, direction,
+                             std::string(text), id, stale});
 }
 
 // Every command leaves through here.
@@ -232,12 +235,22 @@ void BoardLink::applyEffect(const replies::Effect& e) {
 }
 
 void BoardLink::runDispatch(replies::Transport transport) {
-    replies::dispatch(
-        rx, transport,
-        [this] {
-            return replies::DispatchFlags{keepAlivePending, serial->isOpen()};
-        },
-        [this](const replies::Effect& e) { applyEffect(e); });
+    const auto flags = [this] {
+        return replies::DispatchFlags{keepAlivePending, serial->isOpen()};
+    };
+    const auto apply = [this](const replies::Effect& e) { applyEffect(e); };
+    static const QMetaMethod signal = QMetaMethod::fromSignal(&BoardLink::recognised);
+    if (!isSignalConnected(signal)) {
+        replies::dispatch(rx, transport, flags, apply);
+        return;
+    }
+    // What fires is told of the piece this dispatch began on, also when pieces received while its
+    // effects ran came in between.
+    const std::uint64_t piece = lastPiece_;
+    replies::dispatch(rx, transport, flags, apply,
+                      [this, piece](const replies::DispatchOutcome& o) {
+                          emit recognised(piece, corvane::linklog::recognisedOf(o));
+                      });
 }
 
 void BoardLink::receiveDatagram(const std::string& datagram) {
@@ -251,7 +264,10 @@ void BoardLink::receiveSerial() {
     const QByteArray data = serial->readAll();
     if (data.isEmpty())
         return;
-    const std::string_view piece(data.constData(), static_cast<size_t>(data.size()));
+    receiveSerialPiece(std::string_view(data.constData(), static_cast<size_t>(data.size())));
+}
+
+void BoardLink::receiveSerialPiece(std::string_view piece) {
     record(replies::Transport::Serial, LinkTraffic::Direction::Received, piece);
     rx.append(piece);
     runDispatch(replies::Transport::Serial);
@@ -280,7 +296,7 @@ void BoardLink::dropStaleDatagrams() {
             break;
         const QByteArray data = datagram.data();
         record(replies::Transport::Udp, LinkTraffic::Direction::Received,
-               std::string_view(data.constData(), static_cast<size_t>(data.size())));
+               std::string_view(data.constData(), static_cast<size_t>(data.size())), true);
     }
 }
 
@@ -441,5 +457,8 @@ bool BoardLink::probeSerial(int steps, int stepMs) {
 bool BoardLink::probeUdp() {
     writeUdp(corvane::frames::probe());
     const std::string answer = awaitDatagram(udpReceiveTimeout);
-    return answer.find("B74D") != std::string::npos;
+    const bool answered = answer.find("B74D") != std::string::npos;
+    if (answered)
+        emit recognised(lastPiece_, corvane::linklog::Recognised::ProbeAnswer);
+    return answered;
 }

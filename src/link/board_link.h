@@ -4,6 +4,7 @@
 // command leaves through send(); what comes back is scanned by the core's dispatch, and what it
 // recognised is reported through effect(), in order. The window (or a command-line tool) decides
 // what an effect means to the operator.
+#include "core/link_log.h"
 #include "core/replies.h"
 #include "core/settings.h"
 #include "core/steps.h"
@@ -12,6 +13,8 @@
 #include <QSerialPort>
 #include <QString>
 #include <QtGlobal>
+
+#include <cstdint>
 
 #include <functional>
 #include <string>
@@ -28,6 +31,11 @@ struct LinkTraffic {
     corvane::replies::Transport link = corvane::replies::Transport::Serial;
     Direction direction = Direction::Sent;
     std::string text;
+    // The link's number for the entry, counted from 1; what the dispatch recognised in a received
+    // piece is reported under it (BoardLink::recognised).
+    std::uint64_t id = 0;
+    // A datagram that came after its wait and was dropped unread before a send.
+    bool stale = false;
 };
 
 class BoardLink : public QObject {
@@ -99,6 +107,8 @@ public:
     void receiveSerialNow();
     // A datagram replaces the receive buffer and is dispatched.
     void receiveDatagram(const std::string& datagram);
+    // A piece read from the serial port: recorded, appended to the receive buffer and dispatched.
+    void receiveSerialPiece(std::string_view piece);
 
     // True while a UDP reply is awaited: the caller's handler is then held and runs once right
     // after the wait (only if `whileRunning`, when given, still runs then). `key` names the
@@ -121,6 +131,9 @@ signals:
     void waiting(bool on);
     // Every frame sent, piece received and acknowledgement wait ended unanswered.
     void traffic(const LinkTraffic& entry);
+    // What the dispatch (or the UDP probe) recognised in the received piece reported as `id`;
+    // one report for each reply a piece completes.
+    void recognised(quint64 id, corvane::linklog::Recognised what);
 
 private:
     void applyEffect(const corvane::replies::Effect& effect);
@@ -133,7 +146,7 @@ private:
     void writeUdp(const std::string& frame);
     void onSerialError(int error);
     void record(corvane::replies::Transport link, LinkTraffic::Direction direction,
-                std::string_view text);
+                std::string_view text, bool stale = false);
     void releaseHeld();
 
     struct Held {
@@ -146,4 +159,6 @@ private:
     bool serialClosing_ = false;
     bool serialTicked_ = false;
     bool udpTicked_ = false;
+    std::uint64_t trafficCount_ = 0;
+    std::uint64_t lastPiece_ = 0; // the id of the piece received last
 };

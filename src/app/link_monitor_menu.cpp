@@ -14,8 +14,7 @@
 
 void TForm1::wireMonitorAndReconnect() {
     monitorModel_ = new LinkMonitorModel(this);
-    connect(&link, &BoardLink::traffic, monitorModel_, &LinkMonitorModel::record);
-    connect(&link, &BoardLink::recognised, monitorModel_, &LinkMonitorModel::recognise);
+    link.setRecorder(monitorModel_);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     view->setObjectName(QStringLiteral("View1"));

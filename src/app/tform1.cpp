@@ -58,6 +58,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
 // reaches the window.
 TForm1::~TForm1() {
     link.blockSignals(true);
+    link.setRecorder(nullptr);
     search.blockSignals(true);
 }
 

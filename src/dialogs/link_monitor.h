@@ -15,7 +15,7 @@ class QPushButton;
 class QTableView;
 class QTimer;
 
-class LinkMonitorModel : public QAbstractTableModel {
+class LinkMonitorModel : public QAbstractTableModel, public LinkRecorder {
     Q_OBJECT
 public:
     enum Column { Time, Link, Direction, Text, Meaning, ColumnCount };
@@ -25,8 +25,8 @@ public:
 
     // Recording: cheap, whatever is shown. The rows reach the views at the next sync, which
     // runs shortly after (or at once through sync()).
-    void record(const LinkTraffic& entry);
-    void recognise(quint64 id, corvane::linklog::Recognised what);
+    void record(const LinkTraffic& entry) override;
+    void recognise(quint64 id, corvane::linklog::Recognised what) override;
     // Forgets every row.
     void clearRows();
     // Brings the rows the views see up to date with the ring now.

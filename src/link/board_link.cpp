@@ -17,6 +17,7 @@
 #include <QUdpSocket>
 
 #include <algorithm>
+#include <ctime>
 
 namespace replies = corvane::replies;
 
@@ -109,16 +110,48 @@ void BoardLink::releaseHeld() {
 
 // ---- Sending ------------------------------------------------------------------------------------
 
+namespace {
+
+// The wall clock in milliseconds, read straight from the system: this runs for every piece.
+qint64 nowMsecs() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+} // namespace
+
+void BoardLink::reportRecognised(std::uint64_t piece, corvane::linklog::Recognised what) {
+    if (recorder_)
+        recorder_->recognise(piece, what);
+    if (recognisedConnected_)
+        emit recognised(piece, what);
+}
+
+void BoardLink::connectNotify(const QMetaMethod& signal) {
+    if (signal == QMetaMethod::fromSignal(&BoardLink::traffic))
+        trafficConnected_ = true;
+    else if (signal == QMetaMethod::fromSignal(&BoardLink::recognised))
+        recognisedConnected_ = true;
+}
+
+void BoardLink::disconnectNotify(const QMetaMethod&) {
+    trafficConnected_ = isSignalConnected(QMetaMethod::fromSignal(&BoardLink::traffic));
+    recognisedConnected_ = isSignalConnected(QMetaMethod::fromSignal(&BoardLink::recognised));
+}
+
 void BoardLink::record(replies::Transport link, LinkTraffic::Direction direction,
                        std::string_view text, bool stale) {
     const std::uint64_t id = ++trafficCount_;
     if (direction == LinkTraffic::Direction::Received)
         lastPiece_ = id;
-    static const QMetaMethod signal = QMetaMethod::fromSignal(&BoardLink::traffic);
-    if (!isSignalConnected(signal))
+    if (!recorder_ && !trafficConnected_)
         return;
-    emit traffic(LinkTraffic{QDateTime::currentMSecsSinceEpoch(), link, direction,
-                             std::string(text), id, stale});
+    const LinkTraffic entry{nowMsecs(), link, direction, text, id, stale};
+    if (recorder_)
+        recorder_->record(entry);
+    if (trafficConnected_)
+        emit traffic(entry);
 }
 
 // Every command leaves through here.
@@ -239,8 +272,7 @@ void BoardLink::runDispatch(replies::Transport transport) {
         return replies::DispatchFlags{keepAlivePending, serial->isOpen()};
     };
     const auto apply = [this](const replies::Effect& e) { applyEffect(e); };
-    static const QMetaMethod signal = QMetaMethod::fromSignal(&BoardLink::recognised);
-    if (!isSignalConnected(signal)) {
+    if (!recorder_ && !recognisedConnected_) {
         replies::dispatch(rx, transport, flags, apply);
         return;
     }
@@ -249,7 +281,7 @@ void BoardLink::runDispatch(replies::Transport transport) {
     const std::uint64_t piece = lastPiece_;
     replies::dispatch(rx, transport, flags, apply,
                       [this, piece](const replies::DispatchOutcome& o) {
-                          emit recognised(piece, corvane::linklog::recognisedOf(o));
+                          reportRecognised(piece, corvane::linklog::recognisedOf(o));
                       });
 }
 
@@ -459,6 +491,6 @@ bool BoardLink::probeUdp() {
     const std::string answer = awaitDatagram(udpReceiveTimeout);
     const bool answered = answer.find("B74D") != std::string::npos;
     if (answered)
-        emit recognised(lastPiece_, corvane::linklog::Recognised::ProbeAnswer);
+        reportRecognised(lastPiece_, corvane::linklog::Recognised::ProbeAnswer);
     return answered;
 }

@@ -24,18 +24,28 @@ class QTimer;
 class QUdpSocket;
 
 // One frame sent, one piece received, or one acknowledgement wait that ended unanswered, with its
-// wall-clock time.
+// wall-clock time. The text is the link's own and lasts only as long as the report: a listener
+// that keeps it copies it.
 struct LinkTraffic {
     enum class Direction { Sent, Received, Timeout };
     qint64 msecsSinceEpoch = 0;
     corvane::replies::Transport link = corvane::replies::Transport::Serial;
     Direction direction = Direction::Sent;
-    std::string text;
+    std::string_view text;
     // The link's number for the entry, counted from 1; what the dispatch recognised in a received
     // piece is reported under it (BoardLink::recognised).
     std::uint64_t id = 0;
     // A datagram that came after its wait and was dropped unread before a send.
     bool stale = false;
+};
+
+// A listener that keeps every entry (the link monitor). The link calls it directly, which costs
+// far less per received piece than a signal.
+class LinkRecorder {
+public:
+    virtual ~LinkRecorder() = default;
+    virtual void record(const LinkTraffic& entry) = 0;
+    virtual void recognise(quint64 id, corvane::linklog::Recognised what) = 0;
 };
 
 class BoardLink : public QObject {
@@ -116,6 +126,10 @@ public:
     bool deferWhileReceiving(const void* key, std::function<void()> handler,
                              const QTimer* whileRunning = nullptr);
 
+    // The recorder that sees every entry as it happens (none: nothing recorded); it must outlive
+    // the link or be taken away first.
+    void setRecorder(LinkRecorder* recorder) { recorder_ = recorder; }
+
 signals:
     // What the dispatch recognised, after the link has taken its own part (the reply flags).
     void effect(const corvane::replies::Effect& effect);
@@ -159,6 +173,12 @@ private:
     bool serialClosing_ = false;
     bool serialTicked_ = false;
     bool udpTicked_ = false;
+    void reportRecognised(std::uint64_t piece, corvane::linklog::Recognised what);
+    void connectNotify(const QMetaMethod& signal) override;
+    void disconnectNotify(const QMetaMethod& signal) override;
+    LinkRecorder* recorder_ = nullptr;
+    bool trafficConnected_ = false;    // somebody listens to traffic()
+    bool recognisedConnected_ = false; // somebody listens to recognised()
     std::uint64_t trafficCount_ = 0;
     std::uint64_t lastPiece_ = 0; // the id of the piece received last
 };

@@ -63,8 +63,7 @@ double runLink(const std::string& text, bool recording) {
     BoardLink link;
     LinkMonitorModel model;
     if (recording) {
-        QObject::connect(&link, &BoardLink::traffic, &model, &LinkMonitorModel::record);
-        QObject::connect(&link, &BoardLink::recognised, &model, &LinkMonitorModel::recognise);
+        link.setRecorder(&model);
     }
     const std::clock_t start = std::clock();
     std::size_t pieces = 0;

@@ -25,7 +25,11 @@ namespace {
 // Everything the link reports, in order.
 struct Reports {
     std::vector<rp::Effect> effects;
-    std::vector<LinkTraffic> traffic;
+    struct Entry {
+        LinkTraffic::Direction direction;
+        std::string text;
+    };
+    std::vector<Entry> traffic;
     QStringList lost;
     int refused = 0;
     int timeouts = 0;
@@ -33,8 +37,9 @@ struct Reports {
     explicit Reports(BoardLink& link) {
         QObject::connect(&link, &BoardLink::effect,
                          [this](const rp::Effect& e) { effects.push_back(e); });
-        QObject::connect(&link, &BoardLink::traffic,
-                         [this](const LinkTraffic& t) { traffic.push_back(t); });
+        QObject::connect(&link, &BoardLink::traffic, [this](const LinkTraffic& t) {
+            traffic.push_back({t.direction, std::string(t.text)});
+        });
         QObject::connect(&link, &BoardLink::serialLost, [this](const QString& r) { lost << r; });
         QObject::connect(&link, &BoardLink::sendRefused, [this] { ++refused; });
         QObject::connect(&link, &BoardLink::ackTimedOut, [this] { ++timeouts; });
@@ -46,7 +51,7 @@ struct Reports {
     // "sent:A50224<CR> received:55" for the traffic so far.
     QString wire() const {
         QStringList rows;
-        for (const LinkTraffic& t : traffic) {
+        for (const Entry& t : traffic) {
             const char* d = t.direction == LinkTraffic::Direction::Sent       ? "sent"
                             : t.direction == LinkTraffic::Direction::Received ? "received"
                                                                               : "timeout";

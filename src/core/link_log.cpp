@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace corvane::linklog {
@@ -239,24 +240,12 @@ bool matches(const Row& row, std::string_view needle) {
 
 Ring::Ring(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
 
-void Ring::add(std::int64_t msecsSinceEpoch, replies::Transport link, Direction direction,
-               std::string_view text, std::uint64_t id, bool stale) {
-    if (rows_.empty())
-        rows_.resize(capacity_);
-    if (count_ == capacity_)
-        ++dropped_;
-    else
-        ++count_;
-    // The slot's text keeps its storage: once the ring has gone round, recording allocates nothing.
-    Row& row = slot(next_++);
-    row.msecsSinceEpoch = msecsSinceEpoch;
-    row.link = link;
-    row.direction = direction;
-    row.stale = stale;
-    row.recognised = 0;
-    row.size = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), UINT32_MAX));
-    row.id = id;
-    row.bytes.assign(text.substr(0, kTextLimit));
+void Ring::allocate() {
+    // Two texts more than a full ring holds: the one wasted end before a wrap never reaches the
+    // oldest text kept.
+    textSize_ = (capacity_ + 2) * kTextLimit;
+    text_.reset(new char[textSize_]); // left uninitialised: texts are copied in before use
+    rows_.reserve(capacity_);
 }
 
 std::int64_t Ring::recognise(std::uint64_t id, Recognised what) {

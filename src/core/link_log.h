@@ -8,8 +8,11 @@
 
 #include "core/replies.h"
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,7 +54,9 @@ struct Row {
     std::uint16_t recognised = 0; // bit per Recognised
     std::uint32_t size = 0;       // the whole text's length in bytes
     std::uint64_t id = 0;         // the link's number for the entry
-    std::string bytes;            // the first kTextLimit bytes of the text
+    // The first kTextLimit bytes of the text. In a ring it points into the ring's own store and
+    // holds while the ring keeps the row.
+    std::string_view bytes;
 };
 
 // The text as the monitor shows it: carriage return as \r, other control and non-ASCII bytes as
@@ -77,8 +82,35 @@ class Ring {
 public:
     explicit Ring(std::size_t capacity = kRingRows);
 
+    // Runs for every piece the link sends or receives: kept short and inline.
     void add(std::int64_t msecsSinceEpoch, replies::Transport link, Direction direction,
-             std::string_view text, std::uint64_t id, bool stale = false);
+             std::string_view text, std::uint64_t id, bool stale = false) {
+        if (!text_) [[unlikely]]
+            allocate();
+        const std::size_t length = text.size() < kTextLimit ? text.size() : kTextLimit;
+        if (textSize_ - textEnd_ < length)
+            textEnd_ = 0;
+        char* const stored = text_.get() + textEnd_;
+        std::memcpy(stored, text.data(), length);
+        textEnd_ += length;
+        if (count_ == capacity_)
+            ++dropped_;
+        else
+            ++count_;
+        if (rows_.size() < capacity_) [[unlikely]]
+            rows_.emplace_back();
+        Row& row = rows_[head_];
+        head_ = head_ + 1 == capacity_ ? 0 : head_ + 1;
+        ++next_;
+        row.msecsSinceEpoch = msecsSinceEpoch;
+        row.link = link;
+        row.direction = direction;
+        row.stale = stale;
+        row.recognised = 0;
+        row.size = text.size() < UINT32_MAX ? static_cast<std::uint32_t>(text.size()) : UINT32_MAX;
+        row.id = id;
+        row.bytes = std::string_view(stored, length);
+    }
     // Marks the row of the link's entry `id` (one of the newest) with what was recognised in it;
     // its sequence number, or -1 when the row is no longer kept.
     std::int64_t recognise(std::uint64_t id, Recognised what);
@@ -95,10 +127,19 @@ public:
     const Row* find(std::uint64_t seq) const;
 
 private:
+    void allocate();
     Row& slot(std::uint64_t seq) { return rows_[static_cast<std::size_t>(seq % capacity_)]; }
 
     std::size_t capacity_;
+    // Filled up to the capacity, then reused in turn: `head_` is the slot the next row takes.
     std::vector<Row> rows_;
+    std::size_t head_ = 0;
+    // The rows' texts, written one after another and wrapping round; room for the texts of a full
+    // ring at their longest, so the newest rows' texts are never overwritten. Its pages are
+    // touched only as texts are written, and recording allocates nothing once it exists.
+    std::unique_ptr<char[]> text_;
+    std::size_t textSize_ = 0;
+    std::size_t textEnd_ = 0;
     std::size_t count_ = 0;
     std::uint64_t next_ = 0;
     std::uint64_t dropped_ = 0;

@@ -64,8 +64,10 @@ void LinkMonitorModel::recognise(quint64 id, linklog::Recognised what) {
 }
 
 void LinkMonitorModel::scheduleSync() {
-    if (!syncTimer_->isActive())
+    if (!syncPending_) {
+        syncPending_ = true;
         syncTimer_->start();
+    }
 }
 
 void LinkMonitorModel::clearRows() {
@@ -75,6 +77,7 @@ void LinkMonitorModel::clearRows() {
 
 void LinkMonitorModel::sync() {
     syncTimer_->stop();
+    syncPending_ = false;
     const std::uint64_t first = ring_.firstSeq();
     const std::uint64_t next = ring_.nextSeq();
     const std::uint64_t shownEnd = shownFirst_ + static_cast<std::uint64_t>(shownCount_);

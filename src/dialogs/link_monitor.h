@@ -53,6 +53,7 @@ private:
 
     corvane::linklog::Ring ring_;
     QTimer* syncTimer_;
+    bool syncPending_ = false;     // the timer runs (kept here: asking the timer costs a call)
     std::uint64_t shownFirst_ = 0; // sequence number of view row 0
     int shownCount_ = 0;
     // Sequence numbers whose meaning changed since the last sync.

@@ -110,16 +110,21 @@ void BoardLink::releaseHeld() {
 
 // ---- Sending ------------------------------------------------------------------------------------
 
-namespace {
-
-// The wall clock in milliseconds, read straight from the system: this runs for every piece.
-qint64 nowMsecs() {
+// The wall clock in milliseconds for a row of the record. Reading the exact clock costs about as
+// much as handling a small piece, so it is read once per tick of the system's coarse clock (a few
+// milliseconds): rows that follow within the same tick, as in a flood of pieces, share the tick's
+// first stamp; rows further apart each get their exact time.
+qint64 BoardLink::stampMsecs() {
     timespec ts{};
-    ::clock_gettime(CLOCK_REALTIME, &ts);
-    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &ts);
+    const qint64 tick = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    if (tick != stampTick_) {
+        stampTick_ = tick;
+        ::clock_gettime(CLOCK_REALTIME, &ts);
+        stampMsecs_ = qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+    }
+    return stampMsecs_;
 }
-
-} // namespace
 
 void BoardLink::reportRecognised(std::uint64_t piece, corvane::linklog::Recognised what) {
     if (recorder_)
@@ -147,7 +152,7 @@ void BoardLink::record(replies::Transport link, LinkTraffic::Direction direction
         lastPiece_ = id;
     if (!recorder_ && !trafficConnected_)
         return;
-    const LinkTraffic entry{nowMsecs(), link, direction, text, id, stale};
+    const LinkTraffic entry{stampMsecs(), link, direction, text, id, stale};
     if (recorder_)
         recorder_->record(entry);
     if (trafficConnected_)

@@ -181,4 +181,7 @@ private:
     bool recognisedConnected_ = false; // somebody listens to recognised()
     std::uint64_t trafficCount_ = 0;
     std::uint64_t lastPiece_ = 0; // the id of the piece received last
+    qint64 stampMsecs();
+    qint64 stampTick_ = -1; // the coarse clock when the exact clock was read last
+    qint64 stampMsecs_ = 0;
 };

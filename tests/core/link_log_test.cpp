@@ -14,11 +14,12 @@ using replies::Transport;
 
 namespace {
 
+// A row as the ring records it; its text stays readable until the next call.
 Row row(std::string_view text, Direction d = Direction::Received,
         Transport link = Transport::Serial) {
-    linklog::Ring ring(1);
+    static linklog::Ring ring(1);
     ring.add(0, link, d, text, 1);
-    return *ring.find(0);
+    return *ring.find(ring.firstSeq());
 }
 
 QString shown(std::string_view text) {
@@ -136,7 +137,7 @@ private slots:
         QCOMPARE(ring.dropped(), std::uint64_t(2));
         QCOMPARE(ring.firstSeq(), std::uint64_t(2));
         QVERIFY(!ring.find(1));
-        QCOMPARE(ring.find(2)->bytes, std::string("xxx"));
+        QCOMPARE(std::string(ring.find(2)->bytes), std::string("xxx"));
         QCOMPARE(ring.recognise(2, Recognised::Acknowledgement), -1); // dropped
         QCOMPARE(ring.recognise(5, Recognised::Acknowledgement), 4);
         ring.add(6, Transport::Udp, Direction::Received, "y", 6);
@@ -146,6 +147,25 @@ private slots:
         QCOMPARE(ring.size(), std::size_t(0));
         QCOMPARE(ring.dropped(), std::uint64_t(0));
         QVERIFY(!ring.find(5));
+        ring.add(7, Transport::Udp, Direction::Received, "z", 7);
+        QCOMPARE(ring.size(), std::size_t(1));
+        QCOMPARE(std::string(ring.find(ring.firstSeq())->bytes), std::string("z"));
+    }
+
+    // Texts of every length, short and cut, go round the ring's text store many times; every row
+    // kept still reads its own text.
+    void ringKeepsEveryKeptText() {
+        linklog::Ring ring(7);
+        std::vector<std::string> texts;
+        for (int i = 0; i < 500; ++i) {
+            const std::size_t length = std::size_t(i * 37 % 301);
+            texts.push_back(std::string(length, char('a' + i % 26)));
+            ring.add(i, Transport::Serial, Direction::Received, texts.back(), std::uint64_t(i));
+            for (std::uint64_t seq = ring.firstSeq(); seq < ring.nextSeq(); ++seq) {
+                const std::string& text = texts[seq];
+                QCOMPARE(std::string(ring.find(seq)->bytes), text.substr(0, linklog::kTextLimit));
+            }
+        }
     }
 
     void filterMatchesTextOrMeaning() {

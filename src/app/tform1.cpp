@@ -72,16 +72,8 @@ void TForm1::applyLook(const QPixmap& logo) {
     centralWidget()->setFixedSize(440, 799);
     // The stream groups show their captions in fuchsia 10 pt; their controls keep the window's
     // look.
-    for (QGroupBox* group : {ui->GroupBox1, ui->GroupBox2}) {
-        for (QWidget* child :
-             group->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            child->setFont(font());
-            QPalette own = child->palette();
-            for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-                own.setColor(role, QApplication::palette().color(role));
-            child->setPalette(own);
-        }
-    }
+    for (CaptionGroupBox* group : {ui->GroupBox1, ui->GroupBox2})
+        group->setCaptionLook(QColor(255, 0, 255), 10);
     ui->Image1->setPixmap(makeLogo(ui->Image1->size()));
     setWindowIcon(logo);
     // Every control carries its caption or label as its accessible name (set in the form file).

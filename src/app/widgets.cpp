@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
 
 ClickPanel::ClickPanel(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
@@ -10,6 +12,38 @@ ClickPanel::ClickPanel(QWidget* parent) : QLabel(parent) {
 void ClickPanel::mousePressEvent(QMouseEvent* event) {
     QLabel::mousePressEvent(event);
     emit clicked();
+}
+
+CaptionGroupBox::CaptionGroupBox(QWidget* parent) : QGroupBox(parent) {}
+
+void CaptionGroupBox::setCaptionLook(const QColor& colour, int pointSize) {
+    captionColour_ = colour;
+    captionPointSize_ = pointSize;
+    update();
+}
+
+QFont CaptionGroupBox::captionFont() const {
+    QFont f = font();
+    if (captionPointSize_ > 0)
+        f.setPointSize(captionPointSize_);
+    return f;
+}
+
+// Paints as QGroupBox does, with the caption's font and colour in the style option only.
+void CaptionGroupBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const QFont caption = captionFont();
+    painter.setFont(caption);
+    option.fontMetrics = QFontMetrics(caption);
+    if (captionColour_.isValid()) {
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+            option.palette.setColor(group, QPalette::WindowText, captionColour_);
+            option.palette.setColor(group, QPalette::ButtonText, captionColour_);
+        }
+    }
+    painter.drawComplexControl(QStyle::CC_GroupBox, option);
 }
 
 ShapeIndicator::ShapeIndicator(QWidget* parent) : QWidget(parent) {}

@@ -2,6 +2,7 @@
 // Small widgets the main window needs beyond the stock ones.
 #include <QColor>
 #include <QFont>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPixmap>
 #include <QWidget>
@@ -17,6 +18,26 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+};
+
+// A group box whose caption has a colour and a size of its own while its controls keep the
+// window's look. Only the caption is painted differently: the controls inherit the window's palette
+// and font untouched, so they share them (and the style's pictures of them) with the rest of the
+// window, and disabled controls keep the disabled look.
+class CaptionGroupBox : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit CaptionGroupBox(QWidget* parent = nullptr);
+    void setCaptionLook(const QColor& colour, int pointSize);
+    QColor captionColour() const { return captionColour_; }
+    QFont captionFont() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor captionColour_;
+    int captionPointSize_ = 0;
 };
 
 // A round indicator; its fill colour is its state.

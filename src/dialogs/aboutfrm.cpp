@@ -69,19 +69,30 @@ QString TAboutfrm::versionText() const {
     return ui->Label2->text();
 }
 
-// The banner: a band in the logo's blues across the whole width, the logo at its left end.
+// The banner (a band in the logo's blues across the whole width, the logo at its left end) is
+// drawn when the box is first shown: most runs never open it.
 void TAboutfrm::setLogo(const QPixmap& logo) {
+    logo_ = logo;
+    setWindowIcon(logo);
+}
+
+void TAboutfrm::showEvent(QShowEvent* event) {
+    if (ui->Image1->pixmap().isNull() && !logo_.isNull())
+        drawBanner();
+    QDialog::showEvent(event);
+}
+
+void TAboutfrm::drawBanner() {
     QPixmap banner(ui->Image1->size());
     QPainter painter(&banner);
     QLinearGradient band(0, 0, banner.width(), 0);
     band.setColorAt(0, QColor(20, 50, 120));
     band.setColorAt(1, QColor(90, 150, 230));
     painter.fillRect(banner.rect(), band);
-    const QSize side = logo.size().scaled(banner.size() - QSize(16, 16), Qt::KeepAspectRatio);
-    painter.drawPixmap(QRect(QPoint(8, (banner.height() - side.height()) / 2), side), logo);
+    const QSize side = logo_.size().scaled(banner.size() - QSize(16, 16), Qt::KeepAspectRatio);
+    painter.drawPixmap(QRect(QPoint(8, (banner.height() - side.height()) / 2), side), logo_);
     painter.end();
     ui->Image1->setPixmap(banner);
-    setWindowIcon(logo);
 }
 
 void TAboutfrm::showCentred() {

@@ -2,13 +2,13 @@
 // The About box: the program's name and version, and the maker's web address, which opens in the
 // desktop's web browser when clicked.
 #include <QDialog>
+#include <QPixmap>
 #include <memory>
 
 namespace Ui {
 class TAboutfrm;
 }
 class QLabel;
-class QPixmap;
 
 class TAboutfrm : public QDialog {
     Q_OBJECT
@@ -33,7 +33,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void drawBanner();
     std::unique_ptr<Ui::TAboutfrm> ui;
+    QPixmap logo_;
 };

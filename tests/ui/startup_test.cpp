@@ -1,7 +1,9 @@
 // Start-up, the UDP dialog and the idle status display of the main window.
+#include "app/widgets.h"
 #include "app/windows.h"
 #include "support/recorder.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,19 +42,36 @@ private slots:
             QVERIFY2(!order[i]->isVisible(), qPrintable(titles[i]));
     }
 
+    // The caption is painted in fuchsia 10 pt; the controls inside keep the window's colours and
+    // font, the disabled look included.
     void streamGroupsShowTheirCaptionInFuchsiaOnly() {
         PromptRecorder prompts;
         ScopedWorkDir dir;
         auto w = createWindows();
+        w->Form1->show();
         const QColor fuchsia(255, 0, 255);
+        const auto fuchsiaPixels = [&](QWidget* widget, const QRect& area) {
+            const QImage image = widget->grab(area).toImage();
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    n += image.pixelColor(x, y) == fuchsia;
+            return n;
+        };
         for (const char* group : {"GroupBox1", "GroupBox2"}) {
-            auto* box = child<QGroupBox>(w->Form1.get(), group);
-            QCOMPARE(box->palette().color(QPalette::WindowText), fuchsia);
-            QCOMPARE(box->font().pointSize(), 10);
+            auto* box = child<CaptionGroupBox>(w->Form1.get(), group);
+            QCOMPARE(box->captionFont().pointSize(), 10);
+            const int captionHeight = QFontMetrics(box->captionFont()).height() + 4;
+            QVERIFY2(fuchsiaPixels(box, QRect(0, 0, box->width(), captionHeight)) > 20, group);
+            QCOMPARE(fuchsiaPixels(box, QRect(0, captionHeight, box->width(), box->height())), 0);
+            const QPalette app = QApplication::palette();
             for (QWidget* inner : box->findChildren<QWidget*>()) {
-                QVERIFY2(inner->palette().color(QPalette::WindowText) != fuchsia,
-                         qPrintable(inner->objectName()));
-                QVERIFY2(inner->font().pointSize() != 10, qPrintable(inner->objectName()));
+                for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                    for (const auto role :
+                         {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                        QVERIFY2(inner->palette().color(group, role) == app.color(group, role),
+                                 qPrintable(inner->objectName()));
+                QCOMPARE(inner->font(), w->Form1->font());
             }
         }
     }

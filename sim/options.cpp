@@ -60,6 +60,8 @@ std::variant<Options, std::string> parseOptions(const std::vector<std::string>& 
 
         if (name == "--help" || name == "-h") {
             o.help = true;
+        } else if (name == "--state" && flag()) {
+            o.state = true;
         } else if (name == "--udp") {
             const auto v = value();
             const auto colon = v ? v->rfind(':') : std::string::npos;
@@ -180,6 +182,8 @@ std::variant<Options, std::string> parseOptions(const std::vector<std::string>& 
     }
     if (udpGiven && !o.udp)
         return std::string("--no-udp contradicts --udp / --udp-port");
+    if (o.state && !o.udp)
+        return std::string("--state asks over UDP: it contradicts --no-udp");
     if (!o.help && !o.udp && o.ptyLink.empty())
         return std::string("nothing to listen on: --no-udp without --pty");
     if (!modulesGiven && o.variant == Variant::Lumo) {
@@ -285,6 +289,14 @@ Replies:
   reads back with "08". "30" restores the default configuration. While the
   board streams ("05" until "06", "04" or a reboot without auto start),
   field 18 (auto start) of the configuration reply reads "2".
+
+State:
+  --state             ask the board already running at the --udp address
+                      (default 127.0.0.1:6767) for its configuration and
+                      print it as readable lines, "3 stream 11 bit rate: 4000",
+                      then end (exit status 1 when it does not answer).
+  SIGUSR2             a running board writes its configuration and state as
+                      readable lines to its trace.
 
 Bad input never stops the board: unknown codes, wrong lengths, garbage and
 lines longer than 4096 characters are traced and ignored or answered.

@@ -238,8 +238,11 @@ Board:
                       sensor inputs and detected formats follow them.
   --detected HEX,HEX  the video formats the board detects on channels 11 and
                       12, one or two hexadecimal digits each, reported by the
-                      auto-detection reply to the keep-alive "24" (default by
-                      module: SDI 0A, Analog 01, HDMI 02, None 00).
+                      auto-detection reply to the keep-alive "24". By default
+                      the reply names the sensor inputs the board is set to
+                      (as the control program reads them: HD SDI 1080P30 0A,
+                      Analog PAL 01, HDMI 1080P30 02, No Sensor 00 or 1D),
+                      and FF for an input it cannot tell.
   --client 1|0|none   client connection state after the "%" of the
                       auto-detection reply: 1 connected ("1"), 0 disconnected
                       ("2"), none ("f"). Default 1.

@@ -300,20 +300,152 @@ std::array<std::string, kConfigFieldCount> defaultConfig(Variant variant, Module
     };
 }
 
-std::string defaultDetected(Variant variant, Module module, int channel) {
-    (void)variant;
-    (void)channel;
-    switch (module) {
-    case Module::Sdi:
-        return "0A"; // HD SDI 1080P30
-    case Module::Analog:
-        return "01"; // Analog PAL
-    case Module::Hdmi:
-        return "02"; // HDMI 1080P30
-    case Module::None:
-        break;
+std::string detectedFor(Variant variant, Module module, std::string_view inputCode) {
+    // The control program reads channel formats through its HD SDI, HDMI and analog tables
+    // (the analog one last); each code here names the input in the table of its kind and
+    // nothing, or the same input, in the others.
+    static const std::pair<std::string_view, std::string_view> table[] = {
+        {"0", "2B"}, // HD SDI 1080P60
+        {"1", "0A"}, // HD SDI 1080P30
+        {"2", "20"}, // HD SDI 720P60
+        {"3", "03"}, // HD SDI 720P30
+        {"4", "01"}, // Analog PAL 576P50
+        {"5", "02"}, // Analog NTSC 480P60
+        {"6", "01"}, // HDMI 1080P60
+        {"7", "02"}, // HDMI 1080P30
+        {"8", "03"}, // HDMI 720P60
+    };
+    if (inputCode == "19") // No Sensor: in the HD SDI table 1D, in the others 00
+        return module == Module::Sdi ? "1D" : "00";
+    const bool hdmi = inputCode == "6" || inputCode == "7" || inputCode == "8";
+    if (hdmi && variant == Variant::Full)
+        return "FF";
+    for (const auto& [code, format] : table)
+        if (code == inputCode)
+            return std::string(format);
+    return "FF";
+}
+
+namespace {
+
+// What each configuration field holds, in the order of the configuration reply.
+constexpr std::array<std::string_view, kConfigFieldCount> kFieldNames = {
+    "stream 11 picture width",
+    "stream 11 picture height",
+    "stream 11 bit rate",
+    "stream 11 GOP",
+    "stream 12 picture width",
+    "stream 12 picture height",
+    "stream 12 bit rate",
+    "stream 12 GOP",
+    "static IP address",
+    "stream 11 frame rate",
+    "stream 12 frame rate",
+    "sensor 1 input code",
+    "sensor 2 input code",
+    "stream 11 encoder format (1 H.264, 2 H.265)",
+    "stream 12 encoder format (1 H.264, 2 H.265)",
+    "stream 11 rate control (1 CBR, 2 VBR)",
+    "stream 12 rate control (1 CBR, 2 VBR)",
+    "auto-start (1 off, 2 on)",
+    "stream 11 audio",
+    "stream 12 audio",
+    "recording 11 width",
+    "recording 11 height",
+    "recording 11 bit rate",
+    "recording 11 GOP",
+    "recording 11 frame rate",
+    "recording 12 width",
+    "recording 12 height",
+    "recording 12 bit rate",
+    "recording 12 GOP",
+    "recording 12 frame rate",
+    "recording selection (1 stream 11, 2 stream 12, 3 both)",
+    "input auto-detection (1 on, 2 off)",
+    "gateway",
+    "MTU",
+    "RTP 11 destination",
+    "RTP 12 destination",
+    "RTP 11 port",
+    "RTP 12 port",
+    "RTP 11 multicast address",
+    "RTP 12 multicast address",
+    "UDPRS destination",
+    "camera type (0 none, 1 fixed, 2 moving)",
+    "UDPRS flag",
+    "FEC (E on, D off)",
+    "FEC L",
+    "FEC D",
+    "RTP 11 session (U unicast, M multicast)",
+    "RTP 12 session (U unicast, M multicast)",
+    "streaming mode letter",
+    "subnet mask",
+};
+
+std::string_view variantName(Variant v) {
+    return v == Variant::Full ? "full" : "lumo";
+}
+
+} // namespace
+
+std::string_view fieldName(int n) {
+    return n >= 1 && n <= kConfigFieldCount ? kFieldNames[std::size_t(n - 1)] : "";
+}
+
+std::string configText(const std::array<std::string, kConfigFieldCount>& config) {
+    std::string out;
+    for (int n = 1; n <= kConfigFieldCount; ++n)
+        out += std::to_string(n) + " " + std::string(fieldName(n)) + ": " +
+               printable(config[std::size_t(n - 1)]) + "\n";
+    return out;
+}
+
+std::optional<std::array<std::string, kConfigFieldCount>> parseConfigReply(std::string_view reply) {
+    const auto start = reply.find("A3");
+    if (start == std::string_view::npos || reply.size() < start + 7 ||
+        reply.substr(start + 5, 2) != "08")
+        return std::nullopt;
+    std::string_view rest = reply.substr(start + 7);
+    std::array<std::string, kConfigFieldCount> fields;
+    for (auto& field : fields) {
+        const auto dollar = rest.find('$');
+        if (dollar == std::string_view::npos)
+            return std::nullopt;
+        field = std::string(rest.substr(0, dollar));
+        rest.remove_prefix(dollar + 1);
     }
-    return "00";
+    if (fields[8].rfind(kIpFieldPrefix, 0) == 0)
+        fields[8].erase(0, kIpFieldPrefix.size());
+    return fields;
+}
+
+std::string stateText(const BoardState& s) {
+    std::string out;
+    auto line = [&out](std::string_view name, std::string_view value) {
+        out += name;
+        out += ": ";
+        out += printable(value);
+        out += '\n';
+    };
+    line("variant", variantName(s.variant));
+    line("modules",
+         std::string(moduleName(s.module11)) + "," + std::string(moduleName(s.module12)));
+    out += configText(s.config);
+    line("streaming", s.streaming ? "yes" : "no");
+    line("recording", s.recording ? "yes" : "no");
+    line("RTP 11 running", s.rtp11Running ? "yes" : "no");
+    line("RTP 12 running", s.rtp12Running ? "yes" : "no");
+    line("relay mode", s.relayMode.empty() ? "none" : s.relayMode);
+    line("FEC error insertion", s.fecErrorInsertion ? "on, L " + s.fecErrorL : "off");
+    line("control interface", s.controlInterface == '1' ? "RS232" : "UDP");
+    line("auto-detection formats",
+         (s.detected11.empty() ? detectedFor(s.variant, s.module11, s.field(12)) : s.detected11) +
+             "," +
+             (s.detected12.empty() ? detectedFor(s.variant, s.module12, s.field(13))
+                                   : s.detected12));
+    line("exit requests", std::to_string(s.exitRequests));
+    line("reboots", std::to_string(s.reboots));
+    return out;
 }
 
 BoardState makeState(Variant variant, Module m11, Module m12) {
@@ -322,8 +454,6 @@ BoardState makeState(Variant variant, Module m11, Module m12) {
     s.module11 = m11;
     s.module12 = m12;
     s.config = defaultConfig(variant, m11, m12);
-    s.detected11 = defaultDetected(variant, m11, 11);
-    s.detected12 = defaultDetected(variant, m12, 12);
     s.firmware =
         variant == Variant::Full ? " Corvane firmware 2.3.1 " : " Corvane Lumo firmware 2.3.1 ";
     return s;
@@ -362,7 +492,13 @@ std::string Board::autoDetectReply() const {
     case ClientState::Unknown:
         break;
     }
-    return "2288" + state_.detected11 + "$" + state_.detected12 + "$%" + status;
+    const std::string d11 = state_.detected11.empty()
+                                ? detectedFor(state_.variant, state_.module11, state_.field(12))
+                                : state_.detected11;
+    const std::string d12 = state_.detected12.empty()
+                                ? detectedFor(state_.variant, state_.module12, state_.field(13))
+                                : state_.detected12;
+    return "2288" + d11 + "$" + d12 + "$%" + status;
 }
 
 std::string Board::assemblyReply() const {

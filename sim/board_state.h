@@ -57,7 +57,9 @@ struct BoardState {
     bool fecErrorInsertion = false; // code 88
     std::string fecErrorL;
     char controlInterface = '0'; // code 35: '1' RS232, '0' UDP
-    std::string detected11;      // two hex digits, format detected on channel 11
+    // The format detected on each channel (two hex digits) when fixed by --detected; empty: the
+    // format of the configured sensor input (detectedFor).
+    std::string detected11;
     std::string detected12;
     ClientState client = ClientState::Connected;
     std::string firmware; // operator text answered to "44", without "A7"/"AA"
@@ -102,8 +104,26 @@ struct Outcome {
 // Default configuration fields for a board of this variant with these modules.
 std::array<std::string, kConfigFieldCount> defaultConfig(Variant variant, Module m11, Module m12);
 
-// Default detected format (two hex digits) for a channel with this module.
-std::string defaultDetected(Variant variant, Module module, int channel);
+// The format (two hex digits) the auto-detection reply names for a configured sensor input (the
+// input code text of fields 12 and 13) on a channel with this module: a code the control
+// program reads back as that same input, so the keep-alive leaves the operator's choice alone.
+// "FF", a format no input list names, for an input the detection cannot tell (the BAR inputs,
+// HD SDI 1080P50, HDMI 720P30, HDMI on the full board).
+std::string detectedFor(Variant variant, Module module, std::string_view inputCode);
+
+// What configuration field n (1-based) holds ("stream 11 bit rate").
+std::string_view fieldName(int n);
+
+// The fifty configuration fields as readable lines, "3 stream 11 bit rate: 4000", one per field.
+std::string configText(const std::array<std::string, kConfigFieldCount>& config);
+
+// The board's configuration and state as readable lines, for an operator who wants to see what a
+// save did: the variant and modules, configText, then what the board runs.
+std::string stateText(const BoardState& state);
+
+// The fifty fields of a configuration reply ("A3" LLL "08" fields "$" ... CR), field 9 without
+// its "IPST:"; nothing when the text is no configuration reply.
+std::optional<std::array<std::string, kConfigFieldCount>> parseConfigReply(std::string_view reply);
 
 class Board {
 public:

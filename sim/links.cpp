@@ -75,6 +75,18 @@ void Trace::note(std::string_view link, std::string_view text) {
     std::fflush(out_);
 }
 
+void Trace::block(std::string_view title, std::string_view lines) {
+    note("board", title);
+    std::string_view rest = lines;
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        std::fprintf(out_, "    %.*s\n", static_cast<int>(line.size()), line.data());
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    }
+    std::fflush(out_);
+}
+
 BoardLinks::BoardLinks(const Options& options, Board& board, Trace& trace)
     : options_(options), board_(board), trace_(trace), noiseSeed_(options.noiseSeed) {}
 
@@ -284,8 +296,12 @@ int BoardLinks::pollTimeoutMs() const {
 }
 
 void BoardLinks::run(volatile std::sig_atomic_t& stop, volatile std::sig_atomic_t& toggleSilent,
-                     const sigset_t& waitMask) {
+                     volatile std::sig_atomic_t& printState, const sigset_t& waitMask) {
     while (!stop) {
+        if (printState) {
+            printState = 0;
+            trace_.block("state", stateText(board_.state()));
+        }
         if (toggleSilent) {
             toggleSilent = 0;
             board_.faults().silent = !board_.faults().silent;

@@ -22,6 +22,8 @@ public:
     void frame(std::string_view link, std::string_view from, std::string_view bytes,
                const Outcome& outcome);
     void note(std::string_view link, std::string_view text);
+    // A block of readable lines after a note line, each indented.
+    void block(std::string_view title, std::string_view lines);
 
 private:
     void stamp();
@@ -40,9 +42,10 @@ public:
     bool open(std::string& error);
 
     // Serves both links until `stop` becomes non-zero. `toggleSilent` is set by SIGUSR1 and
-    // reset here after silence has been toggled. Signals are delivered only while waiting.
+    // reset here after silence has been toggled; `printState` by SIGUSR2, reset after the state
+    // went to the trace. Signals are delivered only while waiting.
     void run(volatile std::sig_atomic_t& stop, volatile std::sig_atomic_t& toggleSilent,
-             const sigset_t& waitMask);
+             volatile std::sig_atomic_t& printState, const sigset_t& waitMask);
 
     // Removes the pseudo-terminal's link and closes everything; safe to call twice.
     void close();

@@ -2,6 +2,7 @@
 #include "board_state.h"
 #include "links.h"
 #include "options.h"
+#include "state_query.h"
 
 #include <csignal>
 #include <cstdio>
@@ -12,12 +13,16 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 volatile std::sig_atomic_t silenceToggle = 0;
+volatile std::sig_atomic_t stateRequested = 0;
 
 void onStop(int) {
     stopRequested = 1;
 }
 void onToggle(int) {
     silenceToggle = 1;
+}
+void onState(int) {
+    stateRequested = 1;
 }
 
 } // namespace
@@ -33,6 +38,16 @@ int main(int argc, char** argv) {
     const Options& options = std::get<Options>(parsed);
     if (options.help) {
         std::fputs(helpText().c_str(), stdout);
+        return 0;
+    }
+    if (options.state) {
+        std::string error;
+        const auto text = queryState(options, 2000, error);
+        if (!text) {
+            std::fprintf(stderr, "corvane-board: %s\n", error.c_str());
+            return 1;
+        }
+        std::fputs(text->c_str(), stdout);
         return 0;
     }
 
@@ -51,11 +66,13 @@ int main(int argc, char** argv) {
     sigaddset(&blocked, SIGINT);
     sigaddset(&blocked, SIGTERM);
     sigaddset(&blocked, SIGUSR1);
+    sigaddset(&blocked, SIGUSR2);
     sigset_t waitMask;
     sigprocmask(SIG_BLOCK, &blocked, &waitMask);
     sigdelset(&waitMask, SIGINT);
     sigdelset(&waitMask, SIGTERM);
     sigdelset(&waitMask, SIGUSR1);
+    sigdelset(&waitMask, SIGUSR2);
     struct sigaction stopAction {};
     stopAction.sa_handler = onStop;
     sigaction(SIGINT, &stopAction, nullptr);
@@ -63,6 +80,9 @@ int main(int argc, char** argv) {
     struct sigaction toggleAction {};
     toggleAction.sa_handler = onToggle;
     sigaction(SIGUSR1, &toggleAction, nullptr);
+    struct sigaction stateAction {};
+    stateAction.sa_handler = onState;
+    sigaction(SIGUSR2, &stateAction, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     Board board(initialState(options), options.faults);
@@ -82,7 +102,7 @@ int main(int argc, char** argv) {
                      options.ptyLink.c_str());
     std::fflush(stderr);
 
-    links.run(stopRequested, silenceToggle, waitMask);
+    links.run(stopRequested, silenceToggle, stateRequested, waitMask);
     links.close();
     std::fprintf(stderr, "corvane-board: stopped\n");
     if (traceOut != stdout)

@@ -60,6 +60,8 @@ std::variant<Options, std::string> parseOptions(const std::vector<std::string>& 
 
         if (name == "--help" || name == "-h") {
             o.help = true;
+        } else if (name == "--state" && flag()) {
+            o.state = true;
         } else if (name == "--udp") {
             const auto v = value();
             const auto colon = v ? v->rfind(':') : std::string::npos;
@@ -180,6 +182,8 @@ std::variant<Options, std::string> parseOptions(const std::vector<std::string>& 
     }
     if (udpGiven && !o.udp)
         return std::string("--no-udp contradicts --udp / --udp-port");
+    if (o.state && !o.udp)
+        return std::string("--state asks over UDP: it contradicts --no-udp");
     if (!o.help && !o.udp && o.ptyLink.empty())
         return std::string("nothing to listen on: --no-udp without --pty");
     if (!modulesGiven && o.variant == Variant::Lumo) {
@@ -234,8 +238,11 @@ Board:
                       sensor inputs and detected formats follow them.
   --detected HEX,HEX  the video formats the board detects on channels 11 and
                       12, one or two hexadecimal digits each, reported by the
-                      auto-detection reply to the keep-alive "24" (default by
-                      module: SDI 0A, Analog 01, HDMI 02, None 00).
+                      auto-detection reply to the keep-alive "24". By default
+                      the reply names the sensor inputs the board is set to
+                      (as the control program reads them: HD SDI 1080P30 0A,
+                      Analog PAL 01, HDMI 1080P30 02, No Sensor 00 or 1D),
+                      and FF for an input it cannot tell.
   --client 1|0|none   client connection state after the "%" of the
                       auto-detection reply: 1 connected ("1"), 0 disconnected
                       ("2"), none ("f"). Default 1.
@@ -285,6 +292,14 @@ Replies:
   reads back with "08". "30" restores the default configuration. While the
   board streams ("05" until "06", "04" or a reboot without auto start),
   field 18 (auto start) of the configuration reply reads "2".
+
+State:
+  --state             ask the board already running at the --udp address
+                      (default 127.0.0.1:6767) for its configuration and
+                      print it as readable lines, "3 stream 11 bit rate: 4000",
+                      then end (exit status 1 when it does not answer).
+  SIGUSR2             a running board writes its configuration and state as
+                      readable lines to its trace.
 
 Bad input never stops the board: unknown codes, wrong lengths, garbage and
 lines longer than 4096 characters are traced and ignored or answered.

@@ -30,6 +30,7 @@ struct Options {
     std::uint32_t noiseSeed = 1;
     std::string traceFile; // empty: standard output
     bool help = false;
+    bool state = false; // ask the board at the UDP address for its configuration, print it, end
 };
 
 // Parses the arguments (without the program name). On error the text says what is wrong.

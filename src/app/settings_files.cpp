@@ -44,7 +44,8 @@ void TForm1::storeSerialSettings() {
     const std::string text = corvane::linkoptions::writeReconnect(
         settings::writeConfIni(existing, serialSettings), reconnectAction_->isChecked());
     if (!platform::files::writeSetting(path, text, &error))
-        platform::message(QStringLiteral("Failed to store settings\n") + error);
+        platform::message(
+            QStringLiteral("Failed to store settings\nCannot write %1: %2").arg(path, error));
 }
 
 void TForm1::loadBoardSettings() {

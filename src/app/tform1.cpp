@@ -3,6 +3,7 @@
 
 #include "app/control_map.h"
 #include "app/logo.h"
+#include "app/value_marks.h"
 #include "core/frames.h"
 #include "corvane/buildinfo.h"
 #include "dialogs/aboutfrm.h"
@@ -106,6 +107,7 @@ void TForm1::wire() {
     wireFiles();
     wireMaintenance();
     wireMonitorAndReconnect();
+    watchValues(*controls_);
 }
 
 void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,

@@ -37,10 +37,10 @@ void TForm1::clearStatusLine() {
 
 void TForm1::saveBoard(int c11gIndex, int c12gIndex) {
     QString error;
-    if (!platform::files::writeSetting(AppDir + QStringLiteral("/brdf.ini"),
-                                       variant::writeBoardFile(Board, c11gIndex, c12gIndex),
+    const QString path = AppDir + QStringLiteral("/brdf.ini");
+    if (!platform::files::writeSetting(path, variant::writeBoardFile(Board, c11gIndex, c12gIndex),
                                        &error)) {
-        platform::message(error);
+        platform::message(QStringLiteral("Cannot write %1: %2").arg(path, error));
         return;
     }
     applyVariant(variant::saveBoardDialog(Board, c11gIndex, c12gIndex));

@@ -1,5 +1,7 @@
 #include "core/link_log.h"
 
+#include "core/text.h"
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -147,27 +149,19 @@ std::string_view commandName(std::string_view frame) {
     const bool hasValue = frame.size() > 6;
     if (code == "64" && !hasValue)
         return "board probe";
+    return commandNameOfCode(code);
+}
+
+std::string_view commandNameOfCode(std::string_view code) {
     const auto it = std::find_if(std::begin(kCatalogue), std::end(kCatalogue),
                                  [code](const Command& c) { return c.code == code; });
     return it == std::end(kCatalogue) ? std::string_view("unknown command") : it->name;
 }
 
 std::string displayText(const Row& row) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(row.bytes.size() + 16);
-    for (const char c : row.bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '\r') {
-            out += "\\r";
-        } else if (u < 0x20 || u >= 0x7f) {
-            out += "\\x";
-            out += kHex[u >> 4];
-            out += kHex[u & 0xf];
-        } else {
-            out += c;
-        }
-    }
+    text::appendEscaped(out, row.bytes);
     if (row.size > row.bytes.size())
         out += "\xE2\x80\xA6 (" + std::to_string(row.size) + " bytes)";
     return out;

@@ -2,6 +2,7 @@
 
 #include "core/frames.h"
 #include "core/text.h"
+#include "core/value_rules.h"
 
 #include <array>
 
@@ -36,17 +37,22 @@ plan::Plan planNetworkSave(const controls::ConfigView& view) {
         }
     }
 
+    std::string mtu = view.text(Ctl::MTUB);
+    const auto value = text::toInteger(mtu);
+    if (value.ok() && value.value > kMaxMtu)
+        mtu = text::decimal(kMaxMtu);
+    // An MTU that converts but is written too long ("01500") has no frame: nothing is sent.
+    if (value.ok())
+        if (auto tooLong = values::tooLongFor(Ctl::MTUB, mtu))
+            return p.message(std::move(*tooLong));
+
     p.send(ip.bytes, 100).wait();
     p.send(frames::gateway(view.text(Ctl::gwp)), 100).wait();
 
-    std::string mtu = view.text(Ctl::MTUB);
-    const auto value = text::toInteger(mtu);
     if (!value.ok())
         return p.message(value.error);
-    if (value.value > kMaxMtu) {
-        mtu = text::decimal(kMaxMtu);
+    if (value.value > kMaxMtu)
         p.add(Action::setText(Ctl::MTUB, mtu));
-    }
     // A count without a frame still calls the send path, with an empty text.
     p.send(frames::mtu(mtu).bytes).wait();
 

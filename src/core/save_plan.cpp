@@ -2,6 +2,7 @@
 
 #include "core/inputs.h"
 #include "core/text.h"
+#include "core/value_rules.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -66,18 +67,21 @@ public:
         steps_.push_back(Step::send(frame));
     }
     // A frame built from an edit's text under the normal rule, when the text has an accepted
-    // length; none otherwise.
-    void sendValue(const frames::FrameResult& frame, std::string_view text) {
+    // length; none otherwise. A text longer than its command takes refuses the plan.
+    void sendValue(const frames::FrameResult& frame, Ctl edit, std::string_view text) {
         if (text.size() + kFrameOverhead > kMaxFrame)
             refuse(text);
+        else if (const auto tooLong = values::tooLongFor(edit, text))
+            refuseWith(*tooLong);
         else if (frame.ok())
             steps_.push_back(Step::send(frame.bytes));
     }
     void pause(int ms) { steps_.push_back(Step::pause(ms)); }
     void wait() { steps_.push_back(Step::wait()); }
-    void refuse(std::string_view value) {
+    void refuse(std::string_view value) { refuseWith(tooLongMessage(value)); }
+    void refuseWith(std::string message) {
         if (message_.empty())
-            message_ = tooLongMessage(value);
+            message_ = std::move(message);
     }
 
     const std::string& message() const { return message_; }
@@ -251,7 +255,7 @@ SavePlan planSave(const ConfigView& v, const SaveState& state) {
     }};
     for (const Value& value : kValues) {
         const std::string& text = v.text(value.edit);
-        b.sendValue(value.make(value.stream, text), text);
+        b.sendValue(value.make(value.stream, text), value.edit, text);
         if (value.edit == Ctl::fps2)
             b.pause(kShort);
         b.wait();
@@ -398,6 +402,10 @@ UpdatePlan planUpdate(Update button, const ConfigView& view, const BoardFlags& f
     const std::string& text = view.text(edit);
     if (text.size() + kFrameOverhead > kMaxFrame) {
         plan.message = tooLongMessage(text);
+        return plan;
+    }
+    if (auto tooLong = values::tooLongFor(edit, text)) {
+        plan.message = std::move(*tooLong);
         return plan;
     }
     // A text of a length the command does not take is no frame; the send path then gets an empty

@@ -7,7 +7,9 @@
 // when a message is returned.
 //
 // No frame of 100 characters or more ever goes out: a value whose frame would reach that length
-// refuses the whole operation with a message naming the value (see tooLongMessage).
+// refuses the whole operation with a message naming the value (see tooLongMessage). A bit rate,
+// GOP or frame rate with more characters than its command takes refuses it likewise
+// (values::tooLongFor: "'123456' is too long for the stream 11 bit rate (1 to 5 characters)").
 #pragma once
 
 #include "core/controls.h"
@@ -90,8 +92,9 @@ struct UpdatePlan {
 
 // One update: URes1/URes2 send the list position + 1 (0 with nothing selected); the others send
 // the edit's text when its length is accepted (bit rate 1-5, GOP and frame rate 1-3 characters)
-// and an empty text otherwise, as the send path expects; Ufps1/Ufps2 run checkFps first. A value
-// whose frame would reach 100 characters gives tooLongMessage instead.
+// and an empty text when it is empty, as the send path expects; Ufps1/Ufps2 run checkFps first.
+// A value whose frame would reach 100 characters gives tooLongMessage instead, a shorter one
+// that is still too long for the command values::tooLongFor.
 UpdatePlan planUpdate(Update button, const controls::ConfigView& view,
                       const variant::BoardFlags& flags);
 

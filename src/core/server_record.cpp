@@ -562,4 +562,17 @@ RecordUpdate recordFromControls(const ServerConfigRecord& current, const ConfigV
     return result;
 }
 
+std::optional<std::string> sizeNote(std::string_view fileName, std::uint64_t fileSize) {
+    if (fileSize == kRecordSize)
+        return std::nullopt;
+    std::string out(fileName);
+    out += " holds " + std::to_string(fileSize) + (fileSize == 1 ? " byte" : " bytes") + ", not " +
+           std::to_string(kRecordSize) + ": ";
+    if (fileSize < kRecordSize)
+        out += fileSize == 1 ? "the values past it were kept." : "the values past them were kept.";
+    else
+        out += "only its first " + std::to_string(kRecordSize) + " bytes were read.";
+    return out;
+}
+
 } // namespace corvane::record

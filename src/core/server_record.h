@@ -122,6 +122,11 @@ ServerConfigRecord decodeRecord(const RecordBytes& bytes);
 ServerConfigRecord readRecord(const ServerConfigRecord& current,
                               std::span<const std::uint8_t> file);
 
+// What the operator is told after opening a file of another size than the record, by the file's
+// own name: "rtspserver.dat holds 6 bytes, not 341: the values past them were kept." or
+// "big.dat holds 400 bytes, not 341: only its first 341 bytes were read."; nothing for 341.
+std::optional<std::string> sizeNote(std::string_view fileName, std::uint64_t fileSize);
+
 // A text field's characters up to its first zero byte (all of them when there is none), looking
 // at no more than readWidth bytes.
 template <std::size_t N> std::string textOf(const Text<N>& field, std::size_t readWidth = N) {

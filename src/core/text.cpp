@@ -1,12 +1,37 @@
 #include "core/text.h"
 
 #include <charconv>
+#include <string>
 
 namespace corvane::text {
 
+void appendEscaped(std::string& out, std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\r') {
+            out += "\\r";
+        } else if (u < 0x20 || u >= 0x7f) {
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 0xf];
+        } else {
+            out += c;
+        }
+    }
+}
+
+std::string quoted(std::string_view bytes) {
+    std::string out;
+    appendEscaped(out, bytes.substr(0, kQuoteLimit));
+    if (bytes.size() > kQuoteLimit)
+        out += "... (" + std::to_string(bytes.size()) + " bytes)";
+    return out;
+}
+
 std::string invalidIntegerMessage(std::string_view text) {
     std::string out = "'";
-    out += text;
+    out += quoted(text);
     out += "' is not a valid integer value";
     return out;
 }

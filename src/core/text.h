@@ -2,6 +2,7 @@
 // that fails gives the operator's message text, so that no caller builds it again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,7 +11,19 @@
 
 namespace corvane::text {
 
-// "'<text>' is not a valid integer value", the message of every failed integer conversion.
+// Bytes as one line of plain ASCII: carriage return as \r, other control and non-ASCII bytes as
+// \xNN, everything else as it is. Appended to `out`.
+void appendEscaped(std::string& out, std::string_view bytes);
+
+// The longest text from a file or the board that a message quotes.
+inline constexpr std::size_t kQuoteLimit = 60;
+
+// Text from a file or the board as a message quotes it: escaped as appendEscaped does, and cut
+// after its first kQuoteLimit bytes with "... (N bytes)" naming the whole length.
+std::string quoted(std::string_view bytes);
+
+// "'<text>' is not a valid integer value", the message of every failed integer conversion; the
+// text is shown as quoted() shows it.
 std::string invalidIntegerMessage(std::string_view text);
 
 // A converted value, or the operator's message when the text does not convert.

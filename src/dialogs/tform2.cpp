@@ -46,8 +46,9 @@ void TForm2::Button1Click() {
                                                               platform::fromQ(ui->SPort->text())});
     const QString dir = appDir_ ? appDir_() : QString();
     QString error;
-    if (!platform::files::writeSetting(dir + QStringLiteral("/udpf.ini"), bytes, &error)) {
-        platform::message(error);
+    const QString path = dir + QStringLiteral("/udpf.ini");
+    if (!platform::files::writeSetting(path, bytes, &error)) {
+        platform::message(QStringLiteral("Cannot write %1: %2").arg(path, error));
         return;
     }
     hide();

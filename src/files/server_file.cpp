@@ -42,7 +42,7 @@ void TForm1::wireFiles() {
 
 // The open dialog's answer is not needed: a cancelled dialog keeps the name it held, and that
 // file is read all the same. A file shorter than the record replaces only its leading bytes;
-// bytes after the record are not read.
+// bytes after the record are not read; either is said after the values are shown.
 void TForm1::OpenConfigurationFile1Click() {
     const QString chosen =
         platform::prompts().openFileName(QStringLiteral("Open"), OpenDialogFileName, kFilter);
@@ -60,6 +60,11 @@ void TForm1::OpenConfigurationFile1Click() {
         ServerRecord,
         std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
     Encode_File();
+    // A file of another size than the record is said once, after its values are shown.
+    const QFileInfo file(OpenDialogFileName);
+    const qint64 size = bytes->size() < record::kRecordSize ? qint64(bytes->size()) : file.size();
+    if (const auto note = record::sizeNote(platform::fromQ(file.fileName()), std::uint64_t(size)))
+        platform::message(platform::toQ(*note));
 }
 
 // Writes the file last chosen in the open dialog; no dialog is shown. A number that does not

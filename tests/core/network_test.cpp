@@ -67,6 +67,13 @@ void NetworkTest::save_data() {
         << "192.0.2.9"
         << "255.255.255.0"
         << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.2<CR> ~100 W A506720999<CR> W" + tail;
+    QTest::newRow("MTU 01400: five characters, named and nothing sent")
+        << "10.0.0.1"
+        << "10.0.0.2"
+        << "01400"
+        << "192.0.2.9"
+        << "255.255.255.0"
+        << "!''01400' is too long for the MTU (3 to 4 characters)'";
     QTest::newRow("MTU not a number: stops after the gateway")
         << "10.0.0.1"
         << "10.0.0.2"

@@ -137,13 +137,14 @@ void SavePlanTest::wholeSave_data() {
                kTail;
 
     // Nothing selected: no resolution, input or encoder command; the waits that close the
-    // resolution and input steps stay, the encoder steps go whole. Values of a length the board
-    // does not take send nothing but are waited for.
+    // resolution and input steps stay, the encoder steps go whole. Empty values and values too
+    // short for their command send nothing but are waited for (too long ones refuse the save,
+    // see refusedSave).
     QTest::newRow("missing selections and values")
         << "full N N"
         << "idle - 1 1"
         << "Res1=-1 RecRes2=-1 S1I=-1 Efmt1=-1 Efmt2=-1 ERec1:off ERec2:off RTP11_S=-1 "
-           "Bit1='' RecBit1='5' Gop1='1000' Bit2='123456' LFEC='' DFEC=''"
+           "Bit1='' RecBit1='5' Gop1='' Bit2='' LFEC='' DFEC=''"
         << QString("W A506501920<CR> ~100 A506511080<CR> ~100 W "
                    "A50512720<CR> ~100 A50514576<CR> ~100 W W "
                    "W W W A5045230<CR> W A5041730<CR> W "
@@ -311,11 +312,22 @@ void SavePlanTest::refusedSave_data() {
     QTest::newRow("stream 11 conversion before 12's limit") << "full N N"
                                                             << "fps1='x' fps2='99'"
                                                             << "'x' is not a valid integer value";
-    // Below the limit a long text only drops its own command; from a frame of 100 characters on
-    // the save sends nothing at all.
-    QTest::newRow("a value just short of a 100-character frame") << "full N N"
-                                                                 << "Bit2='" + long92 + "'"
-                                                                 << "";
+    // A text longer than its command takes sends nothing at all and names the value; from a
+    // frame of 100 characters on the message says only that it is too long to send.
+    QTest::newRow("stream 11 bit rate of six characters")
+        << "full N N"
+        << "Bit1='123456'"
+        << "'123456' is too long for the stream 11 bit rate (1 to 5 characters)";
+    QTest::newRow("stream 12 recording frame rate of four characters")
+        << "full N N"
+        << "Recfps2='1000'"
+        << "'1000' is too long for the stream 12 recording frame rate (1 to 3 characters)";
+    QTest::newRow("a value just short of a 100-character frame")
+        << "full N N"
+        << "Bit2='" + long92 + "'"
+        << "'" + QString(60, '7') +
+               "... (92 bytes)' is too long for the stream 12 bit rate (1 "
+               "to 5 characters)";
     QTest::newRow("a value whose frame reaches 100 characters")
         << "full N N"
         << "RecGop2='" + long93 + "'"
@@ -362,13 +374,15 @@ void SavePlanTest::updates_data() {
     row("UBit1 4000", Update::UBit1, "full N N", "Bit1='4000'", "A506374000<CR>");
     row("UBit1 12000", Update::UBit1, "full N N", "Bit1='12000'", "A5073712000<CR>");
     row("UBit2 800", Update::UBit2, "full N N", "Bit2='800'", "A50540800<CR>");
-    row("UBit1 six characters: empty send", Update::UBit1, "full N N", "Bit1='123456'", "''");
+    row("UBit1 six characters: refused", Update::UBit1, "full N N", "Bit1='123456'",
+        "!'123456' is too long for the stream 11 bit rate (1 to 5 characters)");
     row("UBit2 empty: empty send", Update::UBit2, "full N N", "Bit2=''", "''");
     row("UBit1 not a number, sent as typed", Update::UBit1, "full N N", "Bit1='4k'",
         "A504374k<CR>");
     row("UGop1 30", Update::UGop1, "full N N", "Gop1='30'", "A5043630<CR>");
     row("UGop2 1", Update::UGop2, "full N N", "Gop2='1'", "A503391<CR>");
-    row("UGop2 1000: empty send", Update::UGop2, "full N N", "Gop2='1000'", "''");
+    row("UGop2 1000: refused", Update::UGop2, "full N N", "Gop2='1000'",
+        "!'1000' is too long for the stream 12 GOP (1 to 3 characters)");
     row("Ufps1 30 on HD SDI 1080P30", Update::Ufps1, "full N N", "S1I=1 fps1='30'", "A5043830<CR>");
     row("Ufps1 60 on HD SDI 1080P30", Update::Ufps1, "full N N", "S1I=1 fps1='60'",
         "!Wrong Value in Chnl 11 FPS ");
@@ -377,10 +391,12 @@ void SavePlanTest::updates_data() {
         "A50341x<CR>");
     row("Ufps2 not a number under a limit", Update::Ufps2, "full N N", "S2I=4 fps2='x'",
         "!'x' is not a valid integer value");
-    row("Ufps1 four characters, no limit: empty send", Update::Ufps1, "small S N",
-        "S1I=5 fps1='1000'", "''");
-    row("UBit2 of 92 characters: empty send", Update::UBit2, "full N N",
-        "Bit2='" + QString(92, '1') + "'", "''");
+    row("Ufps1 four characters, no limit: refused", Update::Ufps1, "small S N", "S1I=5 fps1='1000'",
+        "!'1000' is too long for the stream 11 frame rate (1 to 3 characters)");
+    row("UBit2 of 92 characters: refused", Update::UBit2, "full N N",
+        "Bit2='" + QString(92, '1') + "'",
+        "!'" + QString(60, '1') +
+            "... (92 bytes)' is too long for the stream 12 bit rate (1 to 5 characters)");
     row("UBit2 of 93 characters: refused", Update::UBit2, "full N N",
         "Bit2='" + QString(93, '1') + "'", "!'" + QString(93, '1') + "' is too long to send");
     row("UGop1 too long", Update::UGop1, "full N N", "Gop1='" + QString(200, 'g') + "'",

@@ -248,6 +248,8 @@ private slots:
     void unalignedAndNegativeIntegers();
     void readingFiles_data();
     void readingFiles();
+    void sizeOtherThanTheRecordIsNamed_data();
+    void sizeOtherThanTheRecordIsNamed();
     void inputCodeWritten_data();
     void inputCodeWritten();
     void inputCodeRead_data();
@@ -698,6 +700,34 @@ void ServerRecordTest::openThenUpdateKeepsTheBytes() {
         QVERIFY(u.ok());
         QCOMPARE(image(u.record), image(withFields(file, "AutoStart=1 Width11=720")));
     }
+}
+
+void ServerRecordTest::sizeOtherThanTheRecordIsNamed_data() {
+    QTest::addColumn<qulonglong>("size");
+    QTest::addColumn<QString>("note"); // empty: none
+    QTest::newRow("short") << 6ULL
+                           << "rtspserver.dat holds 6 bytes, not 341: the values past them were "
+                              "kept.";
+    QTest::newRow("empty") << 0ULL
+                           << "rtspserver.dat holds 0 bytes, not 341: the values past them were "
+                              "kept.";
+    QTest::newRow("one byte") << 1ULL
+                              << "rtspserver.dat holds 1 byte, not 341: the values past it were "
+                                 "kept.";
+    QTest::newRow("one short") << 340ULL
+                               << "rtspserver.dat holds 340 bytes, not 341: the values past them "
+                                  "were kept.";
+    QTest::newRow("the record") << 341ULL << "";
+    QTest::newRow("one over") << 342ULL
+                              << "rtspserver.dat holds 342 bytes, not 341: only its first 341 "
+                                 "bytes were read.";
+}
+
+void ServerRecordTest::sizeOtherThanTheRecordIsNamed() {
+    QFETCH(qulonglong, size);
+    QFETCH(QString, note);
+    const auto got = record::sizeNote("rtspserver.dat", size);
+    QCOMPARE(got ? QString::fromStdString(*got) : QString(), note);
 }
 
 QTEST_GUILESS_MAIN(ServerRecordTest)

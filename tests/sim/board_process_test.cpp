@@ -59,6 +59,7 @@ public:
     }
 
     bool ready() const { return port_ != 0 && serial_ >= 0; }
+    quint16 port() const { return port_; }
     QProcess& process() { return process_; }
     const QString& link() const { return link_; }
 
@@ -139,6 +140,7 @@ private slots:
     void noiseBetweenSerialReplies();
     void terminationRemovesTheLink();
     void helpAndBadOptions();
+    void stateAsReadableLines();
 };
 
 void BoardProcessTest::initTestCase() {
@@ -308,6 +310,45 @@ void BoardProcessTest::helpAndBadOptions() {
     QVERIFY(clash.waitForFinished(5000));
     QCOMPARE(clash.exitCode(), 1);
     QVERIFY(QFileInfo(file).isFile() && !QFileInfo(file).isSymLink());
+}
+
+// What a save did can be read without the control program: "--state" asks the running board over
+// UDP, SIGUSR2 writes the board's state into its trace.
+void BoardProcessTest::stateAsReadableLines() {
+    RunningBoard board({});
+    QVERIFY(board.ready());
+    board.write("A506164321\r"); // stream 11 bit rate, over the serial link
+    QCOMPARE(board.read(2), QByteArray("55"));
+    QVERIFY(board.ask("A5082310.1.2.3\r")); // static IP, over UDP
+
+    QProcess ask;
+    ask.start(QString::fromLocal8Bit(qgetenv("CORVANE_BOARD")),
+              {"--state", "--udp", "127.0.0.1:" + QString::number(board.port())});
+    QVERIFY(ask.waitForFinished(10000));
+    QCOMPARE(ask.exitCode(), 0);
+    const QByteArray lines = ask.readAllStandardOutput();
+    QVERIFY2(lines.contains("\n3 stream 11 bit rate: 4321\n"), lines.constData());
+    QVERIFY2(lines.contains("\n9 static IP address: 10.1.2.3\n"), lines.constData());
+    QVERIFY2(lines.startsWith("1 stream 11 picture width: 1920\n"), lines.constData());
+    QCOMPARE(lines.count('\n'), 50);
+
+    ::kill(pid_t(board.process().processId()), SIGUSR2);
+    QTRY_VERIFY_WITH_TIMEOUT(board.trace().contains("reboots: 0"), 10000);
+    const QByteArray trace = board.trace();
+    QVERIFY2(trace.contains("[state]\n    variant: full\n    modules: SDI,Analog\n"),
+             trace.constData());
+    QVERIFY(trace.contains("\n    3 stream 11 bit rate: 4321\n"));
+    // The board goes on answering afterwards.
+    QCOMPARE(board.ask("A50264\r"), std::optional<QByteArray>("B74D"));
+
+    // Nobody at the address: said, and a failing exit status.
+    board.process().terminate();
+    QVERIFY(board.process().waitForFinished(5000));
+    ask.start(QString::fromLocal8Bit(qgetenv("CORVANE_BOARD")),
+              {"--state", "--udp", "127.0.0.1:" + QString::number(board.port())});
+    QVERIFY(ask.waitForFinished(10000));
+    QCOMPARE(ask.exitCode(), 1);
+    QVERIFY(!ask.readAllStandardError().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(BoardProcessTest)

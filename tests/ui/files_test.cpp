@@ -136,6 +136,7 @@ private slots:
     void updateWritesTheFileOpened();
     void badNumberLeavesTheFile();
     void shortFileKeepsTheRest();
+    void longFileIsReadToTheRecord();
     void missingFileChangesNothing();
     void readOnlyFolderKeepsTheOldFile_data();
     void readOnlyFolderKeepsTheOldFile();
@@ -257,12 +258,29 @@ void FilesTest::shortFileKeepsTheRest() {
     p.dir.write("short.dat", bytesOf(defaults()).left(60)); // up to the static IP
     p.prompts.fileAnswers = {p.dir.file("short.dat")};
     trigger(p, "OpenConfigurationFile1");
-    QCOMPARE(fileMessages(p), QStringList());
+    // Said once, after the values are shown.
+    QCOMPARE(fileMessages(p),
+             QStringList{"short.dat holds 60 bytes, not 341: the values past them were kept."});
     QCOMPARE(shown(p, "Bit1 ipb RTP11_Port"), "Bit1='2000' ipb='192..2.3' RTP11_Port='5004'");
     trigger(p, "UpdateConfigurationFile1");
     const QByteArray written = p.dir.read("short.dat");
     QCOMPARE(written.size(), 341);
     QCOMPARE(written.mid(226, 7), QByteArray("5004\0\0\0", 7));
+}
+
+void FilesTest::longFileIsReadToTheRecord() {
+    RunningProgram p;
+    p.dir.write("rtspserver.dat", bytesOf(crafted()) + QByteArray(59, '\x7f'));
+    trigger(p, "OpenConfigurationFile1");
+    QCOMPARE(fileMessages(p), QStringList{"rtspserver.dat holds 400 bytes, not 341: only its first "
+                                          "341 bytes were read."});
+    QCOMPARE(shown(p, "Bit1 ipb MTUB"), "Bit1='4000' ipb='10.1.2.3' MTUB='1400'");
+    // A file of the record's size is read without a word.
+    p.prompts.messages.clear();
+    p.dir.write("exact.dat", bytesOf(defaults()));
+    p.prompts.fileAnswers = {p.dir.file("exact.dat")};
+    trigger(p, "OpenConfigurationFile1");
+    QCOMPARE(fileMessages(p), QStringList());
 }
 
 void FilesTest::missingFileChangesNothing() {

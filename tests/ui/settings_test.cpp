@@ -158,6 +158,53 @@ private slots:
         QCOMPARE(p.dir.read("conf.ini"), QByteArray("[ComPort1]\r\nPort=old\r\n"));
     }
 
+    // A save refused by a read-only folder and file names the file and the reason.
+    void refusedSaveNamesTheFile_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("conf.ini") << "conf.ini"
+                                  << "Failed to store settings\n";
+        QTest::newRow("udpf.ini") << "udpf.ini"
+                                  << "";
+        QTest::newRow("brdf.ini") << "brdf.ini"
+                                  << "";
+    }
+    void refusedSaveNamesTheFile() {
+        QFETCH(QString, file);
+        QFETCH(QString, prefix);
+        Program p;
+        p.dir.write("conf.ini", kConfIni);
+        p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
+        p.dir.write("brdf.ini", "Corvane\r\n");
+        p.start();
+        p.prompts.messages.clear();
+        const QByteArray old = p.dir.read(file);
+        {
+            const ReadOnlyPath locked(p.dir.file(file));
+            const ReadOnlyPath folder(p.dir.path());
+            if (!locked.on() || !folder.on() || takesNewFiles(p.dir))
+                QSKIP("cannot make a folder and a file read-only here");
+            if (file == "conf.ini") {
+                p.f->close();
+            } else if (file == "udpf.ini") {
+                p.f->Configuration2Click();
+                QTest::mouseClick(child<QPushButton>(p.w->Form2, "Button1"), Qt::LeftButton);
+                QVERIFY(p.w->Form2->isVisible());
+            } else {
+                p.board->showCentred();
+                QTest::mouseClick(child<QPushButton>(p.board, "BitBtn1"), Qt::LeftButton);
+                QVERIFY(p.board->isVisible());
+            }
+        }
+        QCOMPARE(p.prompts.messages.size(), 1);
+        const QString text = p.prompts.messages[0].text;
+        QVERIFY2(text.startsWith(prefix + "Cannot write " + p.dir.file(file) + ": "),
+                 qPrintable(text));
+        QVERIFY2(text.size() > (prefix + "Cannot write " + p.dir.file(file) + ": ").size(),
+                 qPrintable(text));
+        QCOMPARE(p.dir.read(file), old);
+    }
+
     // Each settings file is saved by write-then-rename where the folder allows it (a second name
     // of the old file keeps the old text), and written in place where the folder forbids new
     // files but the file itself may be written.

@@ -1,0 +1,9 @@
+#pragma once
+// Numeric and address boxes show, as the operator types, when their text cannot be right: a red
+// frame and a tooltip saying what is accepted. Nothing is refused; the save and the Update
+// buttons keep their own rules and messages.
+class ControlMap;
+
+// Watches every box that has a rule (core/value_rules.h) and marks it now and at each change of
+// its text, by the operator or from code.
+void watchValues(const ControlMap& controls);

@@ -1,0 +1,160 @@
+#include "core/value_rules.h"
+
+#include "core/link_log.h"
+#include "core/text.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace corvane::values {
+
+using controls::Ctl;
+
+namespace {
+
+constexpr ValueRule number(Ctl ctl, std::string_view code, int minChars, int maxChars,
+                           std::int64_t min, std::int64_t max, bool framed = false) {
+    return {ctl, Kind::Number, code, minChars, maxChars, min, max, framed};
+}
+// A number whose command frame exists only for minChars..maxChars characters.
+constexpr ValueRule framed(Ctl ctl, std::string_view code, int minChars, int maxChars,
+                           std::int64_t min, std::int64_t max) {
+    return number(ctl, code, minChars, maxChars, min, max, true);
+}
+constexpr ValueRule address(Ctl ctl, std::string_view code, Kind kind = Kind::Address) {
+    return {ctl, kind, code};
+}
+
+// A whole number of at least 1 where the board's frame sets no length.
+constexpr int kAnyLength = 9;
+constexpr std::int64_t kAnyValue = 999999999;
+
+// The decimal number of an all-digit text of 1 to 18 digits.
+std::optional<std::int64_t> digitsValue(std::string_view text) {
+    if (text.empty() || text.size() > 18 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    std::int64_t v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    return v;
+}
+
+// The four numbers of a dotted IPv4 address as one 32-bit value.
+std::optional<std::uint32_t> ipv4(std::string_view text) {
+    std::uint32_t out = 0;
+    for (int part = 0; part < 4; ++part) {
+        const std::size_t dot = text.find('.');
+        const std::string_view piece = part < 3 ? text.substr(0, dot) : text;
+        if (part < 3 && dot == std::string_view::npos)
+            return std::nullopt;
+        const auto v = piece.size() <= 3 ? digitsValue(piece) : std::nullopt;
+        if (!v || *v > 255)
+            return std::nullopt;
+        out = (out << 8) | std::uint32_t(*v);
+        if (part < 3)
+            text.remove_prefix(dot + 1);
+    }
+    return out;
+}
+
+} // namespace
+
+const std::array<ValueRule, kValueRuleCount> kValueRules{{
+    framed(Ctl::Bit1, "16", 1, 5, 1, 99999),
+    framed(Ctl::Bit2, "21", 1, 5, 1, 99999),
+    framed(Ctl::Gop1, "15", 1, 3, 1, 999),
+    framed(Ctl::Gop2, "20", 1, 3, 1, 999),
+    framed(Ctl::fps1, "17", 1, 3, 1, 999),
+    framed(Ctl::fps2, "22", 1, 3, 1, 999),
+    framed(Ctl::RecBit1, "53", 2, 5, 10, 99999),
+    framed(Ctl::RecBit2, "63", 2, 5, 10, 99999),
+    framed(Ctl::RecGop1, "52", 1, 3, 1, 999),
+    framed(Ctl::RecGop2, "62", 1, 3, 1, 999),
+    framed(Ctl::Recfps1, "54", 1, 3, 1, 999),
+    framed(Ctl::Recfps2, "64", 1, 3, 1, 999),
+    // Above 1500 the save writes 1500 back into the box and sends that.
+    framed(Ctl::MTUB, "72", 3, 4, 100, 1500),
+    number(Ctl::LFEC, "87", 1, kAnyLength, 1, kAnyValue),
+    number(Ctl::DFEC, "87", 1, kAnyLength, 1, kAnyValue),
+    number(Ctl::FECP, "87", 1, kAnyLength, 1, kAnyValue),
+    number(Ctl::RTP11_Port, "82", 1, 5, 1, 65535),
+    number(Ctl::RTP12_Port, "83", 1, 5, 1, 65535),
+    address(Ctl::ipb, "23"),
+    address(Ctl::gwp, "42"),
+    address(Ctl::SubB, "93", Kind::Mask),
+    address(Ctl::UDPRSIPB, "91"),
+    address(Ctl::RTP11_IP, "82"),
+    address(Ctl::RTP12_IP, "83"),
+    address(Ctl::RTP11_M, "82", Kind::Multicast),
+    address(Ctl::RTP12_M, "83", Kind::Multicast),
+}};
+
+const ValueRule* ruleOf(Ctl ctl) {
+    const auto it = std::find_if(kValueRules.begin(), kValueRules.end(),
+                                 [ctl](const ValueRule& r) { return r.ctl == ctl; });
+    return it == kValueRules.end() ? nullptr : &*it;
+}
+
+bool accepts(const ValueRule& rule, std::string_view text) {
+    if (text.empty())
+        return true;
+    switch (rule.kind) {
+    case Kind::Number: {
+        if (int(text.size()) < rule.minChars || int(text.size()) > rule.maxChars)
+            return false;
+        const auto v = digitsValue(text);
+        return v && *v >= rule.min && *v <= rule.max;
+    }
+    case Kind::Address:
+        return ipv4(text).has_value();
+    case Kind::Mask: {
+        const auto v = ipv4(text);
+        // Ones, then zeros: the inverted mask plus one is a power of two (or zero).
+        const std::uint32_t hosts = v ? ~*v : 0;
+        return v && (hosts & (hosts + 1)) == 0;
+    }
+    case Kind::Multicast: {
+        const auto v = ipv4(text);
+        return v && (*v >> 28) == 0xE;
+    }
+    }
+    return false;
+}
+
+std::string acceptedText(const ValueRule& rule) {
+    switch (rule.kind) {
+    case Kind::Number: {
+        std::string out = "A whole number from " + text::decimal(rule.min);
+        if (rule.max == kAnyValue)
+            return out + " up, in digits only.";
+        out += " to " + text::decimal(rule.max);
+        if (rule.ctl == Ctl::MTUB)
+            out += " (a larger one is sent as 1500)";
+        return out + ", in digits only.";
+    }
+    case Kind::Address:
+        return "An IPv4 address: four numbers from 0 to 255 joined by dots, such as "
+               "192.168.1.10.";
+    case Kind::Mask:
+        return "A subnet mask: four numbers from 0 to 255 joined by dots whose bits are ones, "
+               "then zeros, such as 255.255.255.0.";
+    case Kind::Multicast:
+        return "A multicast address, from 224.0.0.0 to 239.255.255.255.";
+    }
+    return {};
+}
+
+std::string_view valueName(const ValueRule& rule) {
+    return linklog::commandNameOfCode(rule.code);
+}
+
+std::optional<std::string> tooLongFor(Ctl ctl, std::string_view text) {
+    const ValueRule* rule = ruleOf(ctl);
+    if (!rule || !rule->framed || int(text.size()) <= rule->maxChars)
+        return std::nullopt;
+    return "'" + text::quoted(text) + "' is too long for the " + std::string(valueName(*rule)) +
+           " (" + std::to_string(rule->minChars) + " to " + std::to_string(rule->maxChars) +
+           " characters)";
+}
+
+} // namespace corvane::values

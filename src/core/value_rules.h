@@ -1,0 +1,59 @@
+// What the numeric and address boxes accept: one row per box, keyed by the catalogue's control.
+//
+// A box whose text cannot be right shows it while the operator types (the window draws a red
+// frame and names what is accepted); nothing is refused here. An empty box is left alone: it is
+// not wrong yet, and what an empty value sends is the save's business.
+//
+// The lengths of the bit rates, GOPs, frame rates and the MTU are those of their command frames;
+// a longer text has no frame, and the save and the Update buttons say so with tooLongFor().
+#pragma once
+
+#include "core/controls.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane::values {
+
+enum class Kind {
+    Number,    // decimal digits only, minChars..maxChars of them, value in min..max
+    Address,   // a dotted IPv4 address: four numbers 0-255
+    Mask,      // an address whose bits are ones, then zeros
+    Multicast, // an address in 224.0.0.0-239.255.255.255
+};
+
+struct ValueRule {
+    controls::Ctl ctl;
+    Kind kind;
+    std::string_view code; // the command code that carries the value (its catalogue name)
+    int minChars = 0;      // numbers: the accepted digit counts
+    int maxChars = 0;
+    std::int64_t min = 0; // numbers: the accepted values
+    std::int64_t max = 0;
+    bool framed = false; // a text longer than maxChars has no command frame
+};
+
+inline constexpr std::size_t kValueRuleCount = 26;
+extern const std::array<ValueRule, kValueRuleCount> kValueRules;
+
+// The rule of a box, or nullptr for a control without one.
+const ValueRule* ruleOf(controls::Ctl ctl);
+
+// Whether the text can be right for the box; an empty text always can.
+bool accepts(const ValueRule& rule, std::string_view text);
+
+// What the box accepts, as one sentence for its tooltip ("A whole number from 1 to 99999.").
+std::string acceptedText(const ValueRule& rule);
+
+// The name of the box's value, as the command catalogue names its command ("stream 11 bit rate").
+std::string_view valueName(const ValueRule& rule);
+
+// "'123456' is too long for the stream 11 bit rate (1 to 5 characters)" when the text has more
+// characters than the box's command frame takes; nothing otherwise (also for boxes whose frame
+// takes any length). The text is quoted as text::quoted shows it.
+std::optional<std::string> tooLongFor(controls::Ctl ctl, std::string_view text);
+
+} // namespace corvane::values

@@ -71,14 +71,16 @@ void TForm1::applyLook(const QPixmap& logo) {
     centralWidget()->setPalette(pal);
     centralWidget()->setFixedSize(440, 799);
     // The stream groups show their captions in fuchsia 10 pt; their controls keep the window's
-    // look.
+    // look, each state its own colours, so that a disabled button looks disabled.
+    const QPalette app = QApplication::palette();
     for (QGroupBox* group : {ui->GroupBox1, ui->GroupBox2}) {
         for (QWidget* child :
              group->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             child->setFont(font());
             QPalette own = child->palette();
-            for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-                own.setColor(role, QApplication::palette().color(role));
+            for (const auto state : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                    own.setColor(state, role, app.color(state, role));
             child->setPalette(own);
         }
     }

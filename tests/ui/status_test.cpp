@@ -1,0 +1,125 @@
+// What the window shows is what holds: disabled buttons look disabled, the keep-alive runs again
+// after a read that failed, and the status panels do not keep texts that are no longer true.
+// Against stand-ins on a pseudo-terminal and on UDP, with time shrunk.
+#include "app/widgets.h"
+#include "app/windows.h"
+#include "core/steps.h"
+#include "dialogs/tform5.h"
+#include "support/links.h"
+#include "support/program.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+
+namespace {
+
+const QByteArray kProbe = "A50264";
+const QByteArray kKeepAlive = "A50224";
+// The auto-detection reply to a keep-alive: full board, a client connected to the board.
+const QByteArray kAlive = "228800$00$%1";
+
+// A board that can fall silent and come back: it answers the probe, the keep-alive with an
+// auto-detection reply and every other command with an acknowledgement.
+struct Board {
+    std::atomic<bool> answering{true};
+    Responder responder() {
+        return [this](const QByteArray& frame) -> QByteArray {
+            if (!answering)
+                return {};
+            if (frame == kProbe)
+                return "B74D";
+            return frame == kKeepAlive ? kAlive : QByteArray("55");
+        };
+    }
+};
+
+struct Program : RunningProgram {
+    Board board;
+    PtyResponder pty{board.responder()};
+    UdpResponder udpBoard{board.responder()};
+
+    explicit Program(double timeScale = 0.01) : RunningProgram(timeScale) {
+        serialAt(pty.slavePath());
+        udpAt(udpBoard.port());
+    }
+    // Ticks the interface ("serial" or "udp") and connects; the keep-alive runs.
+    void connect(const QString& link) {
+        (link == "serial" ? rs232() : udp())->setChecked(true);
+        f->Connect1Click();
+        QVERIFY(f->ComPort1->isOpen() || f->udpActive());
+        // The stand-in answers from a thread of its own, which a loaded machine may hold up
+        // longer than the shrunk receive wait.
+        f->link.udpReceiveTimeout = 1000;
+    }
+    QString text(const char* panel) const { return label(panel)->text(); }
+    void trigger(const char* item) const { child<QAction>(f, item)->trigger(); }
+};
+
+// The darkest grey level drawn anywhere on the widget: its caption on a light button.
+int darkest(QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    int low = 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            low = std::min(low, qGray(image.pixel(x, y)));
+    return low;
+}
+
+// Runs the event loop, idle passes included, until `done` holds or `ms` have passed.
+template <typename Done> bool idleUntil(Done done, int ms = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        runEventLoop(10);
+    return done();
+}
+
+} // namespace
+
+class StatusTest : public QObject {
+    Q_OBJECT
+private slots:
+    // painted in the disabled colour, not in the one of an enabled button.
+    void disabledUpdateButtonsLookDisabled() {
+        Program p;
+        const char* names[] = {"URes2", "UBit2", "UGop2", "Ufps2"};
+        QList<int> enabled;
+        for (const char* name : names) {
+            auto* button = child<QPushButton>(p.f, name);
+            QVERIFY(button->isEnabled());
+            enabled << darkest(button);
+        }
+        child<QRadioButton>(p.f, "VBR12B")->click();
+        for (int i = 0; i < 4; ++i) {
+            auto* button = child<QPushButton>(p.f, names[i]);
+            QVERIFY(!button->isEnabled());
+            const int disabled = darkest(button);
+            QVERIFY2(disabled > enabled[i] + 40,
+                     qPrintable(QStringLiteral("%1: enabled %2, disabled %3")
+                                    .arg(names[i])
+                                    .arg(enabled[i])
+                                    .arg(disabled)));
+            QCOMPARE(button->palette().color(QPalette::Disabled, QPalette::ButtonText),
+                     QApplication::palette().color(QPalette::Disabled, QPalette::ButtonText));
+        }
+        // Back to CBR: drawn as before.
+        child<QRadioButton>(p.f, "CBR12B")->click();
+        QCOMPARE(darkest(child<QPushButton>(p.f, "URes2")), enabled[0]);
+    }
+};
+
+QTEST_MAIN(StatusTest)
+#include "status_test.moc"

@@ -119,6 +119,100 @@ private slots:
         child<QRadioButton>(p.f, "CBR12B")->click();
         QCOMPARE(darkest(child<QPushButton>(p.f, "URes2")), enabled[0]);
     }
+
+    // error line.
+    void keepAliveResumesAfterAFailedRead_data() {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("RS232") << "serial";
+        QTest::newRow("UDP") << "udp";
+    }
+    void keepAliveResumesAfterAFailedRead() {
+        QFETCH(QString, link);
+        Program p;
+        p.connect(link);
+        QTRY_COMPARE_WITH_TIMEOUT(p.text("ConNot"), QStringLiteral("Connected"), 10000);
+        p.board.answering = false;
+        p.f->link.udpReceiveTimeout = 20;
+
+        child<QPushButton>(p.f, "BitBtn1")->click(); // "Read Config."
+
+        QCOMPARE(p.text("Panel9"), QStringLiteral("Error Ack. from Board"));
+        QVERIFY(p.f->Timer1->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(p.text("ConNot"), QStringLiteral("Not Connected"), 10000);
+        p.board.answering = true;
+        p.f->link.udpReceiveTimeout = 1000;
+        QTRY_COMPARE_WITH_TIMEOUT(p.text("ConNot"), QStringLiteral("Connected"), 10000);
+        QCOMPARE(p.text("Panel9"), QString());
+        QVERIFY(p.prompts.messages.isEmpty());
+    }
+
+    // board itself reported there stays.
+    void ackErrorClearedByTheNextAcknowledgement_data() {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("RS232") << "serial";
+        QTest::newRow("UDP") << "udp";
+    }
+    void ackErrorClearedByTheNextAcknowledgement() {
+        QFETCH(QString, link);
+        using corvane::steps::Step;
+        Program p;
+        p.connect(link);
+        p.f->Timer1->stop();
+        const auto command = [&p] {
+            p.f->runSteps({Step::send(corvane::frames::openRead()), Step::wait()});
+        };
+        p.board.answering = false;
+        p.f->link.udpReceiveTimeout = 20;
+        command();
+        QCOMPARE(p.text("Panel9"), QStringLiteral("Error Ack. from Board"));
+        p.board.answering = true;
+        p.f->link.udpReceiveTimeout = 1000;
+        command();
+        QCOMPARE(p.text("Panel9"), QString());
+
+        p.label("Panel9")->setText("Stream 11 Error"); // as the board reports it
+        command();
+        QCOMPARE(p.text("Panel9"), QStringLiteral("Stream 11 Error"));
+    }
+
+    // known, however the link went.
+    void clientConnectedClearedWhenTheLinkDrops_data() {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("how");
+        for (const QString link : {"serial", "udp"})
+            for (const QString how : {"Connect ", "RebootBoard1", "ExitBoard1", "interface"})
+                QTest::addRow("%s, %s", qPrintable(link), qPrintable(how)) << link << how;
+        QTest::newRow("serial, device lost") << "serial"
+                                             << "lost";
+    }
+    void clientConnectedClearedWhenTheLinkDrops() {
+        QFETCH(QString, link);
+        QFETCH(QString, how);
+        Program p;
+        PtyPair line; // a serial line that can be pulled
+        if (how == "lost")
+            p.serialAt(line.slavePath());
+        p.connect(link);
+        if (how == "lost") {
+            p.f->KeepAlivePending = true;
+            line.write(kAlive);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(p.text("Panel8"), QStringLiteral("Client Connected"), 10000);
+        p.f->Timer1->stop();
+
+        if (how == "Connect ")
+            p.f->Connect1Click();
+        else if (how == "interface")
+            child<QPushButton>(p.f, link == "serial" ? "BitBtn7" : "BitBtn6")->click();
+        else if (how == "lost") {
+            line.unplug();
+            p.f->GetFirmwareVersion1Click();
+        } else
+            p.trigger(qPrintable(how));
+
+        QVERIFY(!p.f->ComPort1->isOpen() && !p.f->udpActive());
+        QCOMPARE(p.text("Panel8"), QString());
+    }
 };
 
 QTEST_MAIN(StatusTest)

@@ -65,7 +65,11 @@ void TForm1::wireLink() {
         },
         [this] { return ui->RS232Check->isChecked() || ui->UDPCheck->isChecked(); },
         [this] { ui->Panel4->clear(); },
-        [this](const QString& text) { ui->Panel5->setText(text); },
+        [this](const QString& text) {
+            ui->Panel5->setText(text);
+            // The search's last word ("Board Found") stays long enough to be read.
+            searchNoteTimer_->start();
+        },
     });
 }
 

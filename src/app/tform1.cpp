@@ -46,6 +46,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(platform::pacing::interval(5000));
     Timer1->start(); // the keep-alive ticks from the start; it sends only while a link is open
+    searchNoteTimer_ = new QTimer(this);
+    searchNoteTimer_->setSingleShot(true);
+    searchNoteTimer_->setInterval(platform::pacing::interval(2000));
     setupSerialDefaults();
     applyLook(logo);
     wire();
@@ -160,10 +163,13 @@ void TForm1::IdleProc() {
             udpActive() ? QStringLiteral("UDP Connected") : QStringLiteral("Not Connected");
         showLinkState(status, {});
     }
-    if (StreamingOn) {
+    // "Streaming" never stands beside a grey lamp, which says that the stream state is not known
+    // (the display was cleared, or the board was told to stop).
+    const bool lampGrey = ui->Rec1->fillColor() == QColor(128, 128, 128);
+    if (StreamingOn && !lampGrey) {
         if (ui->Panel5->text() != QLatin1String("Streaming"))
             ui->Panel5->setText(QStringLiteral("Streaming"));
-    } else if (!SearchActive && !ui->Panel5->text().isEmpty()) {
+    } else if (!SearchActive && !searchNoteTimer_->isActive() && !ui->Panel5->text().isEmpty()) {
         ui->Panel5->clear();
     }
 }

@@ -278,6 +278,8 @@ private:
     void showLinkState(const QString& status, const std::string& portName);
     QString linkStateStatus_, linkStateShown_;
     void setConNot(const QString& text, const QColor& colour);
+    // Holds the board search's last word in Panel5 for 2 s after the search ends.
+    QTimer* searchNoteTimer_ = nullptr;
     void refuseSend();
     void onSerialLost(const QString& reason);
     bool openSerialPort();

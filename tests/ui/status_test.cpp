@@ -213,6 +213,50 @@ private slots:
         QVERIFY(!p.f->ComPort1->isOpen() && !p.f->udpActive());
         QCOMPARE(p.text("Panel8"), QString());
     }
+
+    // panel.
+    void boardFoundStaysInView() {
+        Program p(1.0);
+        p.f->TestClick();
+        p.f->estRS2321Click();
+        QElapsedTimer clock;
+        p.waitForSearch();
+        clock.start();
+        QCOMPARE(p.panel5History.last(), QStringLiteral("Board Found"));
+        QVERIFY(p.rs232()->isChecked());
+        // Polled every 50 ms for well over a second, it is there each time.
+        while (clock.elapsed() < 1500) {
+            runEventLoop(50);
+            if (clock.elapsed() < 1500)
+                QCOMPARE(p.text("Panel5"), QStringLiteral("Board Found"));
+        }
+        QVERIFY(idleUntil([&p] { return p.text("Panel5").isEmpty(); }));
+    }
+
+    // lamp grey without touching the stream state, and the panel follows the lamp.
+    void streamingNeverBesideAGreyLamp() {
+        using namespace corvane::controls;
+        Program p;
+        auto* lamp = child<ShapeIndicator>(p.f, "Rec1");
+        p.f->applyActions(
+            {{Action::state(Action::Op::StreamingOn), Action::lampColour(Lamp::Green)}, {}});
+        runEventLoop(20);
+        QCOMPARE(p.text("Panel5"), QStringLiteral("Streaming"));
+
+        p.trigger("ClearUIB");
+        runEventLoop(20);
+        QCOMPARE(lamp->fillColor(), QColor(128, 128, 128));
+        QVERIFY(p.f->StreamingOn);
+        QCOMPARE(p.text("Panel5"), QString());
+        p.f->Panel5Click(); // the operator's toggle with a grey lamp shows nothing either
+        p.f->Panel5Click();
+        runEventLoop(20);
+        QCOMPARE(p.text("Panel5"), QString());
+
+        p.f->applyActions({{Action::lampColour(Lamp::Green)}, {}});
+        runEventLoop(20);
+        QCOMPARE(p.text("Panel5"), QStringLiteral("Streaming"));
+    }
 };
 
 QTEST_MAIN(StatusTest)

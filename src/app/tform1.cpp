@@ -21,6 +21,8 @@
 #include <QDir>
 #include <QScreen>
 
+#include <algorithm>
+
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()) {
     ui->setupUi(this);
     Form2 = std::make_unique<TForm2>();
@@ -49,6 +51,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     searchNoteTimer_ = new QTimer(this);
     searchNoteTimer_->setSingleShot(true);
     searchNoteTimer_->setInterval(platform::pacing::interval(2000));
+    statusNoteTimer_ = new QTimer(this);
+    statusNoteTimer_->setSingleShot(true);
+    // Long enough to be read, also where tests shrink time.
+    statusNoteTimer_->setInterval(std::max(platform::pacing::interval(5000), 1000));
+    connect(statusNoteTimer_, &QTimer::timeout, this, [this] { statusNote_.clear(); });
     setupSerialDefaults();
     applyLook(logo);
     wire();
@@ -154,10 +161,12 @@ void TForm1::FormShow() {
 }
 
 void TForm1::IdleProc() {
-    if (!reconnectStatus_.isEmpty()) {
-        showLinkState(reconnectStatus_, serialSettings.portName);
+    if (!statusNote_.isEmpty()) {
+        showLinkState(statusNote_, statusNotePath_);
+    } else if (!reconnectStatus_.isEmpty()) {
+        showLinkState(reconnectStatus_, platform::toQ(serialSettings.portName));
     } else if (ComPort1->isOpen()) {
-        showLinkState(serialStatusText(), serialSettings.portName);
+        showLinkState(serialStatusText(), platform::toQ(serialSettings.portName));
     } else {
         const QString status =
             udpActive() ? QStringLiteral("UDP Connected") : QStringLiteral("Not Connected");
@@ -172,6 +181,12 @@ void TForm1::IdleProc() {
     } else if (!SearchActive && !searchNoteTimer_->isActive() && !ui->Panel5->text().isEmpty()) {
         ui->Panel5->clear();
     }
+}
+
+void TForm1::showStatusNote(const QString& text, const QString& path) {
+    statusNote_ = text;
+    statusNotePath_ = path;
+    statusNoteTimer_->start();
 }
 
 void TForm1::setReady(bool ready) {

@@ -92,6 +92,7 @@ template <typename Done> bool idleUntil(Done done, int ms = 10000) {
 class StatusTest : public QObject {
     Q_OBJECT
 private slots:
+    // With VBR on a stream its four Update buttons are disabled, and drawn so: the caption is
     // painted in the disabled colour, not in the one of an enabled button.
     void disabledUpdateButtonsLookDisabled() {
         Program p;
@@ -120,6 +121,8 @@ private slots:
         QCOMPARE(darkest(child<QPushButton>(p.f, "URes2")), enabled[0]);
     }
 
+    // A read that the board does not answer leaves the keep-alive running, so the board is seen
+    // again once it is back; its first answer also clears the missing acknowledgement from the
     // error line.
     void keepAliveResumesAfterAFailedRead_data() {
         QTest::addColumn<QString>("link");
@@ -146,6 +149,7 @@ private slots:
         QVERIFY(p.prompts.messages.isEmpty());
     }
 
+    // The error line's missing acknowledgement goes with the next acknowledged command; what the
     // board itself reported there stays.
     void ackErrorClearedByTheNextAcknowledgement_data() {
         QTest::addColumn<QString>("link");
@@ -175,6 +179,7 @@ private slots:
         QCOMPARE(p.text("Panel9"), QStringLiteral("Stream 11 Error"));
     }
 
+    // "Client Connected" is the board's news about its client; with the link gone it is no longer
     // known, however the link went.
     void clientConnectedClearedWhenTheLinkDrops_data() {
         QTest::addColumn<QString>("link");
@@ -214,6 +219,7 @@ private slots:
         QCOMPARE(p.text("Panel8"), QString());
     }
 
+    // The search's "Board Found" stays in view for 2 s, then the idle display empties the
     // panel.
     void boardFoundStaysInView() {
         Program p(1.0);
@@ -233,6 +239,7 @@ private slots:
         QVERIFY(idleUntil([&p] { return p.text("Panel5").isEmpty(); }));
     }
 
+    // "Streaming" stands only beside a lamp that is not grey: clearing the display paints the
     // lamp grey without touching the stream state, and the panel follows the lamp.
     void streamingNeverBesideAGreyLamp() {
         using namespace corvane::controls;
@@ -256,6 +263,57 @@ private slots:
         p.f->applyActions({{Action::lampColour(Lamp::Green)}, {}});
         runEventLoop(20);
         QCOMPARE(p.text("Panel5"), QStringLiteral("Streaming"));
+    }
+
+    // "Create SDP File" names the file it wrote in the status line; the whole path is its
+    // tooltip, and a path too long for the line keeps the file's own name in view.
+    void sdpFileNamedInTheStatusLine() {
+        Program p;
+        child<QLineEdit>(p.f, "ipb")->setText("10.1.2.3");
+        child<QComboBox>(p.f, "Efmt1")->setCurrentIndex(0);
+        child<QComboBox>(p.w->Form5, "RTP11_S")->setCurrentIndex(0);
+        child<QLineEdit>(p.w->Form5, "RTP11_Port")->setText("5004");
+        QTemporaryDir deep;
+        const QString folder = deep.filePath("a folder with a name long enough to be cut/live");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QDir::setCurrent(folder));
+        child<QPushButton>(p.w->Form5, "BitBtn3")->click();
+        QVERIFY(QDir::setCurrent(p.dir.path()));
+        const QString path = QDir(folder).filePath("11.sdp");
+        QVERIFY(QFile::exists(path));
+        runEventLoop(20);
+        auto* panel = p.label("Panel4");
+        QCOMPARE(panel->toolTip(), "Wrote " + path);
+        QVERIFY2(panel->text().startsWith("Wrote "), qPrintable(panel->text()));
+        QVERIFY2(panel->text().endsWith("/live/11.sdp"), qPrintable(panel->text()));
+        QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <=
+                panel->contentsRect().width());
+        QVERIFY(p.prompts.messages.isEmpty());
+        // The note gives way to the link state after a while.
+        QVERIFY(idleUntil([panel] { return panel->toolTip() == "Not Connected"; }));
+    }
+
+    // The RS232 status line keeps the device's own name and the settings in view when the path
+    // is too long for it: the folders give way ("…/ttyUSB0  115200,8,N,1", not "/de…B0").
+    void serialStatusLineKeepsTheDeviceName() {
+        Program p;
+        QTemporaryDir dir;
+        const QString folders = "dev/a folder with a long name/another";
+        QVERIFY(QDir().mkpath(dir.filePath(folders)));
+        const QString device = dir.filePath(folders + "/ttyUSB0");
+        QVERIFY(QFile::link(p.pty.slavePath(), device));
+        p.serialAt(device);
+        p.rs232()->setChecked(true);
+        p.f->Connect1Click();
+        QVERIFY(p.f->ComPort1->isOpen());
+        p.f->Timer1->stop();
+        runEventLoop(20);
+        auto* panel = p.label("Panel4");
+        QCOMPARE(panel->toolTip(), "RS232 Connected to :" + device + "  115200,8,N,1");
+        const QString shown = panel->text();
+        QVERIFY2(shown.endsWith("/ttyUSB0  115200,8,N,1"), qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("\u2026/")), qPrintable(shown));
+        QVERIFY(panel->fontMetrics().horizontalAdvance(shown) <= panel->contentsRect().width());
     }
 };
 

@@ -15,6 +15,11 @@
 namespace replies = corvane::replies;
 namespace frames = corvane::frames;
 
+namespace {
+// The error line after an acknowledgement wait that timed out; the next answer clears it.
+const QString kAckError = QStringLiteral("Error Ack. from Board");
+} // namespace
+
 void TForm1::wireLink() {
     connect(ui->RS232Check, &QCheckBox::toggled, this, &TForm1::RS232CheckClick);
     connect(ui->UDPCheck, &QCheckBox::toggled, this, &TForm1::UDPCheckClick);
@@ -32,8 +37,7 @@ void TForm1::wireLink() {
     connect(&link, &BoardLink::effect, this, &TForm1::applyReplyEffect);
     connect(&link, &BoardLink::frameSent, this, [this] { setReady(false); });
     connect(&link, &BoardLink::sendRefused, this, &TForm1::refuseSend);
-    connect(&link, &BoardLink::ackTimedOut, this,
-            [this] { ui->Panel9->setText(QStringLiteral("Error Ack. from Board")); });
+    connect(&link, &BoardLink::ackTimedOut, this, [this] { ui->Panel9->setText(kAckError); });
     connect(&link, &BoardLink::serialLost, this, &TForm1::onSerialLost);
     // A UDP reply wait keeps the window painted and shows the busy cursor.
     connect(&link, &BoardLink::waiting, this, [](bool on) {
@@ -61,7 +65,11 @@ void TForm1::wireLink() {
         },
         [this] { return ui->RS232Check->isChecked() || ui->UDPCheck->isChecked(); },
         [this] { ui->Panel4->clear(); },
-        [this](const QString& text) { ui->Panel5->setText(text); },
+        [this](const QString& text) {
+            ui->Panel5->setText(text);
+            // The search's last word ("Board Found") stays long enough to be read.
+            searchNoteTimer_->start();
+        },
     });
 }
 
@@ -132,6 +140,8 @@ void TForm1::dropLink(CloseLink close, const LinkDrop& how) {
         setLamp(corvane::controls::Lamp::Grey);
     if (how.panel5)
         ui->Panel5->clear();
+    // Whether a client is connected to the board is not known without the link.
+    ui->Panel8->clear();
 }
 
 // "Connect " opens the ticked interface's link, or closes it when it is open.
@@ -181,6 +191,10 @@ void TForm1::applyReplyEffect(const replies::Effect& effect) {
         break;
     case Kind::ShowReady:
         setReady(true);
+        // The board answers again: a missing acknowledgement reported earlier is past. What the
+        // board itself reported in the error line stays.
+        if (ui->Panel9->text() == kAckError)
+            ui->Panel9->clear();
         break;
     case Kind::EnableTimer1:
         startIfStopped(Timer1);

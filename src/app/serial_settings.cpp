@@ -7,9 +7,38 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace settings = corvane::settings;
 
 namespace {
+
+// `before` + `path` + `after` in at most `width` pixels, keeping the path's own name and what
+// follows it in view: the leading folders give way first ("…/ttyUSB0"), then the text before the
+// path, then the middle of the name. Empty when not even that fits.
+QString fitAroundPath(const QFontMetrics& fm, const QString& before, const QString& path,
+                      const QString& after, int width) {
+    const auto fits = [&](const QString& text) { return fm.horizontalAdvance(text) <= width; };
+    const QString ellipsis(QChar(0x2026));
+    const QStringList parts = path.split(QLatin1Char('/'));
+    const QString& name = parts.last();
+    const QString folded = parts.size() > 1 ? ellipsis + QLatin1Char('/') : QString();
+    for (qsizetype keep = parts.size() - 1; keep >= 1; --keep) {
+        const QString text =
+            before + folded + parts.mid(parts.size() - keep).join(QLatin1Char('/')) + after;
+        if (fits(text))
+            return text;
+    }
+    const QString lead = !folded.isEmpty() ? folded : before.isEmpty() ? QString() : ellipsis;
+    if (fits(lead + name + after))
+        return lead + name + after;
+    const QString cut =
+        fm.elidedText(name, Qt::ElideMiddle, width - fm.horizontalAdvance(lead + after));
+    // Less than a few characters of the name says nothing.
+    if (cut.size() < std::min<qsizetype>(name.size(), 4))
+        return {};
+    return lead + cut + after;
+}
 
 QSerialPort::Parity toQt(settings::Parity p) {
     switch (p) {
@@ -80,9 +109,9 @@ QString TForm1::serialStatusText() const {
 }
 
 // The status line shows the whole text where it fits. A long device path (a pseudo-terminal, a
-// /dev/serial/by-id link) is shortened in its middle, so that the settings behind it stay in view;
-// the whole text is the tooltip.
-void TForm1::showLinkState(const QString& status, const std::string& portName) {
+// /dev/serial/by-id link) is shortened from its start, so that the device's own name and the
+// settings behind it stay in view ("…/ttyUSB0  115200,8,N,1"); the whole text is the tooltip.
+void TForm1::showLinkState(const QString& status, const QString& path) {
     QLabel* panel = ui->Panel4;
     if (status != linkStateStatus_) {
         linkStateStatus_ = status;
@@ -90,17 +119,12 @@ void TForm1::showLinkState(const QString& status, const std::string& portName) {
         const int width = panel->contentsRect().width() - 2 * panel->margin() - 2;
         linkStateShown_ = status;
         if (fm.horizontalAdvance(status) > width) {
-            const QString path = platform::toQ(portName);
             const qsizetype at = path.isEmpty() ? -1 : status.indexOf(path);
-            QString shortPath;
-            if (at >= 0) {
-                const QString rest = status.left(at) + status.mid(at + path.size());
-                shortPath =
-                    fm.elidedText(path, Qt::ElideMiddle, width - fm.horizontalAdvance(rest));
-            }
-            linkStateShown_ = !shortPath.isEmpty()
-                                  ? status.left(at) + shortPath + status.mid(at + path.size())
-                                  : fm.elidedText(status, Qt::ElideMiddle, width);
+            if (at >= 0)
+                linkStateShown_ =
+                    fitAroundPath(fm, status.left(at), path, status.mid(at + path.size()), width);
+            if (at < 0 || linkStateShown_.isEmpty())
+                linkStateShown_ = fm.elidedText(status, Qt::ElideMiddle, width);
         }
     }
     if (panel->toolTip() != status)

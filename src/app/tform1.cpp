@@ -22,6 +22,8 @@
 #include <QDir>
 #include <QScreen>
 
+#include <algorithm>
+
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()) {
     ui->setupUi(this);
     Form2 = std::make_unique<TForm2>();
@@ -47,6 +49,14 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(platform::pacing::interval(5000));
     Timer1->start(); // the keep-alive ticks from the start; it sends only while a link is open
+    searchNoteTimer_ = new QTimer(this);
+    searchNoteTimer_->setSingleShot(true);
+    searchNoteTimer_->setInterval(platform::pacing::interval(2000));
+    statusNoteTimer_ = new QTimer(this);
+    statusNoteTimer_->setSingleShot(true);
+    // Long enough to be read, also where tests shrink time.
+    statusNoteTimer_->setInterval(std::max(platform::pacing::interval(5000), 1000));
+    connect(statusNoteTimer_, &QTimer::timeout, this, [this] { statusNote_.clear(); });
     setupSerialDefaults();
     applyLook(logo);
     wire();
@@ -143,21 +153,32 @@ void TForm1::FormShow() {
 }
 
 void TForm1::IdleProc() {
-    if (!reconnectStatus_.isEmpty()) {
-        showLinkState(reconnectStatus_, serialSettings.portName);
+    if (!statusNote_.isEmpty()) {
+        showLinkState(statusNote_, statusNotePath_);
+    } else if (!reconnectStatus_.isEmpty()) {
+        showLinkState(reconnectStatus_, platform::toQ(serialSettings.portName));
     } else if (ComPort1->isOpen()) {
-        showLinkState(serialStatusText(), serialSettings.portName);
+        showLinkState(serialStatusText(), platform::toQ(serialSettings.portName));
     } else {
         const QString status =
             udpActive() ? QStringLiteral("UDP Connected") : QStringLiteral("Not Connected");
         showLinkState(status, {});
     }
-    if (StreamingOn) {
+    // "Streaming" never stands beside a grey lamp, which says that the stream state is not known
+    // (the display was cleared, or the board was told to stop).
+    const bool lampGrey = ui->Rec1->fillColor() == QColor(128, 128, 128);
+    if (StreamingOn && !lampGrey) {
         if (ui->Panel5->text() != QLatin1String("Streaming"))
             ui->Panel5->setText(QStringLiteral("Streaming"));
-    } else if (!SearchActive && !ui->Panel5->text().isEmpty()) {
+    } else if (!SearchActive && !searchNoteTimer_->isActive() && !ui->Panel5->text().isEmpty()) {
         ui->Panel5->clear();
     }
+}
+
+void TForm1::showStatusNote(const QString& text, const QString& path) {
+    statusNote_ = text;
+    statusNotePath_ = path;
+    statusNoteTimer_->start();
 }
 
 void TForm1::setReady(bool ready) {

@@ -275,9 +275,17 @@ private:
     void setupSerialDefaults();
     void wireLink();
     QString serialStatusText() const;
-    void showLinkState(const QString& status, const std::string& portName);
+    void showLinkState(const QString& status, const QString& path);
     QString linkStateStatus_, linkStateShown_;
     void setConNot(const QString& text, const QColor& colour);
+    // A note in the status line for a few seconds ("Wrote /home/op/corvane/11.sdp"), ahead of
+    // the link state; a path in it is shortened as a device path is.
+    void showStatusNote(const QString& text, const QString& path = {});
+    QString statusNote_;
+    QString statusNotePath_;
+    QTimer* statusNoteTimer_ = nullptr;
+    // Holds the board search's last word in Panel5 for 2 s after the search ends.
+    QTimer* searchNoteTimer_ = nullptr;
     void refuseSend();
     void onSerialLost(const QString& reason);
     bool openSerialPort();

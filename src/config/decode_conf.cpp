@@ -25,6 +25,10 @@ void TForm1::BitBtn1Click() {
     Timer1->stop();
     runSteps({steps::Step::send(frames::configRequest()), steps::Step::wait(),
               steps::Step::send(frames::keepAlive())});
+    // However the read went, the keep-alive runs again while a link is open: a board that did not
+    // answer is seen again once it is back.
+    if (ComPort1->isOpen() || udpActive())
+        startIfStopped(Timer1);
 }
 
 // A conversion error leaves the display as the error found it and the keep-alive stopped; the

@@ -1,15 +1,25 @@
 // Commands for the board as a whole: leaving its application, its firmware version, a reboot,
 // moving its control interface between RS232 and UDP, its default configuration; and the board
 // dialog. None of them waits for an acknowledgement. A send that fails on the serial port (which
-// closes the port and tells the operator) ends the handler there.
+// closes the port and tells the operator) ends the handler there. The three that restart or reset
+// the board ask the operator first; "No" (the default) sends nothing.
 #include "app/tform1.h"
 #include "core/frames.h"
 #include "core/steps.h"
 #include "dialogs/tform4.h"
+#include "platform/prompts.h"
 #include "ui_tform1.h"
 
 namespace frames = corvane::frames;
 namespace steps = corvane::steps;
+
+namespace {
+
+bool confirmed(const char* text, const char* title) {
+    return platform::question(QString::fromLatin1(text), QString::fromLatin1(title));
+}
+
+} // namespace
 
 void TForm1::wireMaintenance() {
     connect(ui->ExitBoard1, &QAction::triggered, this, &TForm1::ExitBoard2Click);
@@ -24,6 +34,10 @@ void TForm1::wireMaintenance() {
 // The display is cleared while the link is still open, so the commands of the check boxes it
 // clears still reach the board before it leaves its application.
 void TForm1::ExitBoard2Click() {
+    if (!confirmed("Exit the board application?\n\nThe board stops streaming and answers no "
+                   "command until its application is started again. The link is closed.",
+                   "Exit Board Application"))
+        return;
     if (!CWriteStr(frames::exitBoard()))
         return;
     setConNot(QStringLiteral("Not Connected"), Qt::black);
@@ -46,6 +60,10 @@ void TForm1::GetFirmwareVersion1Click() {
 // The link is closed before the display is cleared: a command of a check box that the clearing
 // clears meets the closed link and the operator is told so.
 void TForm1::RebootBoard1Click() {
+    if (!confirmed("Reboot the board?\n\nThe board stops streaming while it starts again. The "
+                   "link is closed.",
+                   "Reboot Board"))
+        return;
     if (!CWriteStr(frames::reboot()))
         return;
     const LinkDrop drop{ClearDisplay::AfterClosing, true, true, true, true};
@@ -79,7 +97,13 @@ void TForm1::BitBtn7Click() {
              {ClearDisplay::AfterClosing, false, false, false, true});
 }
 
+// Resets the configuration on the board itself, unlike "Create Default Configuration  file".
 void TForm1::CreateDefault1Click() {
+    if (!confirmed("Reset the board's configuration to its defaults?\n\nEvery setting on the "
+                   "board is replaced by its default value. (To write a default server "
+                   "configuration file instead, use \"Create Default Configuration  file\".)",
+                   "Create Default"))
+        return;
     CWriteStr(frames::createDefault());
 }
 

@@ -7,7 +7,8 @@
 
 #include <QDir>
 
-// With no encoder format or no session type selected nothing is written and nothing is said.
+// With no encoder format or no session type selected nothing is written and nothing is said; a
+// file written is named in the status line.
 void TForm1::writeSdpFile(int stream) {
     const auto file =
         corvane::sdp::sdpFile(readControls(), stream == 12 ? corvane::variant::Channel::Ch12
@@ -18,4 +19,6 @@ void TForm1::writeSdpFile(int stream) {
     QString error;
     if (!platform::files::write(path, file->text, &error))
         platform::message(QStringLiteral("Cannot write %1: %2").arg(path, error));
+    else
+        showStatusNote(QStringLiteral("Wrote %1").arg(path), path);
 }

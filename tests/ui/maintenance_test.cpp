@@ -6,18 +6,23 @@
 #include "app/windows.h"
 #include "dialogs/tform4.h"
 #include "platform/pacing.h"
+#include "platform/prompts.h"
 #include "support/links.h"
 #include "support/program.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cerrno>
+#include <functional>
 
 using namespace corvane::controls;
 
@@ -95,6 +100,9 @@ private slots:
     void failedSerialSendEndsTheHandler_data();
     void failedSerialSendEndsTheHandler();
     void menuItemsForTheKeepAliveAndTheBoardDialog();
+    void askFirst_data();
+    void askFirst();
+    void questionBoxAnswersNoUnlessYesIsChosen();
 };
 
 // Exit clears the display while the link is still open, so the command of the cleared "IAD"
@@ -345,6 +353,77 @@ void MaintenanceTest::menuItemsForTheKeepAliveAndTheBoardDialog() {
     QVERIFY(p.w->Form4->isVisible());
     QVERIFY(p.prompts.messages.isEmpty());
     QVERIFY(p.pty.frames().isEmpty() && p.udpBoard.frames().isEmpty());
+}
+
+// Reboot, Exit and Create Default ask first. "No" sends nothing and leaves the link, the display
+// and the stream state as they were; "Yes" sends the command as before.
+void MaintenanceTest::askFirst_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QString>("title");
+    const struct {
+        const char* item;
+        const char* frame;
+        const char* title;
+    } commands[] = {{"RebootBoard1", "A50275", "Reboot Board"},
+                    {"ExitBoard1", "A50204", "Exit Board Application"},
+                    {"CreateDefault1", "A50230", "Create Default"}};
+    for (const auto& c : commands)
+        for (const QString link : {"serial", "udp"})
+            for (const bool yes : {false, true})
+                QTest::addRow("%s over %s, %s", c.item, qPrintable(link), yes ? "Yes" : "No")
+                    << c.item << link << yes << QByteArray(c.frame) << c.title;
+}
+
+void MaintenanceTest::askFirst() {
+    QFETCH(QString, item);
+    QFETCH(QString, link);
+    QFETCH(bool, yes);
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, title);
+    Program p;
+    p.showABoard();
+    p.use(link);
+    p.prompts.answers = {yes};
+
+    p.trigger(qPrintable(item));
+
+    QCOMPARE(p.prompts.questions.size(), 1);
+    QCOMPARE(p.prompts.questions[0].title, title);
+    if (yes) {
+        QTRY_VERIFY(!p.frames().isEmpty());
+        QCOMPARE(p.frames().first(), frame);
+        return;
+    }
+    runEventLoop(100); // time for a frame on its way to arrive
+    QVERIFY(p.frames().isEmpty());
+    QVERIFY(p.prompts.messages.isEmpty());
+    QVERIFY(p.linkUp());
+    QCOMPARE(p.bit1(), QStringLiteral("4000"));
+    QVERIFY(p.f->StreamingOn);
+    QCOMPARE(p.lamp(), QColor(0, 255, 0));
+    QCOMPARE(p.label("ConNot")->text(), QStringLiteral("Connected"));
+}
+
+// The question box itself: "No" is the default, so Enter answers No, and so does Esc; only a
+// click on "Yes" answers Yes. The box is the program's own, not a recorder.
+void MaintenanceTest::questionBoxAnswersNoUnlessYesIsChosen() {
+    const auto answer = [](const std::function<void(QMessageBox*)>& operatorDoes) {
+        QTimer::singleShot(0, [operatorDoes] {
+            QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QCOMPARE(box->textFormat(), Qt::PlainText);
+            QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+            operatorDoes(box);
+        });
+        return platform::question(QStringLiteral("Reboot the board?"),
+                                  QStringLiteral("Reboot Board"));
+    };
+    QVERIFY(!answer([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }));
+    QVERIFY(!answer([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }));
+    QVERIFY(answer([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }));
 }
 
 QTEST_MAIN(MaintenanceTest)

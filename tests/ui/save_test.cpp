@@ -141,6 +141,9 @@ private slots:
         p.show(kWholeConfiguration);
         p.f->StreamModeLetter = std::string(1, 'S');
         p.f->StreamingOn = streaming;
+        if (streaming) // as the board's configuration or "Start Stream" leaves it
+            p.f->applyActions(
+                {{corvane::controls::Action::lampColour(corvane::controls::Lamp::Green)}, {}});
         p.connect(link);
         p.prompts.messages.clear();
 

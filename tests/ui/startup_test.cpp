@@ -189,6 +189,11 @@ private slots:
         QTest::mouseClick(panel5, Qt::LeftButton);
         QVERIFY(w->Form1->StreamingOn);
         runEventLoop(10);
+        // Not beside the grey lamp of start-up; beside a lit one.
+        QCOMPARE(panel5->text(), QString());
+        w->Form1->applyActions(
+            {{corvane::controls::Action::lampColour(corvane::controls::Lamp::Green)}, {}});
+        runEventLoop(10);
         QCOMPARE(panel5->text(), QStringLiteral("Streaming"));
         QTest::mouseClick(panel5, Qt::LeftButton);
         runEventLoop(10);

@@ -1,6 +1,7 @@
 // The window's side of the board link: the interface boxes, "Connect ", the keep-alive, the
 // "Test" menu, what the link's reports mean to the operator, and dropping the link.
 #include "app/tform1.h"
+#include "app/timers.h"
 
 #include "dialogs/tform2.h"
 #include "platform/files.h"
@@ -59,7 +60,7 @@ void TForm1::wireLink() {
     search.setOwner(BoardSearch::Owner{
         [this] { ClearUI(); },
         [this] { return openSerialPort(); },
-        [this](int timeoutMs) { return connectUdp(timeoutMs); },
+        [this](int timeoutMs) { return connectUdpFromBoxes(timeoutMs); },
         [this](BoardSearch::Mode box, bool on) {
             (box == BoardSearch::Udp ? ui->UDPCheck : ui->RS232Check)->setChecked(on);
         },
@@ -113,7 +114,7 @@ bool TForm1::openSerialPort() {
     return false;
 }
 
-bool TForm1::connectUdp(int receiveTimeout) {
+bool TForm1::connectUdpFromBoxes(int receiveTimeout) {
     QString error;
     const auto endpoint = corvane::settings::parseEndpoint(Form2->endpoint());
     if (link.connectUdp(endpoint, receiveTimeout, &error))
@@ -157,7 +158,7 @@ void TForm1::Connect1Click() {
     if (ui->UDPCheck->isChecked()) {
         if (udpActive())
             dropLink(CloseLink::Udp, {ClearDisplay::BeforeClosing});
-        else if (connectUdp(platform::pacing::interval(1000)))
+        else if (connectUdpFromBoxes(platform::pacing::interval(1000)))
             startIfStopped(Timer1);
     }
 }
@@ -227,11 +228,6 @@ void TForm1::StopKeepAlive1Click() {
     Timer1->stop();
 }
 
-void TForm1::startIfStopped(QTimer* timer) {
-    if (!timer->isActive())
-        timer->start();
-}
-
 // Opening the "Test" menu prepares a search.
 void TForm1::TestClick() {
     SearchLimit = 15;
@@ -258,4 +254,21 @@ void TForm1::estBoth1Click() {
 
 void TForm1::estBurn1Click() {
     startSearch(BoardSearch::Rs232, 80);
+}
+
+void TForm1::showStatusNote(const QString& text, const QString& path) {
+    statusNote_ = text;
+    statusNotePath_ = path;
+    statusNoteTimer_->start();
+}
+
+void TForm1::setReady(bool ready) {
+    if (ui->RDS->isHidden() == ready) {
+        ui->RDS->setVisible(ready);
+        // Showing posts a repaint of its own; taken now, the repaint below is the only one.
+        if (ready)
+            QCoreApplication::sendPostedEvents(ui->RDS, QEvent::UpdateLater);
+    }
+    if (ready)
+        ui->RDS->repaint();
 }

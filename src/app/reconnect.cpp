@@ -3,6 +3,7 @@
 // link that was closed is opened again and the board probed every 2 s, for at most 2 minutes,
 // until it answers. Unticked, none of this runs.
 #include "app/tform1.h"
+#include "app/timers.h"
 
 #include "core/frames.h"
 #include "dialogs/tform2.h"
@@ -86,7 +87,8 @@ void TForm1::reconnectTick() {
         }
     }
     if (++restartTicks_ > kRestartProbes) {
-        const QString target = restartSerial_ ? platform::toQ(serialSettings.portName) : udpTarget();
+        const QString target =
+            restartSerial_ ? platform::toQ(serialSettings.portName) : udpTarget();
         if (restartSerial_)
             link.closeSerial();
         if (restartUdp_)

@@ -175,23 +175,6 @@ void TForm1::IdleProc() {
     }
 }
 
-void TForm1::showStatusNote(const QString& text, const QString& path) {
-    statusNote_ = text;
-    statusNotePath_ = path;
-    statusNoteTimer_->start();
-}
-
-void TForm1::setReady(bool ready) {
-    if (ui->RDS->isHidden() == ready) {
-        ui->RDS->setVisible(ready);
-        // Showing posts a repaint of its own; taken now, the repaint below is the only one.
-        if (ready)
-            QCoreApplication::sendPostedEvents(ui->RDS, QEvent::UpdateLater);
-    }
-    if (ready)
-        ui->RDS->repaint();
-}
-
 void TForm1::Panel5Click() {
     StreamingOn = !StreamingOn;
 }

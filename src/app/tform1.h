@@ -289,11 +289,9 @@ private:
     void refuseSend();
     void onSerialLost(const QString& reason);
     bool openSerialPort();
-    bool connectUdp(int receiveTimeout);
+    bool connectUdpFromBoxes(int receiveTimeout);
     void applyReplyEffect(const corvane::replies::Effect& effect);
     void startSearch(std::uint8_t mode, std::int32_t limit);
-    // Enabling a timer that already runs leaves its schedule alone.
-    static void startIfStopped(QTimer* timer);
     // The link is gone: what goes with it, in this order. The display is cleared before the
     // transport closes (the commands of the boxes it clears still reach the board) or after it
     // (they meet the closed link); then the keep-alive stops, the connection text turns black

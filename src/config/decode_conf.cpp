@@ -1,6 +1,7 @@
 // Reading the board's configuration and decoding the configuration reply into the windows.
 #include "app/control_map.h"
 #include "app/tform1.h"
+#include "app/timers.h"
 #include "core/config_decode.h"
 #include "core/frames.h"
 #include "dialogs/tform3.h"

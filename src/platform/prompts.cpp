@@ -21,6 +21,17 @@ public:
             box.move(screen->availableGeometry().center() - box.rect().center());
         box.exec();
     }
+    bool question(const QString& text, const QString& title) override {
+        QMessageBox box(QMessageBox::Question, title.isEmpty() ? kProgramTitle : title, text,
+                        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+        box.setTextFormat(Qt::PlainText);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        box.adjustSize();
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            box.move(screen->availableGeometry().center() - box.rect().center());
+        return box.exec() == QMessageBox::Yes;
+    }
     QString openFileName(const QString& title, const QString& fileName,
                          const QString& filter) override {
         return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, fileName, filter);
@@ -47,6 +58,10 @@ void setPrompts(Prompts* replacement) {
 
 void message(const QString& text, const QString& title) {
     current->message(text, title);
+}
+
+bool question(const QString& text, const QString& title) {
+    return current->question(text, title);
 }
 
 } // namespace platform

@@ -17,6 +17,9 @@ public:
     // A message box with one OK button, centred on the screen; the text is always shown as plain
     // text.
     virtual void message(const QString& text, const QString& title) = 0;
+    // A question box with "Yes" and "No", "No" the default (Enter and Esc answer No), centred on
+    // the screen, the text plain; true when the operator answered "Yes".
+    virtual bool question(const QString& text, const QString& title) = 0;
     // File dialogs; an empty result means the operator cancelled.
     virtual QString openFileName(const QString& title, const QString& fileName,
                                  const QString& filter) = 0;
@@ -35,5 +38,7 @@ void setPrompts(Prompts* replacement);
 
 // Shortcut: a message box; an empty title shows the program's title.
 void message(const QString& text, const QString& title = {});
+// Shortcut: a question box; true when answered "Yes".
+bool question(const QString& text, const QString& title = {});
 
 } // namespace platform

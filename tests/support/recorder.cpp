@@ -28,6 +28,11 @@ void PromptRecorder::message(const QString& text, const QString& title) {
         whileOpen(messages.last());
 }
 
+bool PromptRecorder::question(const QString& text, const QString& title) {
+    questions.append({text, title.isEmpty() ? platform::kProgramTitle : title});
+    return answers.isEmpty() || answers.takeFirst();
+}
+
 QString PromptRecorder::openFileName(const QString&, const QString&, const QString&) {
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }

@@ -24,14 +24,16 @@ struct ShownMessage {
     QString title; // as shown: the program's title where the box has none of its own
 };
 
-// Answers every message box at once and remembers it; file dialogs answer from a queue; web
-// addresses are only remembered.
+// Answers every message box at once and remembers it; question boxes are remembered apart and
+// answered from a queue, "Yes" once it is empty (the operator goes ahead); file dialogs answer
+// from a queue; web addresses are only remembered.
 class PromptRecorder : public platform::Prompts {
 public:
     PromptRecorder();
     ~PromptRecorder() override;
 
     void message(const QString& text, const QString& title) override;
+    bool question(const QString& text, const QString& title) override;
     QString openFileName(const QString& title, const QString& fileName,
                          const QString& filter) override;
     QString saveFileName(const QString& title, const QString& fileName,
@@ -39,6 +41,8 @@ public:
     void openUrl(const QString& url) override;
 
     QList<ShownMessage> messages;
+    QList<ShownMessage> questions;
+    QList<bool> answers; // true: "Yes"
     QStringList fileAnswers;
     QStringList openedUrls;
     // Runs while a message box would be open, as the event loop does for a real one.

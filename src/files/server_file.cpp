@@ -60,6 +60,7 @@ void TForm1::OpenConfigurationFile1Click() {
         ServerRecord,
         std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
     Encode_File();
+    configHeld_ = true;
 }
 
 // Writes the file last chosen in the open dialog; no dialog is shown. A number that does not

@@ -11,7 +11,11 @@
 #include "ui_tform1.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
 
 namespace replies = corvane::replies;
 namespace frames = corvane::frames;
@@ -40,6 +44,7 @@ void TForm1::wireLink() {
     connect(&link, &BoardLink::sendRefused, this, &TForm1::refuseSend);
     connect(&link, &BoardLink::ackTimedOut, this, [this] { ui->Panel9->setText(kAckError); });
     connect(&link, &BoardLink::serialLost, this, &TForm1::onSerialLost);
+    wireSequences();
     // A UDP reply wait keeps the window painted and shows the busy cursor.
     connect(&link, &BoardLink::waiting, this, [](bool on) {
         if (on)
@@ -87,10 +92,85 @@ void TForm1::refuseSend() {
     Timer1->stop();
 }
 
-// The port is already closed; the operator hears of it once.
+void TForm1::wireSequences() {
+    sequenceProgress_ = new QLabel(this);
+    sequenceProgress_->setObjectName(QStringLiteral("SequenceProgress"));
+    sequenceCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    sequenceCancel_->setObjectName(QStringLiteral("SequenceCancel"));
+    statusBar()->addPermanentWidget(sequenceProgress_);
+    statusBar()->addPermanentWidget(sequenceCancel_);
+    sequenceProgress_->hide();
+    sequenceCancel_->hide();
+    sequenceEsc_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    sequenceEsc_->setEnabled(false);
+    const auto cancel = [this] { link.cancelSequence(); };
+    connect(sequenceCancel_, &QPushButton::clicked, this, cancel);
+    connect(sequenceEsc_, &QShortcut::activated, this, cancel);
+    connect(&link, &BoardLink::busy, this, [this](const QString& running) {
+        statusBar()->showMessage(QStringLiteral("Busy: %1 is running").arg(running), 5000);
+    });
+    connect(&link, &BoardLink::sequenceProgress, this,
+            [this](const QString& name, int sent, int total) {
+                sequenceProgress_->setText(
+                    QStringLiteral("%1: %2 of %3").arg(name).arg(sent).arg(total));
+                sequenceProgress_->show();
+                sequenceCancel_->show();
+                sequenceEsc_->setEnabled(true);
+            });
+    connect(&link, &BoardLink::sequenceEnded, this, &TForm1::sequenceEnded);
+}
+
+// A sequence that ended early says so once: in a message when the board or the port failed, in
+// the status bar always.
+void TForm1::sequenceEnded(const BoardLink::SequenceReport& r) {
+    if (r.shown) {
+        sequenceProgress_->hide();
+        sequenceCancel_->hide();
+        sequenceEsc_->setEnabled(false);
+        QString text;
+        const QString sent = QStringLiteral("%1 of %2 commands").arg(r.sent).arg(r.total);
+        switch (r.end) {
+        case BoardLink::SequenceEnd::Completed:
+            if (r.name == QLatin1String("Save Config."))
+                text = r.refused > 0 ? QStringLiteral("Configuration not sent: no link is open")
+                                     : QStringLiteral("Configuration sent to the board");
+            break;
+        case BoardLink::SequenceEnd::Cancelled:
+            text = QStringLiteral("%1 cancelled after %2").arg(r.name, sent);
+            break;
+        case BoardLink::SequenceEnd::NoAnswer:
+            text = QStringLiteral("The board stopped answering during %1: %2 were sent.")
+                       .arg(r.name, sent);
+            break;
+        case BoardLink::SequenceEnd::SerialLost: {
+            QString port = ComPort1->portName();
+            if (!port.startsWith(QLatin1Char('/')))
+                port.prepend(QStringLiteral("/dev/"));
+            text = QStringLiteral("The serial port %1 was lost during %2 (%3): %4 were sent.")
+                       .arg(port, r.name, r.reason, sent);
+            break;
+        }
+        }
+        if (text.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(text);
+        if (r.end == BoardLink::SequenceEnd::NoAnswer ||
+            r.end == BoardLink::SequenceEnd::SerialLost)
+            platform::message(text);
+    }
+    // The window was closed during the sequence: it closes now that the sequence has unwound.
+    if (closeAfterSequence_)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+// The port is already closed; the operator hears of it once (a shown sequence it ended tells
+// the whole story when it has unwound).
 void TForm1::onSerialLost(const QString& reason) {
+    const bool told = link.sequenceShown();
     dropLink(CloseLink::None, {ClearDisplay::No, true, false});
-    platform::message(reason);
+    if (!told)
+        platform::message(reason);
     reconnectAfterLoss();
 }
 
@@ -124,6 +204,8 @@ bool TForm1::connectUdpFromBoxes(int receiveTimeout) {
 }
 
 void TForm1::dropLink(CloseLink close, const LinkDrop& how) {
+    // A sequence cannot go on without its link.
+    link.cancelSequence();
     if (how.clear == ClearDisplay::BeforeClosing)
         ClearUI();
     if (close == CloseLink::Serial)
@@ -214,6 +296,9 @@ void TForm1::Timer1Timer() {
         return;
     if (!ComPort1->isOpen() && !udpActive())
         return;
+    // A running sequence shows the link alive; the keep-alive would come between its commands.
+    if (link.sequenceRunning())
+        return;
     if (KeepAlivePending)
         setConNot(QStringLiteral("Not Connected"), Qt::black);
     KeepAlivePending = true;
@@ -230,6 +315,8 @@ void TForm1::StopKeepAlive1Click() {
 
 // Opening the "Test" menu prepares a search.
 void TForm1::TestClick() {
+    if (link.sequenceRunning())
+        return; // the interface boxes stay as the sequence uses them
     SearchLimit = 15;
     ui->RS232Check->setChecked(false);
     ui->UDPCheck->setChecked(false);

@@ -194,6 +194,13 @@ void TForm1::ClearUIBClick() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A sequence still on the stack ends first; the window closes once it has unwound.
+    if (link.sequenceRunning()) {
+        closeAfterSequence_ = true;
+        link.cancelSequence();
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
     QApplication::quit();

@@ -36,6 +36,9 @@ class ControlMap;
 class LinkMonitorModel;
 class LinkMonitorWindow;
 class QAction;
+class QLabel;
+class QPushButton;
+class QShortcut;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -224,7 +227,8 @@ public:
     // Runs a handler's plan in order: its steps through runSteps, its control changes through
     // applyActions (so a box it changes runs its own handler), its messages, the FEC locks and
     // StreamingOn directly.
-    void runPlan(const corvane::plan::Plan& plan);
+    // A plan given a name runs as that sequence, with its progress and Cancel in the status bar.
+    void runPlan(const corvane::plan::Plan& plan, const QString& sequence = {});
 
     // --- Server configuration file and SDP files (files/)
     // The server configuration record, all zero at start; opening a file reads into it, updating
@@ -287,6 +291,16 @@ private:
     // Holds the board search's last word in Panel5 for 2 s after the search ends.
     QTimer* searchNoteTimer_ = nullptr;
     void refuseSend();
+    // Sequences in the status bar: progress, "Cancel" (and Esc), how they ended
+    // (app/link_window.cpp).
+    void wireSequences();
+    void sequenceEnded(const BoardLink::SequenceReport& report);
+    QLabel* sequenceProgress_ = nullptr;
+    QPushButton* sequenceCancel_ = nullptr;
+    QShortcut* sequenceEsc_ = nullptr;
+    bool closeAfterSequence_ = false;
+    // The windows hold a configuration read from the board or a file (Save Config. asks when not).
+    bool configHeld_ = false;
     void onSerialLost(const QString& reason);
     bool openSerialPort();
     bool connectUdpFromBoxes(int receiveTimeout);

@@ -6,4 +6,5 @@
 // commands over whatever link is open at that moment); lists run nothing.
 void TForm1::ClearUI() {
     applyActions(corvane::config::clearDisplay());
+    configHeld_ = false;
 }

@@ -21,6 +21,9 @@ void TForm1::wireConfig() {
 // the reply is decoded by the dispatch (over UDP within the send) and acknowledges the request.
 // Missing acknowledgements are reported by the waits; the sequence goes on.
 void TForm1::BitBtn1Click() {
+    const BoardLink::Sequence sequence(link, QStringLiteral("Read Config."), 3);
+    if (!sequence)
+        return;
     if (!runSteps({steps::Step::send(frames::openRead()), steps::Step::wait()}))
         return;
     Timer1->stop();
@@ -35,5 +38,8 @@ void TForm1::BitBtn1Click() {
 // A conversion error leaves the display as the error found it and the keep-alive stopped; the
 // operator sees the error's text.
 void TForm1::Decode_Conf(const std::string& frame) {
-    applyActions(corvane::config::decodeConf(frame, Board));
+    const corvane::controls::Applied applied = corvane::config::decodeConf(frame, Board);
+    applyActions(applied);
+    if (applied.ok())
+        configHeld_ = true;
 }

@@ -23,7 +23,19 @@ void TForm1::BitBtn2Click() {
         platform::message(platform::toQ(plan.message));
         return;
     }
-    // A send that fails on the serial port ends the save there.
+    // Windows that hold nothing read from the board or a file would send blanks and defaults.
+    if (!configHeld_ &&
+        !platform::question(QStringLiteral(
+            "The windows were not read from the board or a file: Save Config. sends every "
+            "setting as shown, blanks included, to the board. Send them?")))
+        return;
+    const BoardLink::Sequence sequence(link, QStringLiteral("Save Config."),
+                                       BoardLink::countSends(plan.stop) * plan.restarts() +
+                                           BoardLink::countSends(plan.body) +
+                                           BoardLink::countSends(plan.start) * plan.restarts());
+    if (!sequence)
+        return;
+    // A send that fails on the serial port, or a cancel, ends the save there.
     if (plan.restarts()) {
         if (!runSteps(plan.stop))
             return;

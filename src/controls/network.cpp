@@ -51,7 +51,8 @@ void TForm1::wireNetwork() {
 }
 
 void TForm1::BitBtn5Click() {
-    runPlan(corvane::network::planNetworkSave(readControls()));
+    runPlan(corvane::network::planNetworkSave(readControls()),
+            QStringLiteral("Save Network Configuration"));
 }
 
 void TForm1::CEFECClick(bool checked) {

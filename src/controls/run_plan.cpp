@@ -8,9 +8,21 @@
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
+#include <optional>
+
 namespace plan = corvane::plan;
 
-void TForm1::runPlan(const plan::Plan& plan) {
+void TForm1::runPlan(const plan::Plan& plan, const QString& sequenceName) {
+    std::optional<BoardLink::Sequence> sequence;
+    if (!sequenceName.isEmpty()) {
+        int total = 0;
+        for (const plan::Item& item : plan.items)
+            total += std::holds_alternative<corvane::steps::Step>(item) &&
+                     std::get<corvane::steps::Step>(item).kind == corvane::steps::Step::Kind::Send;
+        sequence.emplace(link, sequenceName, total);
+        if (!*sequence)
+            return;
+    }
     corvane::steps::Steps pending;
     // A send that fails on the serial port ends the plan there.
     const auto flush = [&] {

@@ -49,7 +49,7 @@ void TForm1::BitBtn3Click() {
 }
 
 void TForm1::BitBtn4Click() {
-    runPlan(streaming::planStopStream(readControls(), StreamingOn));
+    runPlan(streaming::planStopStream(readControls(), StreamingOn), QStringLiteral("Stop Stream"));
 }
 
 void TForm1::StartRTP11Click() {

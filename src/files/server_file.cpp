@@ -60,6 +60,7 @@ void TForm1::OpenConfigurationFile1Click() {
         ServerRecord,
         std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
     Encode_File();
+    configHeld_ = true;
     // A file of another size than the record is said once, after its values are shown.
     const QFileInfo file(OpenDialogFileName);
     const qint64 size = bytes->size() < record::kRecordSize ? qint64(bytes->size()) : file.size();

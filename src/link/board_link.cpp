@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QMetaMethod>
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <optional>
 
 namespace replies = corvane::replies;
 
@@ -68,19 +70,81 @@ replies::Transport BoardLink::activeTransport() const {
 
 // ---- What runs while the link waits -------------------------------------------------------------
 
-// The one rule, for every wait of the link (an acknowledgement, a UDP reply, a probe answer):
-//  - the operator's input stays queued until the wait has ended, so a second sequence starts only
-//    after the first and never interleaves with it on the wire;
-//  - repainting, replies and timers run;
+// The one rule, for every wait and pause of the link (an acknowledgement, a UDP reply, a probe
+// answer, a pause of a sequence):
+//  - the window stays usable: the operator's input, repainting, replies and timers run; a command
+//    that input would send while a sequence runs is refused (busy), so two sequences never
+//    interleave on the wire;
 //  - while a UDP reply is awaited, socket notifiers are not served, and the handlers that would
 //    send or receive (keep-alive, search tick, acknowledgement timeout, serial reception) are
 //    held and run once right after the wait (deferWhileReceiving), so nothing goes out between a
 //    UDP command and its reply.
 void BoardLink::pumpEvents() {
-    QEventLoop::ProcessEventsFlags flags = QEventLoop::ExcludeUserInputEvents;
+    QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents;
     if (udpWaiting_)
         flags |= QEventLoop::ExcludeSocketNotifiers;
+    const bool wasOwner = std::exchange(owner_, false);
     QCoreApplication::processEvents(flags);
+    owner_ = wasOwner;
+}
+
+void BoardLink::idle(int ms) {
+    if (ms <= 0 || stopped())
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    QEventLoop* const outer = std::exchange(idleLoop_, &loop);
+    const bool wasOwner = std::exchange(owner_, false);
+    loop.exec(udpWaiting_ ? QEventLoop::ExcludeSocketNotifiers : QEventLoop::AllEvents);
+    owner_ = wasOwner;
+    idleLoop_ = outer;
+}
+
+// ---- Sequences ----------------------------------------------------------------------------------
+
+BoardLink::Sequence::Sequence(BoardLink& link, const QString& name, int total, bool shown)
+    : link_(link), started_(!link.seq_.active), wasOwner_(link.owner_) {
+    if (!started_) {
+        emit link_.busy(link_.seq_.report.name);
+        return;
+    }
+    link_.seq_ = {};
+    link_.seq_.active = true;
+    link_.seq_.report.name = name;
+    link_.seq_.report.total = total;
+    link_.seq_.report.shown = shown;
+    link_.owner_ = true;
+    if (shown)
+        emit link_.sequenceProgress(name, 0, total);
+}
+
+BoardLink::Sequence::~Sequence() {
+    if (!started_)
+        return;
+    const SequenceReport report = link_.seq_.report;
+    link_.seq_ = {};
+    link_.owner_ = wasOwner_;
+    emit link_.sequenceEnded(report);
+}
+
+void BoardLink::stopSequence(SequenceEnd end, const QString& reason) {
+    if (!seq_.active || seq_.stopping)
+        return;
+    seq_.stopping = true;
+    seq_.report.end = end;
+    seq_.report.reason = reason;
+    if (idleLoop_)
+        idleLoop_->quit();
+}
+
+int BoardLink::countSends(const corvane::steps::Steps& steps) {
+    return static_cast<int>(std::count_if(steps.begin(), steps.end(), [](const auto& step) {
+        return step.kind == corvane::steps::Step::Kind::Send;
+    }));
 }
 
 bool BoardLink::deferWhileReceiving(const void* key, std::function<void()> handler,
@@ -161,6 +225,14 @@ void BoardLink::record(replies::Transport link, LinkTraffic::Direction direction
 
 // Every command leaves through here.
 bool BoardLink::send(const std::string& frame) {
+    if (foreign()) {
+        emit busy(seq_.report.name);
+        return false;
+    }
+    // A lone command is a sequence of its own while it is on its way.
+    std::optional<Sequence> lone;
+    if (!seq_.active)
+        lone.emplace(*this, QStringLiteral("a command"), 1, false);
     if (udpTicked_) {
         if (udpActive()) {
             dropStaleDatagrams();
@@ -169,6 +241,7 @@ bool BoardLink::send(const std::string& frame) {
             ackReceived = false;
             receiveDatagram(awaitDatagram(udpReceiveTimeout));
         } else {
+            ++seq_.report.refused;
             emit sendRefused();
         }
     }
@@ -179,6 +252,7 @@ bool BoardLink::send(const std::string& frame) {
             emit frameSent();
             ackReceived = false;
         } else {
+            ++seq_.report.refused;
             emit sendRefused();
         }
     }
@@ -201,37 +275,61 @@ bool BoardLink::writeSerial(const std::string& frame) {
     return serial->isOpen();
 }
 
+// False when the sequence ends early: a send failed on the serial port, the sequence was
+// cancelled or stopped, or (shown sequences) three acknowledgement waits in a row went unanswered.
 bool BoardLink::runSteps(const corvane::steps::Steps& steps) {
     using Kind = corvane::steps::Step::Kind;
+    if (foreign()) {
+        emit busy(seq_.report.name);
+        return false;
+    }
+    std::optional<Sequence> own;
+    if (!seq_.active)
+        own.emplace(*this, QStringLiteral("a command"), countSends(steps), false);
+    SequenceReport& report = seq_.report;
     for (const auto& step : steps) {
+        if (stopped())
+            return false;
         switch (step.kind) {
         case Kind::Send:
             if (!send(step.frame))
                 return false;
+            ++report.sent;
+            report.total = std::max(report.total, report.sent);
+            if (report.shown)
+                emit sequenceProgress(report.name, report.sent, report.total);
             break;
         case Kind::Pause:
             pause(step.ms);
             break;
         case Kind::Wait:
-            waitForAck();
+            if (waitForAck()) {
+                seq_.timeoutsInRow = 0;
+            } else if (report.shown && ++seq_.timeoutsInRow >= 3) {
+                stopSequence(SequenceEnd::NoAnswer);
+            }
             break;
         }
     }
-    return true;
+    return !stopped();
 }
 
+// The thread is not blocked: the window stays usable for the whole pause.
 void BoardLink::pause(int ms) {
-    platform::pacing::sleep(ms);
+    idle(platform::pacing::interval(ms));
 }
 
 bool BoardLink::waitForAck() {
     ackWaiting = true;
     if (!ackTimer->isActive())
         ackTimer->start();
-    while (!ackReceived && ackWaiting) {
-        platform::pacing::sleep(200);
-        pumpEvents();
+    while (!ackReceived && ackWaiting && !stopped()) {
+        idle(platform::pacing::interval(200));
         receiveSerialNow();
+    }
+    if (stopped()) {
+        ackTimer->stop();
+        return false;
     }
     const bool acknowledged = ackWaiting;
     if (!acknowledged) {
@@ -272,7 +370,11 @@ void BoardLink::applyEffect(const replies::Effect& e) {
     emit effect(e);
 }
 
+// What a reply sets off (a box the decoder ticks sends its command) belongs to the sequence that
+// asked for the reply, not to the operator's input served during its wait.
 void BoardLink::runDispatch(replies::Transport transport) {
+    const bool wasOwner = std::exchange(owner_, true);
+    const auto restore = qScopeGuard([&] { owner_ = wasOwner; });
     const auto flags = [this] {
         return replies::DispatchFlags{keepAlivePending, serial->isOpen()};
     };
@@ -365,7 +467,7 @@ std::string BoardLink::awaitDatagram(int timeoutMs) {
                 break;
         }
         const qint64 left = deadline.remainingTime();
-        if (left <= 0 || udp->state() == QAbstractSocket::UnconnectedState)
+        if (left <= 0 || udp->state() == QAbstractSocket::UnconnectedState || stopped())
             return {};
         if (!udp->waitForReadyRead(static_cast<int>(std::min(left, kStepMs))) &&
             !deadline.hasExpired() && udp->error() != QAbstractSocket::SocketTimeoutError) {
@@ -419,6 +521,7 @@ void BoardLink::onSerialError(int code) {
     const QString text = serial->errorString();
     serial->close();
     serial->clearError();
+    stopSequence(SequenceEnd::SerialLost, text);
     emit serialLost(text);
 }
 
@@ -481,7 +584,7 @@ bool BoardLink::probeSerial(int steps, int stepMs) {
     replySeen = false;
     if (!writeSerial(corvane::frames::probe()))
         return false;
-    for (int i = 0; i < steps; ++i) {
+    for (int i = 0; i < steps && !stopped(); ++i) {
         pause(stepMs);
         pumpEvents();
         receiveSerialNow();

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+class QEventLoop;
 class QTimer;
 class QUdpSocket;
 
@@ -126,6 +127,43 @@ public:
     bool deferWhileReceiving(const void* key, std::function<void()> handler,
                              const QTimer* whileRunning = nullptr);
 
+    // ---- Sequences: one at a time on the wire. A sequence is a handler's run of commands
+    //      (runSteps, send); while one runs, a command from anywhere else (the operator's input
+    //      served during its waits and pauses) is refused with busy() and sends nothing.
+    enum class SequenceEnd { Completed, Cancelled, NoAnswer, SerialLost };
+    struct SequenceReport {
+        QString name;
+        int sent = 0;
+        int total = 0;
+        SequenceEnd end = SequenceEnd::Completed;
+        QString reason; // SerialLost: the serial layer's text
+        bool shown = false;
+        int refused = 0; // sends that found their interface closed
+    };
+    // Starts a sequence and makes the caller its owner until the Sequence object goes; a shown
+    // sequence reports its progress, ends after three unanswered acknowledgement waits in a row
+    // and can be cancelled. False (busy reported) when another sequence runs.
+    class Sequence {
+    public:
+        Sequence(BoardLink& link, const QString& name, int total, bool shown = true);
+        ~Sequence();
+        Sequence(const Sequence&) = delete;
+        Sequence& operator=(const Sequence&) = delete;
+        explicit operator bool() const { return started_; }
+
+    private:
+        BoardLink& link_;
+        bool started_;
+        bool wasOwner_;
+    };
+    bool sequenceRunning() const { return seq_.active; }
+    bool sequenceShown() const { return seq_.active && seq_.report.shown; }
+    const SequenceReport& sequence() const { return seq_.report; }
+    // Ends the running sequence after the step in progress; a pause or wait in progress ends now.
+    void cancelSequence() { stopSequence(SequenceEnd::Cancelled); }
+    // The number of sends in the steps.
+    static int countSends(const corvane::steps::Steps& steps);
+
     // The recorder that sees every entry as it happens (none: nothing recorded); it must outlive
     // the link or be taken away first.
     void setRecorder(LinkRecorder* recorder) { recorder_ = recorder; }
@@ -139,6 +177,12 @@ signals:
     void sendRefused();
     // An acknowledgement wait ended without the acknowledgement.
     void ackTimedOut();
+    // A command was refused because the sequence `running` runs.
+    void busy(const QString& running);
+    // A shown sequence began or sent one more command.
+    void sequenceProgress(const QString& name, int sent, int total);
+    // A sequence ended, how and after how many commands.
+    void sequenceEnded(const BoardLink::SequenceReport& report);
     // The serial device went away or failed; the port is closed. Reported once per loss.
     void serialLost(const QString& reason);
     // A UDP reply wait began (true) or ended (false).
@@ -169,6 +213,21 @@ private:
         const QTimer* whileRunning; // the handler runs only if this timer still runs (none: always)
     };
     std::vector<Held> held_;
+    // Runs the event loop by the wait rule for up to `ms` real milliseconds, or until the running
+    // sequence is stopped.
+    void idle(int ms);
+    void stopSequence(SequenceEnd end, const QString& reason = {});
+    bool stopped() const { return seq_.active && seq_.stopping; }
+    bool foreign() const { return seq_.active && !owner_; }
+    struct SequenceState {
+        bool active = false;
+        bool stopping = false;
+        int timeoutsInRow = 0;
+        SequenceReport report;
+    };
+    SequenceState seq_;
+    bool owner_ = false; // the running sequence's own code is running (not input served in a wait)
+    QEventLoop* idleLoop_ = nullptr;
     bool udpWaiting_ = false;
     bool serialClosing_ = false;
     bool serialTicked_ = false;

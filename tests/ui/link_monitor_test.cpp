@@ -199,7 +199,8 @@ private slots:
                                  10000);
         const QStringList rows = p.rows();
         const int pieces = int((kConfigurationReply.size() + 59) / 60);
-        QCOMPARE(rows.size(), 5 + pieces);
+        // The acknowledgement of "Auto Detect" may come before or after the read's keep-alive.
+        QVERIFY2(rows.size() >= 5 + pieces, qPrintable(rows.join('\n')));
         QCOMPARE(rows.mid(0, 3), (QStringList{"RS232|sent|A50226\\r|start of configuration read",
                                               "RS232|received|55|acknowledgement",
                                               "RS232|sent|A50208\\r|configuration request"}));
@@ -212,8 +213,10 @@ private slots:
                                               : QStringLiteral("configuration reply"));
         }
         QCOMPARE(joined, kReply);
-        QCOMPARE(rows.mid(3 + pieces), (QStringList{"RS232|sent|A503731\\r|input auto-detection",
-                                                    "RS232|sent|A50224\\r|keep-alive"}));
+        QStringList after = rows.mid(3 + pieces);
+        after.removeAll(QStringLiteral("RS232|received|55|acknowledgement"));
+        QCOMPARE(after, (QStringList{"RS232|sent|A503731\\r|input auto-detection",
+                                     "RS232|sent|A50224\\r|keep-alive"}));
         QVERIFY(p.prompts.messages.isEmpty());
     }
 

@@ -180,7 +180,7 @@ void NetworkTest::fecBoxesSendOnEveryChange() {
     change("ERRFEC", false);
     change("CEFEC", false);
     Program::settle(board);
-    QCOMPARE(board.batches, QStringList{"A50787E4L4D%%%%%% A50388Y12 A50388N A50387D"});
+    QCOMPARE(board.batches.join(' '), "A50787E4L4D%%%%%% A50388Y12 A50388N A50387D");
     QCOMPARE(board.raw, QByteArray("A50787E4L4D%%%%%%\rA50388Y12\rA50388N\rA50387D\r"));
 }
 

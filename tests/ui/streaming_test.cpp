@@ -143,7 +143,8 @@ void StreamingTest::stopSendsTheCheckedFecBoxesAgain() {
     Program::sent(board);
     board.clear();
     p.click("BitBtn4");
-    QCOMPARE(Program::sent(board), QStringList{expected});
+    // The status bar's progress repaints between the frames, so they may come in several reads.
+    QCOMPARE(Program::sent(board).join(' '), expected);
     QCOMPARE(board.raw, (expected.split(' ').join('\r') + '\r').toLatin1());
     QVERIFY(!p.box("CEFEC")->isChecked() && !p.box("ERRFEC")->isChecked());
     QVERIFY(!p.box("CEFEC")->isEnabled() && !p.box("ERRFEC")->isEnabled());
@@ -217,7 +218,8 @@ void StreamingTest::cameraTypeBoxesExcludeEachOther() {
     p.box("FixCheck")->setChecked(true); // from code, as the decoder does
     QVERIFY(!p.box("MovCheck")->isChecked());
     p.press(p.box("FixCheck"));
-    QCOMPARE(Program::sent(board), QStringList{"A503861 A503860 A503862 A503860 A503861 A503860"});
+    QCOMPARE(Program::sent(board).join(QLatin1Char(' ')),
+             "A503861 A503860 A503862 A503860 A503861 A503860");
 }
 
 void StreamingTest::autoDetectAndUdprsMode() {
@@ -229,7 +231,7 @@ void StreamingTest::autoDetectAndUdprsMode() {
     p.box("AutoDetect")->setChecked(false); // no change
     p.press(p.box("UDPRSB"));               // sends nothing
     p.box("UDPRSB")->setChecked(false);
-    QCOMPARE(Program::sent(board), QStringList{"A503731 A503732"});
+    QCOMPARE(Program::sent(board).join(QLatin1Char(' ')), "A503731 A503732");
     QVERIFY(!p.box("Auto_rtp")->isVisible());
 }
 

@@ -93,7 +93,8 @@ public:
         if (textSize_ - textEnd_ < length)
             textEnd_ = 0;
         char* const stored = text_.get() + textEnd_;
-        std::memcpy(stored, text.data(), length);
+        if (length != 0) // an empty text may come without storage
+            std::memcpy(stored, text.data(), length);
         textEnd_ += length;
         if (count_ == capacity_)
             ++dropped_;

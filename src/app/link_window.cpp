@@ -128,7 +128,7 @@ void TForm1::sequenceEnded(const BoardLink::SequenceReport& r) {
         sequenceCancel_->hide();
         sequenceEsc_->setEnabled(false);
         QString text;
-        const QString sent = QStringLiteral("%1 of %2 commands").arg(r.sent).arg(r.total);
+        const QString sent = QStringLiteral("%1 of %2 %3").arg(r.sent).arg(r.total).arg(r.unit);
         switch (r.end) {
         case BoardLink::SequenceEnd::Completed:
             if (r.name == QLatin1String("Save Config."))

@@ -131,6 +131,26 @@ BoardLink::Sequence::~Sequence() {
     emit link_.sequenceEnded(report);
 }
 
+void BoardLink::Sequence::progress(int done, int total) {
+    if (!started_)
+        return;
+    SequenceReport& report = link_.seq_.report;
+    report.sent = done;
+    report.total = total;
+    if (report.shown)
+        emit link_.sequenceProgress(report.name, done, total);
+}
+
+void BoardLink::Sequence::setUnit(const QString& unit) {
+    if (started_)
+        link_.seq_.report.unit = unit;
+}
+
+void BoardLink::Sequence::yield() {
+    if (started_)
+        link_.owner_ = wasOwner_;
+}
+
 void BoardLink::stopSequence(SequenceEnd end, const QString& reason) {
     if (!seq_.active || seq_.stopping)
         return;
@@ -139,6 +159,7 @@ void BoardLink::stopSequence(SequenceEnd end, const QString& reason) {
     seq_.report.reason = reason;
     if (idleLoop_)
         idleLoop_->quit();
+    emit sequenceStopRequested();
 }
 
 int BoardLink::countSends(const corvane::steps::Steps& steps) {

@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QEventLoop;
@@ -138,7 +139,8 @@ public:
         SequenceEnd end = SequenceEnd::Completed;
         QString reason; // SerialLost: the serial layer's text
         bool shown = false;
-        int refused = 0; // sends that found their interface closed
+        int refused = 0;                           // sends that found their interface closed
+        QString unit = QStringLiteral("commands"); // what `sent` and `total` count
     };
     // Starts a sequence and makes the caller its owner until the Sequence object goes; a shown
     // sequence reports its progress, ends after three unanswered acknowledgement waits in a row
@@ -151,6 +153,27 @@ public:
         Sequence& operator=(const Sequence&) = delete;
         explicit operator bool() const { return started_; }
 
+        // Progress of a sequence whose steps are not commands (the tries of a board search),
+        // and what they are.
+        void progress(int done, int total);
+        void setUnit(const QString& unit);
+        // A sequence that lasts across turns of the event loop (the board search between the
+        // ticks of its timer) hands the link back after each turn: input served between turns is
+        // foreign to it, as during a wait. Its own code runs as the owner while a Turn lives.
+        void yield();
+        class Turn {
+        public:
+            explicit Turn(BoardLink& link)
+                : link_(link), wasOwner_(std::exchange(link.owner_, true)) {}
+            ~Turn() { link_.owner_ = wasOwner_; }
+            Turn(const Turn&) = delete;
+            Turn& operator=(const Turn&) = delete;
+
+        private:
+            BoardLink& link_;
+            bool wasOwner_;
+        };
+
     private:
         BoardLink& link_;
         bool started_;
@@ -161,6 +184,8 @@ public:
     const SequenceReport& sequence() const { return seq_.report; }
     // Ends the running sequence after the step in progress; a pause or wait in progress ends now.
     void cancelSequence() { stopSequence(SequenceEnd::Cancelled); }
+    // The running sequence was asked to end and has not unwound yet.
+    bool sequenceStopping() const { return stopped(); }
     // The number of sends in the steps.
     static int countSends(const corvane::steps::Steps& steps);
 
@@ -181,6 +206,9 @@ signals:
     void busy(const QString& running);
     // A shown sequence began or sent one more command.
     void sequenceProgress(const QString& name, int sent, int total);
+    // The running sequence was asked to end (cancelled, the board or the port failed); a sequence
+    // that lasts across turns of the event loop ends itself on this when none of its turns runs.
+    void sequenceStopRequested();
     // A sequence ended, how and after how many commands.
     void sequenceEnded(const BoardLink::SequenceReport& report);
     // The serial device went away or failed; the port is closed. Reported once per loss.

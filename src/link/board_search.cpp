@@ -4,6 +4,7 @@
 #include "platform/pacing.h"
 
 #include <QSerialPort>
+#include <QSignalBlocker>
 #include <QTimer>
 
 BoardSearch::BoardSearch(BoardLink& link, QObject* parent)
@@ -11,17 +12,52 @@ BoardSearch::BoardSearch(BoardLink& link, QObject* parent)
     timer->setObjectName(QStringLiteral("Timer2"));
     timer->setInterval(platform::pacing::interval(4000));
     connect(timer, &QTimer::timeout, this, &BoardSearch::tick);
+    // Cancelled between two ticks: the search ends now, not at its next tick.
+    connect(&link_, &BoardLink::sequenceStopRequested, this, [this] {
+        if (sequence_ && !tickRunning_) {
+            timer->stop();
+            active = false;
+            endSequence();
+        }
+    });
+}
+
+// A search still running when its owner goes ends without a word: nobody is left to hear it.
+BoardSearch::~BoardSearch() {
+    const QSignalBlocker quiet(&link_);
+    sequence_.reset();
 }
 
 void BoardSearch::startSearch(std::uint8_t searchMode, std::int32_t searchLimit) {
+    if (!sequence_) {
+        sequence_.emplace(link_, QStringLiteral("Board search"), searchLimit + 1);
+        if (!*sequence_) {
+            sequence_.reset(); // another sequence runs: refused as busy
+            return;
+        }
+        sequence_->setUnit(QStringLiteral("tries"));
+        sequence_->yield();
+    }
     mode = searchMode;
     limit = searchLimit;
     active = true;
-    if (owner_.clearDisplay)
+    if (owner_.clearDisplay) {
+        const BoardLink::Sequence::Turn turn(link_);
         owner_.clearDisplay();
+    }
+    showProgress();
     // Starting a timer that already runs would move its schedule.
     if (!timer->isActive())
         timer->start();
+}
+
+void BoardSearch::showProgress() {
+    if (sequence_)
+        sequence_->progress(tries, limit + 1);
+}
+
+void BoardSearch::endSequence() {
+    sequence_.reset();
 }
 
 // A probe whose transport cannot be opened ends the probing of this tick, but the tick still
@@ -32,6 +68,11 @@ void BoardSearch::tick() {
         return;
     if (tickRunning_)
         return; // a message box of the previous tick is still open
+    if (!sequence_ && link_.sequenceRunning())
+        return; // never a probe in the middle of another sequence
+    std::optional<BoardLink::Sequence::Turn> turn;
+    if (sequence_)
+        turn.emplace(link_);
     tickRunning_ = true;
     ++tries;
     if (mode == Both) {
@@ -43,6 +84,16 @@ void BoardSearch::tick() {
     } else if (mode == Udp) {
         tryUdp();
     }
+    tickRunning_ = false;
+    if (link_.sequenceStopping()) {
+        // Cancelled during the probe: the tries made are reported, nothing more is probed.
+        timer->stop();
+        active = false;
+        showProgress();
+        endSequence();
+        return;
+    }
+    showProgress();
     if (owner_.interfaceTicked()) {
         timer->stop();
         active = false;
@@ -55,7 +106,8 @@ void BoardSearch::tick() {
         owner_.showStatus(QStringLiteral("Error no Board Found "));
         tries = 0;
     }
-    tickRunning_ = false;
+    if (!timer->isActive())
+        endSequence();
 }
 
 // Open, send the probe, watch for its answer for up to a second, close again.

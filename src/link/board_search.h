@@ -1,13 +1,17 @@
 #pragma once
 // The board search of the "Test" menu: every tick of its timer probes the board on RS232, UDP or
-// both through the link, until the board answers or the tries run out.
+// both through the link, until the board answers or the tries run out. The search is a sequence
+// of the link ("Board search") from its start to its end: it shows how many tries it has made,
+// can be cancelled, and no other command reaches the board while it runs.
+#include "link/board_link.h"
+
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
-class BoardLink;
 class QTimer;
 
 class BoardSearch : public QObject {
@@ -28,6 +32,7 @@ public:
     };
 
     BoardSearch(BoardLink& link, QObject* parent = nullptr);
+    ~BoardSearch() override;
 
     void setOwner(Owner owner) { owner_ = std::move(owner); }
 
@@ -39,6 +44,7 @@ public:
     bool active = false;
 
     // Starts a search (clearing the display first); a running search goes on with the new mode.
+    // Refused (busy reported, nothing cleared) while another sequence runs.
     void startSearch(std::uint8_t searchMode, std::int32_t searchLimit);
     // One search tick: probe, then report.
     void tick();
@@ -47,8 +53,13 @@ public:
     void tryUdp();
 
 private:
+    // Ends the search's sequence (its timer stops when it was cancelled).
+    void endSequence();
+    void showProgress();
+
     BoardLink& link_;
     Owner owner_;
+    std::optional<BoardLink::Sequence> sequence_;
     bool tickRunning_ = false;
     bool probeFailed_ = false;
 };

@@ -252,7 +252,7 @@ void ClearTest::everyWayOfDroppingTheBoardClears() {
     } else {
         p.f->TestClick();
         child<QAction>(p.f, way)->trigger();
-        p.f->Timer2->stop();
+        p.f->link.cancelSequence();
         QCOMPARE(linkUpWhileClearing, QList<bool>{false});
     }
     QVERIFY(!cefec->isChecked());

@@ -10,6 +10,9 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
 #include <QTest>
 #include <chrono>
 #include <thread>
@@ -37,6 +40,8 @@ struct Program : RunningProgram {
     explicit Program(double timeScale = 0.01) : RunningProgram(timeScale) {}
     QString panel5() const { return label("Panel5")->text(); }
     QLabel* conNot() const { return label("ConNot"); }
+    QLabel* progress() const { return f->findChild<QLabel*>("SequenceProgress"); }
+    QString status() const { return f->statusBar()->currentMessage(); }
 };
 
 // A board on a pseudo-terminal that answers the first command `delayMs` after receiving it,
@@ -247,7 +252,7 @@ private slots:
         QVERIFY(p.f->Timer2->isActive());
         QVERIFY2(p.f->Timer2->remainingTime() <= before,
                  qPrintable(QString::number(p.f->Timer2->remainingTime())));
-        p.f->Timer2->stop();
+        p.f->link.cancelSequence();
     }
 
     void searchThatCannotOpenThePortStillEnds() {
@@ -317,8 +322,91 @@ private slots:
         QVERIFY(!p.f->Timer3->isActive());
     }
 
+    // A search holds the link like any sequence: it shows its tries, other commands are refused
+    // while it runs, and Cancel or Esc end it at once, during a probe as between two ticks.
+    void searchShowsItsTriesAndCanBeCancelled_data() {
+        QTest::addColumn<bool>("overUdp");
+        QTest::addColumn<bool>("withEsc");
+        QTest::addColumn<int>("actAfter");
+        QTest::newRow("UDP, Cancel during a probe") << true << false << 600;
+        QTest::newRow("RS232, Esc between two ticks") << false << true << 150;
+    }
+    void searchShowsItsTriesAndCanBeCancelled() {
+        QFETCH(bool, overUdp);
+        QFETCH(bool, withEsc);
+        QFETCH(int, actAfter);
+        Program p(0.1); // a tick every 400 ms; a UDP probe waits 1 s for its answer
+        UdpResponder udp(silent());
+        PtyResponder pty(silent());
+        p.udpAt(udp.port());
+        p.serialAt(pty.slavePath());
+        const auto probes = [&] { return int((overUdp ? udp.frames() : pty.frames()).size()); };
+        p.f->TestClick();
+        overUdp ? p.f->estUDP1Click() : p.f->estRS2321Click();
+        QCOMPARE(p.progress()->text(), QStringLiteral("Board search: 0 of 16"));
+        QTRY_COMPARE_WITH_TIMEOUT(p.progress()->text(), QStringLiteral("Board search: 1 of 16"),
+                                  10000);
+        QString busy;
+        int probesBefore = -1, probesAfter = -1;
+        bool endedAtOnce = false;
+        QTimer::singleShot(actAfter, p.f, [&] {
+            probesBefore = probes();
+            child<QPushButton>(p.f, "BitBtn1")->click(); // "Read Config."
+            busy = p.status();
+            probesAfter = probes();
+            if (withEsc) {
+                p.f->activateWindow();
+                QTest::keyClick(p.f, Qt::Key_Escape);
+            } else {
+                child<QPushButton>(p.f, "SequenceCancel")->click();
+            }
+            endedAtOnce = !p.f->Timer2->isActive();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(probesAfter >= 0 && !p.f->Timer2->isActive(), 10000);
+        QCOMPARE(busy, QStringLiteral("Busy: Board search is running"));
+        QCOMPARE(probesAfter, probesBefore);
+        QCOMPARE(endedAtOnce, !overUdp); // between ticks at once; a probe first unwinds
+        QVERIFY(p.progress()->isHidden());
+        const QRegularExpressionMatch m =
+            QRegularExpression("^Board search cancelled after (\\d+) of 16 tries$")
+                .match(p.status());
+        QVERIFY2(m.hasMatch(), qPrintable(p.status()));
+        QCOMPARE(m.captured(1).toInt(), probes());
+        QTest::qWait(1000); // two ticks' time: nothing more is probed
+        QCOMPARE(m.captured(1).toInt(), probes());
+        QVERIFY(!p.f->link.sequenceRunning());
+        QVERIFY(p.prompts.messages.isEmpty());
+    }
+
+    // A search asked for during another sequence is refused and opens, clears and probes nothing.
+    void searchDuringAReadIsRefused() {
+        Program p;
+        UdpResponder udp(silent());
+        PtyResponder pty(board());
+        p.udpAt(udp.port());
+        p.serialAt(pty.slavePath());
+        p.udp()->setChecked(true);
+        p.f->Connect1Click();
+        p.f->Timer1->stop();
+        QString busy;
+        bool searching = true;
+        QTimer::singleShot(50, p.f, [&] {
+            p.f->TestClick();
+            p.f->estRS2321Click();
+            busy = p.status();
+            searching = p.f->Timer2->isActive();
+            p.f->link.cancelSequence();
+        });
+        child<QPushButton>(p.f, "BitBtn1")->click(); // "Read Config." to a silent board
+        QCOMPARE(busy, QStringLiteral("Busy: Read Config. is running"));
+        QVERIFY(!searching);
+        QVERIFY(p.udp()->isChecked());
+        QTest::qWait(200);
+        QVERIFY(pty.frames().isEmpty());
+    }
+
 private:
-    static void Timer2Stop(Program& p) { p.f->Timer2->stop(); }
+    static void Timer2Stop(Program& p) { p.f->link.cancelSequence(); }
 };
 
 QTEST_MAIN(DiscoveryTest)

@@ -38,28 +38,19 @@ QString fromView(std::string_view s) {
 // ---- The model ----------------------------------------------------------------------------------
 
 LinkMonitorModel::LinkMonitorModel(QObject* parent, std::size_t capacity)
-    : QAbstractTableModel(parent), ring_(capacity), syncTimer_(new QTimer(this)) {
+    : QAbstractTableModel(parent), LinkRecorder(capacity), syncTimer_(new QTimer(this)) {
     syncTimer_->setSingleShot(true);
     syncTimer_->setInterval(platform::pacing::interval(100));
     connect(syncTimer_, &QTimer::timeout, this, &LinkMonitorModel::sync);
 }
 
-void LinkMonitorModel::record(const LinkTraffic& entry) {
-    linklog::Direction direction = linklog::Direction::Sent;
-    if (entry.direction == LinkTraffic::Direction::Received)
-        direction = linklog::Direction::Received;
-    else if (entry.direction == LinkTraffic::Direction::Timeout)
-        direction = linklog::Direction::Timeout;
-    ring_.add(entry.msecsSinceEpoch, entry.link, direction, entry.text, entry.id, entry.stale);
+void LinkMonitorModel::rowsAdded() {
     scheduleSync();
 }
 
-void LinkMonitorModel::recognise(quint64 id, linklog::Recognised what) {
-    const std::int64_t seq = ring_.recognise(id, what);
-    if (seq < 0)
-        return;
-    changedFrom_ = std::min(changedFrom_, static_cast<std::uint64_t>(seq));
-    changedTo_ = std::max(changedTo_, static_cast<std::uint64_t>(seq));
+void LinkMonitorModel::rowMarked(std::uint64_t seq) {
+    changedFrom_ = std::min(changedFrom_, seq);
+    changedTo_ = std::max(changedTo_, seq);
     scheduleSync();
 }
 
@@ -78,6 +69,7 @@ void LinkMonitorModel::clearRows() {
 void LinkMonitorModel::sync() {
     syncTimer_->stop();
     syncPending_ = false;
+    rowsTaken();
     const std::uint64_t first = ring_.firstSeq();
     const std::uint64_t next = ring_.nextSeq();
     const std::uint64_t shownEnd = shownFirst_ + static_cast<std::uint64_t>(shownCount_);

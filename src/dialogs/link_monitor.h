@@ -23,10 +23,8 @@ public:
     explicit LinkMonitorModel(QObject* parent = nullptr,
                               std::size_t capacity = corvane::linklog::kRingRows);
 
-    // Recording: cheap, whatever is shown. The rows reach the views at the next sync, which
-    // runs shortly after (or at once through sync()).
-    void record(const LinkTraffic& entry) override;
-    void recognise(quint64 id, corvane::linklog::Recognised what) override;
+    // Recording: the link writes into the ring, whatever is shown. The rows reach the views at
+    // the next sync, which runs shortly after (or at once through sync()).
     // Forgets every row.
     void clearRows();
     // Brings the rows the views see up to date with the ring now.
@@ -49,9 +47,10 @@ signals:
     void synced();
 
 private:
+    void rowsAdded() override;
+    void rowMarked(std::uint64_t seq) override;
     void scheduleSync();
 
-    corvane::linklog::Ring ring_;
     QTimer* syncTimer_;
     bool syncPending_ = false;     // the timer runs (kept here: asking the timer costs a call)
     std::uint64_t shownFirst_ = 0; // sequence number of view row 0

@@ -22,6 +22,7 @@
 #include <optional>
 
 namespace replies = corvane::replies;
+namespace linklog = corvane::linklog;
 
 namespace {
 
@@ -195,25 +196,22 @@ void BoardLink::releaseHeld() {
 
 // ---- Sending ------------------------------------------------------------------------------------
 
-// The wall clock in milliseconds for a row of the record. Reading the exact clock costs about as
-// much as handling a small piece, so it is read once per tick of the system's coarse clock (a few
-// milliseconds): rows that follow within the same tick, as in a flood of pieces, share the tick's
-// first stamp; rows further apart each get their exact time.
-qint64 BoardLink::stampMsecs() {
-    timespec ts{};
-    ::clock_gettime(CLOCK_REALTIME_COARSE, &ts);
-    const qint64 tick = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-    if (tick != stampTick_) {
-        stampTick_ = tick;
-        ::clock_gettime(CLOCK_REALTIME, &ts);
-        stampMsecs_ = qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-    }
-    return stampMsecs_;
+// Reading the exact clock costs about as much as handling a small piece, so it is read once per
+// tick of the system's coarse clock (a few milliseconds): rows that follow within the same tick, as
+// in a flood of pieces, share the tick's first stamp; rows further apart each get their exact time.
+void BoardLink::restamp(const timespec& coarse) {
+    stampTick_ = coarse;
+    timespec exact{};
+    ::clock_gettime(CLOCK_REALTIME, &exact);
+    stampMsecs_ = qint64(exact.tv_sec) * 1000 + exact.tv_nsec / 1000000;
 }
 
 void BoardLink::reportRecognised(std::uint64_t piece, corvane::linklog::Recognised what) {
-    if (recorder_)
-        recorder_->recognise(piece, what);
+    if (recorder_) {
+        const std::int64_t seq = recorder_->ring_.recognise(piece, what);
+        if (seq >= 0)
+            recorder_->rowMarked(static_cast<std::uint64_t>(seq));
+    }
     if (recognisedConnected_)
         emit recognised(piece, what);
 }
@@ -237,11 +235,19 @@ void BoardLink::record(replies::Transport link, LinkTraffic::Direction direction
         lastPiece_ = id;
     if (!recorder_ && !trafficConnected_)
         return;
-    const LinkTraffic entry{stampMsecs(), link, direction, text, id, stale};
-    if (recorder_)
-        recorder_->record(entry);
+    const qint64 stamp = stampMsecs();
+    if (recorder_) {
+        static_assert(int(LinkTraffic::Direction::Received) == int(linklog::Direction::Received) &&
+                      int(LinkTraffic::Direction::Timeout) == int(linklog::Direction::Timeout));
+        recorder_->ring_.add(stamp, link, static_cast<linklog::Direction>(direction), text, id,
+                             stale);
+        if (!recorder_->told_) {
+            recorder_->told_ = true;
+            recorder_->rowsAdded();
+        }
+    }
     if (trafficConnected_)
-        emit traffic(entry);
+        emit traffic(LinkTraffic{stamp, link, direction, text, id, stale});
 }
 
 // Every command leaves through here.

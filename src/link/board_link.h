@@ -15,6 +15,7 @@
 #include <QtGlobal>
 
 #include <cstdint>
+#include <ctime>
 
 #include <functional>
 #include <string>
@@ -41,13 +42,28 @@ struct LinkTraffic {
     bool stale = false;
 };
 
-// A listener that keeps every entry (the link monitor). The link calls it directly, which costs
-// far less per received piece than a signal.
+// A listener that keeps every entry (the link monitor). The link writes each entry straight into
+// the recorder's ring, which costs far less per received piece than a call or a signal, and tells
+// the recorder once that rows came, until the recorder says it has taken them.
 class LinkRecorder {
 public:
     virtual ~LinkRecorder() = default;
-    virtual void record(const LinkTraffic& entry) = 0;
-    virtual void recognise(quint64 id, corvane::linklog::Recognised what) = 0;
+    LinkRecorder(const LinkRecorder&) = delete;
+    LinkRecorder& operator=(const LinkRecorder&) = delete;
+
+protected:
+    explicit LinkRecorder(std::size_t capacity) : ring_(capacity) {}
+    // Rows came into the ring since rowsTaken() (told once until then).
+    virtual void rowsAdded() = 0;
+    // The row numbered `seq` was marked with what the dispatch recognised in it.
+    virtual void rowMarked(std::uint64_t seq) = 0;
+    void rowsTaken() { told_ = false; }
+
+    corvane::linklog::Ring ring_;
+
+private:
+    friend class BoardLink;
+    bool told_ = false;
 };
 
 class BoardLink : public QObject {
@@ -268,7 +284,16 @@ private:
     bool recognisedConnected_ = false; // somebody listens to recognised()
     std::uint64_t trafficCount_ = 0;
     std::uint64_t lastPiece_ = 0; // the id of the piece received last
-    qint64 stampMsecs();
-    qint64 stampTick_ = -1; // the coarse clock when the exact clock was read last
+    // The wall clock in milliseconds for a row of the record: read exactly once per tick of the
+    // system's coarse clock (see board_link.cpp).
+    qint64 stampMsecs() {
+        timespec coarse;
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &coarse);
+        if (coarse.tv_nsec != stampTick_.tv_nsec || coarse.tv_sec != stampTick_.tv_sec)
+            restamp(coarse);
+        return stampMsecs_;
+    }
+    void restamp(const timespec& coarse);
+    timespec stampTick_{-1, 0}; // the coarse clock when the exact clock was read last
     qint64 stampMsecs_ = 0;
 };

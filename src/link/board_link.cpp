@@ -321,6 +321,7 @@ bool BoardLink::runSteps(const corvane::steps::Steps& steps) {
         case Kind::Send:
             if (!send(step.frame))
                 return false;
+            seq_.sentSinceWait = true;
             ++report.sent;
             report.total = std::max(report.total, report.sent);
             if (report.shown)
@@ -329,13 +330,17 @@ bool BoardLink::runSteps(const corvane::steps::Steps& steps) {
         case Kind::Pause:
             pause(step.ms);
             break;
-        case Kind::Wait:
+        case Kind::Wait: {
+            // A wait that closes a step which sent nothing awaits no answer: it does not count
+            // as one more unanswered.
+            const bool awaited = std::exchange(seq_.sentSinceWait, false);
             if (waitForAck()) {
                 seq_.timeoutsInRow = 0;
-            } else if (report.shown && ++seq_.timeoutsInRow >= 3) {
+            } else if (report.shown && awaited && ++seq_.timeoutsInRow >= 3) {
                 stopSequence(SequenceEnd::NoAnswer);
             }
             break;
+        }
         }
     }
     return !stopped();

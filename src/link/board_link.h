@@ -267,6 +267,7 @@ private:
         bool active = false;
         bool stopping = false;
         int timeoutsInRow = 0;
+        bool sentSinceWait = false; // a command went out since the last acknowledgement wait
         SequenceReport report;
     };
     SequenceState seq_;

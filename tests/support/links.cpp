@@ -120,6 +120,11 @@ PtyResponder::~PtyResponder() {
     notifier_->setEnabled(false);
 }
 
+void PtyResponder::unplug() {
+    notifier_->setEnabled(false);
+    pty_.unplug();
+}
+
 void PtyResponder::readable() {
     char buffer[4096];
     const ssize_t n = ::read(pty_.masterFd(), buffer, sizeof buffer);

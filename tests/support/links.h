@@ -67,6 +67,9 @@ public:
     QList<QByteArray> frames() const { return frames_; }
     // Every byte the program wrote, as it came.
     QByteArray received() const { return received_; }
+    // Pulls the plug (also from inside `respond`): the program's side then fails on every read
+    // and write; what arrived so far stays in frames() and received().
+    void unplug();
 
 private:
     void readable();

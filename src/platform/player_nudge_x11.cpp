@@ -1,7 +1,11 @@
 // The player nudge's desktop on X11: top-level windows in stacking order, their titles, focus, and
-// key events synthesized with the XTest extension. No header of the program may follow the X11
-// headers (they define None, Status and Bool as macros); its own comes first.
+// key events synthesized with the XTest extension, whose library is opened when a desktop is first
+// opened (most runs never nudge a player, and the library would take memory from start-up on). No
+// header of the program may follow the X11 headers (they define None, Status and Bool as macros);
+// its own comes first.
 #include "platform/player_nudge.h"
+
+#include <dlfcn.h>
 
 #include <cstdlib>
 #include <optional>
@@ -16,7 +20,28 @@
 #undef Bool
 
 namespace platform::player {
+
 namespace {
+
+// The two XTest calls, from the library opened on first use; null when it is not there.
+struct XTest {
+    decltype(&XTestQueryExtension) queryExtension = nullptr;
+    decltype(&XTestFakeKeyEvent) fakeKeyEvent = nullptr;
+};
+
+const XTest& xtest() {
+    static const XTest calls = [] {
+        XTest c;
+        if (void* lib = ::dlopen("libXtst.so.6", RTLD_LAZY | RTLD_LOCAL)) {
+            c.queryExtension =
+                reinterpret_cast<decltype(c.queryExtension)>(::dlsym(lib, "XTestQueryExtension"));
+            c.fakeKeyEvent =
+                reinterpret_cast<decltype(c.fakeKeyEvent)>(::dlsym(lib, "XTestFakeKeyEvent"));
+        }
+        return c;
+    }();
+    return calls;
+}
 
 constexpr Window kNoWindow = 0;      // X11's None
 constexpr long kSourcePager = 2;     // _NET_ACTIVE_WINDOW: asked for on the operator's behalf
@@ -115,7 +140,7 @@ public:
         const KeyCode code = XKeysymToKeycode(display_, symbol);
         if (code == 0)
             return;
-        XTestFakeKeyEvent(display_, code, down ? True : False, CurrentTime);
+        xtest().fakeKeyEvent(display_, code, down ? True : False, CurrentTime);
         XSync(display_, False);
     }
 
@@ -243,13 +268,13 @@ private:
 
 std::unique_ptr<Desktop> openX11Desktop() {
     const char* name = std::getenv("DISPLAY");
-    if (!name || !*name)
+    if (!name || !*name || !xtest().queryExtension || !xtest().fakeKeyEvent)
         return nullptr;
     Display* display = XOpenDisplay(name);
     if (!display)
         return nullptr;
     int event = 0, error = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(display, &event, &error, &major, &minor)) {
+    if (!xtest().queryExtension(display, &event, &error, &major, &minor)) {
         XCloseDisplay(display);
         return nullptr;
     }

@@ -30,10 +30,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     Form3 = std::make_unique<TForm3>();
     Form4 = std::make_unique<TForm4>();
     Form5 = std::make_unique<TForm5>();
-    Aboutfrm = std::make_unique<TAboutfrm>();
-    // The About box and the window icon show the same 64 x 64 logo; it is drawn once.
-    const QPixmap logo = makeLogo(QSize(64, 64));
-    Aboutfrm->setLogo(logo);
+    // The About box (built when it is first asked for) and the window icon show the same
+    // 64 x 64 logo; it is drawn once.
+    logo_ = makeLogo(QSize(64, 64));
+    const QPixmap& logo = logo_;
     controls_ = std::make_unique<ControlMap>(this, Form3.get(), Form5.get());
     // A catalogue control missing from its window, or of another kind, is a fault of the build:
     // a debug build stops here, a release build says so in its log.
@@ -185,8 +185,17 @@ void TForm1::Exit1Click() {
 
 // The About box shows the version of this build each time it opens.
 void TForm1::About1Click() {
-    Aboutfrm->setVersionText(QStringLiteral("Version ") + versionText());
-    Aboutfrm->showCentred();
+    aboutfrm()->setVersionText(QStringLiteral("Version ") + versionText());
+    aboutfrm()->showCentred();
+}
+
+// Built on first use: most runs never open it.
+TAboutfrm* TForm1::aboutfrm() {
+    if (!Aboutfrm) {
+        Aboutfrm = std::make_unique<TAboutfrm>();
+        Aboutfrm->setLogo(logo_);
+    }
+    return Aboutfrm.get();
 }
 
 void TForm1::ClearUIBClick() {

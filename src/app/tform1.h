@@ -2,6 +2,7 @@
 // The main window. It owns everything that lives for the whole run; its member functions are
 // defined in the folder of their subsystem (app/, link/, config/, controls/, files/).
 #include <QMainWindow>
+#include <QPixmap>
 #include <QSerialPort>
 #include <QTimer>
 #include <QUdpSocket>
@@ -57,7 +58,7 @@ public:
     TForm3* form3() const { return Form3.get(); }
     TForm4* form4() const { return Form4.get(); }
     TForm5* form5() const { return Form5.get(); }
-    TAboutfrm* aboutfrm() const { return Aboutfrm.get(); }
+    TAboutfrm* aboutfrm(); // built when first asked for
 
     // --- Application shell: start-up, status display, closing
     static void GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,
@@ -359,6 +360,7 @@ private:
     std::unique_ptr<TForm4> Form4;
     std::unique_ptr<TForm5> Form5;
     std::unique_ptr<TAboutfrm> Aboutfrm;
+    QPixmap logo_;
     std::unique_ptr<ControlMap> controls_;
     bool shownOnce_ = false;
 };

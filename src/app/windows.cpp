@@ -7,6 +7,5 @@ std::unique_ptr<Windows> createWindows() {
     w->Form3 = w->Form1->form3();
     w->Form4 = w->Form1->form4();
     w->Form5 = w->Form1->form5();
-    w->Aboutfrm = w->Form1->aboutfrm();
     return w;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The six windows of the program, created in their fixed order and kept for the whole run.
+// The windows of the program, created in their fixed order and kept for the whole run (the About
+// box is built when first asked for: TForm1::aboutfrm()).
 #include "app/tform1.h"
 #include "dialogs/aboutfrm.h"
 #include "dialogs/tform2.h"
@@ -15,9 +16,8 @@ struct Windows {
     TForm3* Form3 = nullptr;
     TForm4* Form4 = nullptr;
     TForm5* Form5 = nullptr;
-    TAboutfrm* Aboutfrm = nullptr;
 };
 
-// Creates the main window, which creates the UDP, recording, board, RTP and About dialogs.
+// Creates the main window, which creates the UDP, recording, board and RTP dialogs.
 // Nothing is shown.
 std::unique_ptr<Windows> createWindows();

@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     ok = shoot(p.w->Form4, out + "/board-dialog.png") && ok;
     ok = shoot(p.w->Form5, out + "/rtp-dialog.png") && ok;
     p.f->About1Click(); // fills in the version
-    ok = shoot(p.w->Aboutfrm, out + "/about-box.png") && ok;
+    ok = shoot(p.f->aboutfrm(), out + "/about-box.png") && ok;
     for (const ShownMessage& m : p.prompts.messages)
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
     return ok ? 0 : 1;

@@ -14,7 +14,7 @@
 namespace {
 
 struct Program : RunningProgram {
-    TAboutfrm* about() const { return w->Aboutfrm; }
+    TAboutfrm* about() const { return f->aboutfrm(); }
     void chooseAbout() const { child<QAction>(f, "About1")->trigger(); }
 };
 

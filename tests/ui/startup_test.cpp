@@ -30,7 +30,7 @@ private slots:
         ScopedWorkDir dir;
         auto w = createWindows();
         const QList<QWidget*> order{w->Form1.get(), w->Form2, w->Form3,
-                                    w->Form4,       w->Form5, w->Aboutfrm};
+                                    w->Form4,       w->Form5, w->Form1->aboutfrm()};
         const QStringList titles{"No Board Configuration",   "UDP Configuration",
                                  "Recording Configuration ", "Board Configuration",
                                  "RTP Configuration",        "About"};

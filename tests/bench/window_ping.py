@@ -361,6 +361,9 @@ class Session:
                 counted.add(self.ping())
                 while next_ping <= now:
                     next_ping += interval
+            # Replies that came in with another answer (the status bar's pixels) are queued
+            # already: taken first, so that they are not timed only after the next wake-up.
+            self.take_events(stats, counted)
             timeout = max(0.0, min(next_ping, next_look) - time.monotonic())
             select.select([self.d.fileno()], [], [], timeout)
             self.take_events(stats, counted)
@@ -443,6 +446,8 @@ def main():
                         help="player windows to open, which the save with a restart nudges")
     parser.add_argument("--keep", action="store_true", help="keep the working folder")
     args = parser.parse_args()
+    # Stopped from outside, it still stops what it started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     args.build = os.path.abspath(args.build)
     for tool in ("Xvfb",):
         if not shutil.which(tool):

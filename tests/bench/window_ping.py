@@ -123,6 +123,7 @@ class Session:
         self.link = link
         self.work = work
         self.procs = []
+        self.program = None
         self.players = []
         self.seq = 0
         self.sent = {}
@@ -347,6 +348,9 @@ class Session:
             now = time.monotonic()
             if now >= next_look:
                 next_look = now + 0.05
+                if self.program.poll() is not None:
+                    raise Failure("the program ended (exit status %d) during %s" % (
+                        self.program.returncode, name))
                 running = self.status_corner() != idle_corner
                 seen_running = seen_running or running
                 if ended is None and ((seen_running and not running)
@@ -482,7 +486,9 @@ def main():
                 worst = max(worst, s.worst())
                 lost += s.lost
             sys.stdout.flush()
-        except Failure as e:
+        except (Failure, error.XError) as e:
+            if session and session.program and session.program.poll() is not None:
+                e = "the program ended (exit status %d): %s" % (session.program.returncode, e)
             print("window_ping: %s" % e, file=sys.stderr)
             args.keep = True
             return 2

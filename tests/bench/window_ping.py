@@ -299,26 +299,29 @@ class Session:
         return self.seq
 
     def take_events(self, stats=None, counted=()):
+        # Ends on a look that sends what is queued and finds nothing more come in: a flush could
+        # read a reply into the queue, where select() would not see it.
         while self.d.pending_events():
-            e = self.d.next_event()
-            if e.type == X.ClientMessage:
-                fmt, data = e.data
-                if (e.window.id == self.root.id and e.client_type == self.WM_PROTOCOLS
-                        and data[0] == self.PING and data[3] in self.sent):
-                    rtt = (time.monotonic() - self.sent.pop(data[3])) * 1000
-                    if stats and data[3] in counted:
-                        stats.rtts.append(rtt)
-            elif e.type == X.MapRequest:
-                e.window.map()
-            elif e.type == X.ConfigureRequest:
-                fields = {}
-                for bit, name in ((X.CWX, "x"), (X.CWY, "y"), (X.CWWidth, "width"),
-                                  (X.CWHeight, "height"), (X.CWBorderWidth, "border_width"),
-                                  (X.CWSibling, "sibling"), (X.CWStackMode, "stack_mode")):
-                    if e.value_mask & bit:
-                        fields[name] = getattr(e, "above_sibling" if name == "sibling" else name)
-                e.window.configure(**fields)
-        self.d.flush()
+            self.take_event(self.d.next_event(), stats, counted)
+
+    def take_event(self, e, stats, counted):
+        if e.type == X.ClientMessage:
+            fmt, data = e.data
+            if (e.window.id == self.root.id and e.client_type == self.WM_PROTOCOLS
+                    and data[0] == self.PING and data[3] in self.sent):
+                rtt = (time.monotonic() - self.sent.pop(data[3])) * 1000
+                if stats and data[3] in counted:
+                    stats.rtts.append(rtt)
+        elif e.type == X.MapRequest:
+            e.window.map()
+        elif e.type == X.ConfigureRequest:
+            fields = {}
+            for bit, name in ((X.CWX, "x"), (X.CWY, "y"), (X.CWWidth, "width"),
+                              (X.CWHeight, "height"), (X.CWBorderWidth, "border_width"),
+                              (X.CWSibling, "sibling"), (X.CWStackMode, "stack_mode")):
+                if e.value_mask & bit:
+                    fields[name] = getattr(e, "above_sibling" if name == "sibling" else name)
+            e.window.configure(**fields)
 
     def wait(self, seconds):
         """Sleeps while serving the windows' requests."""

@@ -17,35 +17,35 @@ DesktopFactory& factory() {
 constexpr int kFocusWaitMs = 300;
 constexpr int kFocusStepMs = 10;
 
-bool bringForward(Desktop& desktop, WindowId window) {
+bool bringForward(Desktop& desktop, WindowId window, const Pause& pause) {
     desktop.activate(window);
     for (int waited = 0; !desktop.hasFocus(window); waited += kFocusStepMs) {
         if (waited >= kFocusWaitMs)
             return false;
-        pacing::sleep(kFocusStepMs);
+        pause(kFocusStepMs);
     }
     return true;
 }
 
 // Ctrl down, the letter down, 100 ms, Ctrl up, the letter up; nothing is pressed when the window
 // could not be given the focus, but the pause stays.
-void press(Desktop& desktop, WindowId window, Key letter) {
-    const bool focused = bringForward(desktop, window);
+void press(Desktop& desktop, WindowId window, Key letter, const Pause& pause) {
+    const bool focused = bringForward(desktop, window, pause);
     if (focused) {
         desktop.key(Key::Control, true);
         desktop.key(letter, true);
     }
-    pacing::sleep(100);
+    pause(100);
     if (focused) {
         desktop.key(Key::Control, false);
         desktop.key(letter, false);
     }
 }
 
-void nudge(Desktop& desktop, WindowId window) {
-    press(desktop, window, Key::S);
-    pacing::sleep(800);
-    press(desktop, window, Key::O);
+void nudge(Desktop& desktop, WindowId window, const Pause& pause) {
+    press(desktop, window, Key::S, pause);
+    pause(800);
+    press(desktop, window, Key::O, pause);
 }
 
 } // namespace
@@ -63,15 +63,16 @@ void setDesktopFactory(DesktopFactory replacement) {
     factory() = std::move(replacement);
 }
 
-void Push_Aut(const std::string&) {
+void Push_Aut(const std::string&, const Pause& givenPause) {
+    const Pause pause = givenPause ? givenPause : Pause(pacing::sleep);
     const std::unique_ptr<Desktop> desktop = openDesktop();
     const std::vector<WindowId> players =
         desktop ? desktop->findWindows(kPlayerTitle, 2) : std::vector<WindowId>{};
     if (players.size() > 1)
-        nudge(*desktop, players[1]);
-    pacing::sleep(100);
+        nudge(*desktop, players[1], pause);
+    pause(100);
     if (!players.empty())
-        nudge(*desktop, players[0]);
+        nudge(*desktop, players[0], pause);
 }
 
 } // namespace platform::player

@@ -48,12 +48,16 @@ std::unique_ptr<Desktop> openX11Desktop();
 using DesktopFactory = std::function<std::unique_ptr<Desktop>()>;
 void setDesktopFactory(DesktopFactory factory);
 
+// How the nudge pauses for a nominal number of milliseconds.
+using Pause = std::function<void(int milliseconds)>;
+
 // Nudges up to two running players: the second window titled kPlayerTitle from the top gets
 // Ctrl+S, 800 ms later Ctrl+O; then, after 100 ms, the topmost one the same. Each combination is
 // Ctrl down, letter down, 100 ms, Ctrl up, letter up. A window that does not get the keyboard
 // focus gets no keys (they would reach another program). Without players, or without a desktop,
-// it only pauses 100 ms. `text` is not used (the save passes "start"). Pauses go through
-// platform::pacing and block the calling thread: about 2.1 s with two players.
-void Push_Aut(const std::string& text);
+// it only pauses 100 ms. `text` is not used (the save passes "start"). About 2.1 s of pauses with
+// two players, each through `pause`; without one they block the calling thread
+// (platform::pacing::sleep).
+void Push_Aut(const std::string& text, const Pause& pause = {});
 
 } // namespace platform::player

@@ -13,7 +13,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -161,6 +163,38 @@ private slots:
                                  "Control up", "S up",       "activate 1",   "Control down",
                                  "O down",     "Control up", "O up"};
         QCOMPARE(players.texts(), streaming ? nudged : QStringList());
+    }
+
+    // The player nudge after a restart pauses as the save's waits do: the window's events run
+    // during it, and a command chosen then is refused, not sent in the middle of the save.
+    void nudgeKeepsTheWindowUsable() {
+        PlayerRecorder players({"Halvern Player"});
+        Program p;
+        p.show(kWholeConfiguration);
+        p.f->StreamModeLetter = std::string(1, 'S');
+        p.f->StreamingOn = true;
+        p.connect(Link::Udp);
+        int ticks = 0;
+        QString busy;
+        QTimer tick;
+        tick.setInterval(0);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            // The nudge is the last thing the save does: once it has begun, the save is in it.
+            if (players.actions.isEmpty() || ticks++ > 0)
+                return;
+            p.button("BitBtn1")->click(); // "Read Config."
+            busy = p.f->statusBar()->currentMessage();
+        });
+        tick.start();
+        p.button("BitBtn2")->click();
+        tick.stop();
+
+        QVERIFY(ticks > 1);
+        QCOMPARE(busy, QStringLiteral("Busy: Save Config. is running"));
+        const QList<QByteArray> expected =
+            QList<QByteArray>{"A50206\r"} + framesOf(kSaved) + QList<QByteArray>{"A50205\r"};
+        QCOMPARE(p.sent(expected.size()), expected);
+        QCOMPARE(players.texts().size(), 11);
     }
 
     // The save and the frame-rate updates refuse before anything goes out: the stream is not

@@ -52,8 +52,11 @@ void TForm1::BitBtn2Click() {
 }
 
 // After a restart of the stream, the player windows are nudged so that they pick it up again.
-// Its pauses are the save's own: the window stays usable, and a command chosen meanwhile is
-// refused.
+// Its pauses are the save's own: the window stays usable, a command chosen meanwhile is refused,
+// and a cancel ends the nudge.
 void TForm1::Push_Aut(const QString& text) {
-    platform::player::Push_Aut(platform::fromQ(text), [this](int ms) { link.pause(ms); });
+    platform::player::Push_Aut(platform::fromQ(text), [this](int ms) {
+        link.pause(ms);
+        return !link.sequenceStopping(); // a cancelled save presses nothing more
+    });
 }

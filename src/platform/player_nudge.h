@@ -48,8 +48,9 @@ std::unique_ptr<Desktop> openX11Desktop();
 using DesktopFactory = std::function<std::unique_ptr<Desktop>()>;
 void setDesktopFactory(DesktopFactory factory);
 
-// How the nudge pauses for a nominal number of milliseconds.
-using Pause = std::function<void(int milliseconds)>;
+// How the nudge pauses for a nominal number of milliseconds; false when the nudge is to end (the
+// save it belongs to was cancelled): keys held down are let go and nothing more is pressed.
+using Pause = std::function<bool(int milliseconds)>;
 
 // Nudges up to two running players: the second window titled kPlayerTitle from the top gets
 // Ctrl+S, 800 ms later Ctrl+O; then, after 100 ms, the topmost one the same. Each combination is

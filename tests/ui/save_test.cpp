@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -195,6 +197,29 @@ private slots:
             QList<QByteArray>{"A50206\r"} + framesOf(kSaved) + QList<QByteArray>{"A50205\r"};
         QCOMPARE(p.sent(expected.size()), expected);
         QCOMPARE(players.texts().size(), 11);
+    }
+
+    // Cancel during the nudge ends it: the keys held down are let go, nothing more is pressed.
+    void cancelEndsTheNudge() {
+        PlayerRecorder players({"Halvern Player"});
+        Program p;
+        p.show(kWholeConfiguration);
+        p.f->StreamModeLetter = std::string(1, 'S');
+        p.f->StreamingOn = true;
+        p.connect(Link::Udp);
+        QTimer tick;
+        tick.setInterval(0);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            // Cancel once the letter S is down, in the pause before it is let go.
+            if (players.texts().contains(QStringLiteral("S down")))
+                p.f->link.cancelSequence();
+        });
+        tick.start();
+        p.button("BitBtn2")->click();
+        tick.stop();
+
+        const QStringList keys = players.texts().filter(QRegularExpression(" (down|up)$"));
+        QCOMPARE(keys, (QStringList{"Control down", "S down", "Control up", "S up"}));
     }
 
     // The save and the frame-rate updates refuse before anything goes out: the stream is not

@@ -21,7 +21,7 @@ void TForm1::Timer3Timer() {
 }
 
 bool TForm1::udpActive() const {
-    return link.udpActive();
+    return link.udpConnected();
 }
 
 void TForm1::ComPort1RxChar() {

@@ -117,12 +117,12 @@ void TForm1::wireSequences() {
                 sequenceCancel_->show();
                 sequenceEsc_->setEnabled(true);
             });
-    connect(&link, &BoardLink::sequenceEnded, this, &TForm1::sequenceEnded);
+    connect(&link, &BoardLink::sequenceEnded, this, &TForm1::showSequenceEnd);
 }
 
 // A sequence that ended early says so once: in a message when the board or the port failed, in
 // the status bar always.
-void TForm1::sequenceEnded(const BoardLink::SequenceReport& r) {
+void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
     if (r.shown) {
         sequenceProgress_->hide();
         sequenceCancel_->hide();

@@ -295,7 +295,7 @@ private:
     // Sequences in the status bar: progress, "Cancel" (and Esc), how they ended
     // (app/link_window.cpp).
     void wireSequences();
-    void sequenceEnded(const BoardLink::SequenceReport& report);
+    void showSequenceEnd(const BoardLink::SequenceReport& report);
     QLabel* sequenceProgress_ = nullptr;
     QPushButton* sequenceCancel_ = nullptr;
     QShortcut* sequenceEsc_ = nullptr;

@@ -42,16 +42,12 @@ LinkMonitorModel::LinkMonitorModel(QObject* parent, std::size_t capacity)
     syncTimer_->setSingleShot(true);
     syncTimer_->setInterval(platform::pacing::interval(100));
     connect(syncTimer_, &QTimer::timeout, this, &LinkMonitorModel::sync);
-}
-
-void LinkMonitorModel::rowsAdded() {
-    scheduleSync();
-}
-
-void LinkMonitorModel::rowMarked(std::uint64_t seq) {
-    changedFrom_ = std::min(changedFrom_, seq);
-    changedTo_ = std::max(changedTo_, seq);
-    scheduleSync();
+    rowsCame = [this] { scheduleSync(); };
+    rowMarked = [this](std::uint64_t seq) {
+        changedFrom_ = std::min(changedFrom_, seq);
+        changedTo_ = std::max(changedTo_, seq);
+        scheduleSync();
+    };
 }
 
 void LinkMonitorModel::scheduleSync() {

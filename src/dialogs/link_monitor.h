@@ -47,8 +47,6 @@ signals:
     void synced();
 
 private:
-    void rowsAdded() override;
-    void rowMarked(std::uint64_t seq) override;
     void scheduleSync();
 
     QTimer* syncTimer_;

@@ -1,6 +1,7 @@
 #include "link/board_link.h"
 
 #include "core/frames.h"
+#include "link/datagram.h"
 #include "platform/pacing.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QMetaMethod>
-#include <QNetworkDatagram>
 #include <QScopeGuard>
 #include <QSerialPort>
 #include <QThread>
@@ -27,7 +27,7 @@ namespace linklog = corvane::linklog;
 namespace {
 
 QString toQ(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+    return QString::fromLatin1(QByteArrayView(s));
 }
 
 } // namespace
@@ -61,7 +61,7 @@ bool BoardLink::serialOpen() const {
     return serial->isOpen();
 }
 
-bool BoardLink::udpActive() const {
+bool BoardLink::udpConnected() const {
     return udp->state() != QAbstractSocket::UnconnectedState;
 }
 
@@ -132,7 +132,7 @@ BoardLink::Sequence::~Sequence() {
     emit link_.sequenceEnded(report);
 }
 
-void BoardLink::Sequence::progress(int done, int total) {
+void BoardLink::Sequence::stepsDone(int done, int total) {
     if (!started_)
         return;
     SequenceReport& report = link_.seq_.report;
@@ -209,7 +209,7 @@ void BoardLink::restamp(const timespec& coarse) {
 void BoardLink::reportRecognised(std::uint64_t piece, corvane::linklog::Recognised what) {
     if (recorder_) {
         const std::int64_t seq = recorder_->ring_.recognise(piece, what);
-        if (seq >= 0)
+        if (seq >= 0 && recorder_->rowMarked)
             recorder_->rowMarked(static_cast<std::uint64_t>(seq));
     }
     if (recognisedConnected_)
@@ -243,7 +243,8 @@ void BoardLink::record(replies::Transport link, LinkTraffic::Direction direction
                              stale);
         if (!recorder_->told_) {
             recorder_->told_ = true;
-            recorder_->rowsAdded();
+            if (recorder_->rowsCame)
+                recorder_->rowsCame();
         }
     }
     if (trafficConnected_)
@@ -261,7 +262,7 @@ bool BoardLink::send(const std::string& frame) {
     if (!seq_.active)
         lone.emplace(*this, QStringLiteral("a command"), 1, false);
     if (udpTicked_) {
-        if (udpActive()) {
+        if (udpConnected()) {
             dropStaleDatagrams();
             writeUdp(frame);
             emit frameSent();
@@ -287,14 +288,14 @@ bool BoardLink::send(const std::string& frame) {
 }
 
 void BoardLink::writeUdp(const std::string& frame) {
-    udp->write(frame.data(), static_cast<qint64>(frame.size()));
+    udp->write(frame.c_str(), static_cast<qint64>(frame.size()));
     record(replies::Transport::Udp, LinkTraffic::Direction::Sent, frame);
 }
 
 // The bytes are handed to the device before this returns. False when the serial layer failed:
 // the port is closed and the loss reported.
 bool BoardLink::writeSerial(const std::string& frame) {
-    serial->write(frame.data(), static_cast<qint64>(frame.size()));
+    serial->write(frame.c_str(), static_cast<qint64>(frame.size()));
     record(replies::Transport::Serial, LinkTraffic::Direction::Sent, frame);
     serial->flush();
     if (serial->isOpen() && serial->bytesToWrite() > 0)
@@ -432,10 +433,10 @@ void BoardLink::receiveDatagram(const std::string& datagram) {
 void BoardLink::receiveSerial() {
     if (deferWhileReceiving(&rx, [this] { receiveSerial(); }))
         return;
-    const QByteArray data = serial->readAll();
-    if (data.isEmpty())
+    const QByteArray bytes = serial->readAll();
+    if (bytes.isEmpty())
         return;
-    receiveSerialPiece(std::string_view(data.constData(), static_cast<size_t>(data.size())));
+    receiveSerialPiece(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 void BoardLink::receiveSerialPiece(std::string_view piece) {
@@ -462,12 +463,10 @@ void BoardLink::receiveSerialNow() {
 // the command about to be sent.
 void BoardLink::dropStaleDatagrams() {
     for (int i = 0; i < 1024 && udp->hasPendingDatagrams(); ++i) {
-        const QNetworkDatagram datagram = udp->receiveDatagram(8192);
-        if (!datagram.isValid() && udp->pendingDatagramSize() < 0)
+        const std::optional<std::string> datagram = takeDatagram(*udp, 8192);
+        if (!datagram)
             break;
-        const QByteArray data = datagram.data();
-        record(replies::Transport::Udp, LinkTraffic::Direction::Received,
-               std::string_view(data.constData(), static_cast<size_t>(data.size())), true);
+        record(replies::Transport::Udp, LinkTraffic::Direction::Received, *datagram, true);
     }
 }
 
@@ -488,10 +487,9 @@ std::string BoardLink::awaitDatagram(int timeoutMs) {
     });
     while (true) {
         while (udp->hasPendingDatagrams()) {
-            const QNetworkDatagram datagram = udp->receiveDatagram(8192);
-            if (datagram.isValid()) {
-                const QByteArray data = datagram.data();
-                std::string text(data.constData(), static_cast<size_t>(data.size()));
+            std::optional<std::string> datagram = takeDatagram(*udp, 8192);
+            if (datagram) {
+                std::string text = std::move(*datagram);
                 record(replies::Transport::Udp, LinkTraffic::Direction::Received, text);
                 return text;
             }

@@ -43,22 +43,20 @@ struct LinkTraffic {
 };
 
 // A listener that keeps every entry (the link monitor). The link writes each entry straight into
-// the recorder's ring, which costs far less per received piece than a call or a signal, and tells
-// the recorder once that rows came, until the recorder says it has taken them.
+// the recorder's ring, which costs far less per received piece than a call or a signal, tells
+// `rowsCame` once that rows came until the recorder calls rowsTaken(), and tells `rowMarked` the
+// number of each row marked with what the dispatch recognised in it.
 class LinkRecorder {
 public:
-    virtual ~LinkRecorder() = default;
+    explicit LinkRecorder(std::size_t capacity) : ring_(capacity) {}
     LinkRecorder(const LinkRecorder&) = delete;
     LinkRecorder& operator=(const LinkRecorder&) = delete;
 
-protected:
-    explicit LinkRecorder(std::size_t capacity) : ring_(capacity) {}
-    // Rows came into the ring since rowsTaken() (told once until then).
-    virtual void rowsAdded() = 0;
-    // The row numbered `seq` was marked with what the dispatch recognised in it.
-    virtual void rowMarked(std::uint64_t seq) = 0;
+    std::function<void()> rowsCame;
+    std::function<void(std::uint64_t seq)> rowMarked;
     void rowsTaken() { told_ = false; }
 
+protected:
     corvane::linklog::Ring ring_;
 
 private:
@@ -93,7 +91,7 @@ public:
     bool serialTicked() const { return serialTicked_; }
     bool udpTicked() const { return udpTicked_; }
     bool serialOpen() const;
-    bool udpActive() const;
+    bool udpConnected() const;
     corvane::replies::Transport activeTransport() const;
 
     // Sends a frame on each ticked interface. Over UDP the reply is received and dispatched before
@@ -171,7 +169,7 @@ public:
 
         // Progress of a sequence whose steps are not commands (the tries of a board search),
         // and what they are.
-        void progress(int done, int total);
+        void stepsDone(int done, int total);
         void setUnit(const QString& unit);
         // A sequence that lasts across turns of the event loop (the board search between the
         // ticks of its timer) hands the link back after each turn: input served between turns is

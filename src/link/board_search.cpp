@@ -53,7 +53,7 @@ void BoardSearch::startSearch(std::uint8_t searchMode, std::int32_t searchLimit)
 
 void BoardSearch::showProgress() {
     if (sequence_)
-        sequence_->progress(tries, limit + 1);
+        sequence_->stepsDone(tries, limit + 1);
 }
 
 void BoardSearch::endSequence() {

@@ -241,7 +241,7 @@ private slots:
         QString error;
         QVERIFY(!link.connectUdp(endpoint, 100, &error));
         QCOMPARE(error, QStringLiteral("'300.1.1.1' is not a valid IP address for My IP"));
-        QVERIFY(!link.udpActive());
+        QVERIFY(!link.udpConnected());
     }
 };
 

@@ -22,7 +22,6 @@
 #include <optional>
 
 namespace replies = corvane::replies;
-namespace linklog = corvane::linklog;
 
 namespace {
 
@@ -237,10 +236,7 @@ void BoardLink::record(replies::Transport link, LinkTraffic::Direction direction
         return;
     const qint64 stamp = stampMsecs();
     if (recorder_) {
-        static_assert(int(LinkTraffic::Direction::Received) == int(linklog::Direction::Received) &&
-                      int(LinkTraffic::Direction::Timeout) == int(linklog::Direction::Timeout));
-        recorder_->ring_.add(stamp, link, static_cast<linklog::Direction>(direction), text, id,
-                             stale);
+        recorder_->ring_.add(stamp, link, direction, text, id, stale);
         if (!recorder_->told_) {
             recorder_->told_ = true;
             if (recorder_->rowsCame)

@@ -30,7 +30,7 @@ class QUdpSocket;
 // wall-clock time. The text is the link's own and lasts only as long as the report: a listener
 // that keeps it copies it.
 struct LinkTraffic {
-    enum class Direction { Sent, Received, Timeout };
+    using Direction = corvane::linklog::Direction;
     qint64 msecsSinceEpoch = 0;
     corvane::replies::Transport link = corvane::replies::Transport::Serial;
     Direction direction = Direction::Sent;

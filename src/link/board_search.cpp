@@ -14,11 +14,8 @@ BoardSearch::BoardSearch(BoardLink& link, QObject* parent)
     connect(timer, &QTimer::timeout, this, &BoardSearch::tick);
     // Cancelled between two ticks: the search ends now, not at its next tick.
     connect(&link_, &BoardLink::sequenceStopRequested, this, [this] {
-        if (sequence_ && !tickRunning_) {
-            timer->stop();
-            active = false;
-            endSequence();
-        }
+        if (sequence_ && !tickRunning_)
+            endCancelled();
     });
 }
 
@@ -56,7 +53,9 @@ void BoardSearch::showProgress() {
         sequence_->stepsDone(tries, limit + 1);
 }
 
-void BoardSearch::endSequence() {
+void BoardSearch::endCancelled() {
+    timer->stop();
+    active = false;
     sequence_.reset();
 }
 
@@ -87,10 +86,8 @@ void BoardSearch::tick() {
     tickRunning_ = false;
     if (link_.sequenceStopping()) {
         // Cancelled during the probe: the tries made are reported, nothing more is probed.
-        timer->stop();
-        active = false;
         showProgress();
-        endSequence();
+        endCancelled();
         return;
     }
     showProgress();
@@ -107,7 +104,7 @@ void BoardSearch::tick() {
         tries = 0;
     }
     if (!timer->isActive())
-        endSequence();
+        sequence_.reset();
 }
 
 // Open, send the probe, watch for its answer for up to a second, close again.

@@ -53,8 +53,8 @@ public:
     void tryUdp();
 
 private:
-    // Ends the search's sequence (its timer stops when it was cancelled).
-    void endSequence();
+    // A cancelled search stops at once: its timer, its sequence.
+    void endCancelled();
     void showProgress();
 
     BoardLink& link_;

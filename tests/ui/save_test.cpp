@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -68,6 +67,15 @@ struct Program : RunningProgram {
 
     // Writes controls through the windows, as the decoder does.
     void show(const QString& changes) { f->applyActions(actionsOf(changes)); }
+
+    // The whole configuration shown, the stream running in mode S, and UDP connected: a save
+    // restarts the stream and then nudges the players.
+    void streamingOverUdp() {
+        show(kWholeConfiguration);
+        f->StreamModeLetter = std::string(1, 'S');
+        f->StreamingOn = true;
+        connect(Link::Udp);
+    }
 
     // Connects the link to a stand-in that acknowledges every frame.
     void connect(Link link) {
@@ -172,10 +180,7 @@ private slots:
     void nudgeKeepsTheWindowUsable() {
         PlayerRecorder players({"Halvern Player"});
         Program p;
-        p.show(kWholeConfiguration);
-        p.f->StreamModeLetter = std::string(1, 'S');
-        p.f->StreamingOn = true;
-        p.connect(Link::Udp);
+        p.streamingOverUdp();
         int ticks = 0;
         QString busy;
         QTimer tick;
@@ -203,10 +208,7 @@ private slots:
     void cancelEndsTheNudge() {
         PlayerRecorder players({"Halvern Player"});
         Program p;
-        p.show(kWholeConfiguration);
-        p.f->StreamModeLetter = std::string(1, 'S');
-        p.f->StreamingOn = true;
-        p.connect(Link::Udp);
+        p.streamingOverUdp();
         QTimer tick;
         tick.setInterval(0);
         QObject::connect(&tick, &QTimer::timeout, [&] {

@@ -132,8 +132,20 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
         switch (r.end) {
         case BoardLink::SequenceEnd::Completed:
             if (r.name == QLatin1String("Save Config."))
-                text = r.refused > 0 ? QStringLiteral("Configuration not sent: no link is open")
-                                     : QStringLiteral("Configuration sent to the board");
+                text = r.whole() ? QStringLiteral("Configuration sent to the board")
+                                 : QStringLiteral("Configuration sent, but the board did not "
+                                                  "acknowledge %1 of %2 commands")
+                                       .arg(r.unanswered)
+                                       .arg(r.total);
+            else if (r.unanswered > 0)
+                text = QStringLiteral("%1: the board did not acknowledge %2 of %3 commands")
+                           .arg(r.name)
+                           .arg(r.unanswered)
+                           .arg(r.total);
+            break;
+        case BoardLink::SequenceEnd::NoLink:
+            // The refusal has been told in its box.
+            text = QStringLiteral("No link is open for %1: %2 were sent.").arg(r.name, sent);
             break;
         case BoardLink::SequenceEnd::Cancelled:
             text = QStringLiteral("%1 cancelled after %2").arg(r.name, sent);
@@ -165,8 +177,16 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
 }
 
 // The port is already closed; the operator hears of it once (a shown sequence it ended tells
-// the whole story when it has unwound).
+// the whole story when it has unwound). A port that the link does not use now (UDP is ticked)
+// takes nothing else with it: a UDP sequence and the keep-alive go on, and a note says so.
 void TForm1::onSerialLost(const QString& reason) {
+    if (!ui->RS232Check->isChecked()) {
+        showStatusNote(
+            QStringLiteral("The serial port %1 was lost: %2").arg(ComPort1->portName(), reason),
+            ComPort1->portName());
+        reconnectAfterLoss();
+        return;
+    }
     const bool told = link.sequenceShown();
     dropLink(CloseLink::None, {ClearDisplay::No, true, false});
     if (!told)

@@ -302,6 +302,8 @@ private:
     bool closeAfterSequence_ = false;
     // The windows hold a configuration read from the board or a file (Save Config. asks when not).
     bool configHeld_ = false;
+    // Reading or clearing the display is under way: the boxes it changes send nothing.
+    bool boxesSendNothing_ = false;
     void onSerialLost(const QString& reason);
     bool openSerialPort();
     bool connectUdpFromBoxes(int receiveTimeout);

@@ -8,6 +8,8 @@
 #include "dialogs/tform5.h"
 #include "ui_tform1.h"
 
+#include <QScopedValueRollback>
+
 namespace steps = corvane::steps;
 namespace frames = corvane::frames;
 
@@ -36,9 +38,11 @@ void TForm1::BitBtn1Click() {
 }
 
 // A conversion error leaves the display as the error found it and the keep-alive stopped; the
-// operator sees the error's text.
+// operator sees the error's text. A read writes nothing to the board: the boxes that the reply
+// ticks or clears run their handlers, which send nothing.
 void TForm1::Decode_Conf(const std::string& frame) {
     const corvane::controls::Applied applied = corvane::config::decodeConf(frame, Board);
+    const QScopedValueRollback quiet(boxesSendNothing_, true);
     applyActions(applied);
     if (applied.ok())
         configHeld_ = true;

@@ -30,9 +30,12 @@ void TForm1::runPlan(const plan::Plan& plan, const QString& sequenceName) {
         pending.clear();
         return sent;
     };
+    // A box changed by reading or clearing the display shows its state and sends nothing.
+    const bool sendNothing = boxesSendNothing_;
     for (const plan::Item& item : plan.items) {
         if (const auto* step = std::get_if<corvane::steps::Step>(&item)) {
-            pending.push_back(*step);
+            if (!sendNothing)
+                pending.push_back(*step);
             continue;
         }
         if (!flush())

@@ -13,7 +13,6 @@
 #include <QMetaMethod>
 #include <QScopeGuard>
 #include <QSerialPort>
-#include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -249,6 +248,7 @@ void BoardLink::record(replies::Transport link, LinkTraffic::Direction direction
 
 // Every command leaves through here.
 bool BoardLink::send(const std::string& frame) {
+    // Refused as busy: the acknowledgement flag belongs to the sequence on the wire and stays.
     if (foreign()) {
         emit busy(seq_.report.name);
         return false;
@@ -258,29 +258,34 @@ bool BoardLink::send(const std::string& frame) {
     if (!seq_.active)
         lone.emplace(*this, QStringLiteral("a command"), 1, false);
     if (udpTicked_) {
-        if (udpConnected()) {
-            dropStaleDatagrams();
-            writeUdp(frame);
-            emit frameSent();
-            ackReceived = false;
-            receiveDatagram(awaitDatagram(udpReceiveTimeout));
-        } else {
-            ++seq_.report.refused;
-            emit sendRefused();
-        }
+        if (!udpConnected())
+            return refuse();
+        dropStaleDatagrams();
+        writeUdp(frame);
+        emit frameSent();
+        ackReceived = false;
+        receiveDatagram(awaitDatagram(udpReceiveTimeout));
+        return true;
     }
-    if (serialTicked_) {
-        if (serial->isOpen()) {
-            if (!frame.empty() && !writeSerial(frame))
-                return false;
-            emit frameSent();
-            ackReceived = false;
-        } else {
-            ++seq_.report.refused;
-            emit sendRefused();
-        }
+    if (!serialTicked_ || !serial->isOpen())
+        return refuse();
+    if (!frame.empty() && !writeSerial(frame)) {
+        ackReceived = false;
+        return false;
     }
+    seq_.usedSerial = true;
+    emit frameSent();
+    ackReceived = false;
     return true;
+}
+
+// An acknowledgement seen earlier belongs to an earlier command: the wait after a frame that
+// left nowhere must not pass on it.
+bool BoardLink::refuse() {
+    ackReceived = false;
+    emit sendRefused();
+    stopSequence(SequenceEnd::NoLink);
+    return false;
 }
 
 void BoardLink::writeUdp(const std::string& frame) {
@@ -316,8 +321,12 @@ bool BoardLink::runSteps(const corvane::steps::Steps& steps) {
             return false;
         switch (step.kind) {
         case Kind::Send:
-            if (!send(step.frame))
+            if (!send(step.frame)) {
+                // A frame that left nowhere ends the sequence; the serial layer's failure and a
+                // refusal have said why already.
+                stopSequence(SequenceEnd::NoLink);
                 return false;
+            }
             seq_.sentSinceWait = true;
             ++report.sent;
             report.total = std::max(report.total, report.sent);
@@ -333,8 +342,10 @@ bool BoardLink::runSteps(const corvane::steps::Steps& steps) {
             const bool awaited = std::exchange(seq_.sentSinceWait, false);
             if (waitForAck()) {
                 seq_.timeoutsInRow = 0;
-            } else if (report.shown && awaited && ++seq_.timeoutsInRow >= 3) {
-                stopSequence(SequenceEnd::NoAnswer);
+            } else if (awaited && !stopped()) {
+                ++report.unanswered;
+                if (report.shown && ++seq_.timeoutsInRow >= 3)
+                    stopSequence(SequenceEnd::NoAnswer);
             }
             break;
         }
@@ -467,11 +478,14 @@ void BoardLink::dropStaleDatagrams() {
 }
 
 // One datagram, or an empty text when none arrives in time. A wake-up without a datagram (an ICMP
-// error from a closed port) does not end the wait. The wait runs the event loop in short steps by
-// the link's rule (pumpEvents).
+// error from a closed port) does not end the wait. The wait is the event loop itself, run by the
+// link's rule, until the socket has a datagram, the time is spent or the sequence is stopped: the
+// window answers at once throughout. The socket is also looked at every 50 ms, since after an
+// ICMP error it may tell of the next datagram only when read. The busy cursor shows once the
+// reply is late.
 std::string BoardLink::awaitDatagram(int timeoutMs) {
     constexpr qint64 kStepMs = 50;
-    QDeadlineTimer deadline(timeoutMs);
+    QDeadlineTimer deadline(timeoutMs, Qt::PreciseTimer);
     const bool outerWait = std::exchange(udpWaiting_, true);
     bool announced = false;
     const auto endWait = qScopeGuard([&] {
@@ -481,6 +495,14 @@ std::string BoardLink::awaitDatagram(int timeoutMs) {
         if (!outerWait)
             releaseHeld();
     });
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const QMetaObject::Connection ready =
+        connect(udp, &QUdpSocket::readyRead, &loop, &QEventLoop::quit);
+    const auto disconnectReady = qScopeGuard([&] { disconnect(ready); });
     while (true) {
         while (udp->hasPendingDatagrams()) {
             std::optional<std::string> datagram = takeDatagram(*udp, 8192);
@@ -495,18 +517,16 @@ std::string BoardLink::awaitDatagram(int timeoutMs) {
         const qint64 left = deadline.remainingTime();
         if (left <= 0 || udp->state() == QAbstractSocket::UnconnectedState || stopped())
             return {};
-        if (!udp->waitForReadyRead(static_cast<int>(std::min(left, kStepMs))) &&
-            !deadline.hasExpired() && udp->error() != QAbstractSocket::SocketTimeoutError) {
-            // The socket reported an error at once; do not spin on it.
-            QThread::msleep(static_cast<unsigned long>(std::min<qint64>(20, left)));
+        if (!announced && qint64(timeoutMs) - left >= kStepMs) {
+            emit waiting(true);
+            announced = true;
         }
-        if (!udp->hasPendingDatagrams()) {
-            if (!announced) {
-                emit waiting(true);
-                announced = true;
-            }
-            pumpEvents();
-        }
+        timer.start(int(std::min(left, kStepMs)));
+        QEventLoop* const outer = std::exchange(idleLoop_, &loop);
+        const bool wasOwner = std::exchange(owner_, false);
+        loop.exec(QEventLoop::AllEvents);
+        owner_ = wasOwner;
+        idleLoop_ = outer;
     }
 }
 
@@ -547,7 +567,9 @@ void BoardLink::onSerialError(int code) {
     const QString text = serial->errorString();
     serial->close();
     serial->clearError();
-    stopSequence(SequenceEnd::SerialLost, text);
+    // A sequence on the other link goes on without the serial port.
+    if (serialTicked_ || seq_.usedSerial)
+        stopSequence(SequenceEnd::SerialLost, text);
     emit serialLost(text);
 }
 

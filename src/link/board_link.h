@@ -94,13 +94,17 @@ public:
     bool udpConnected() const;
     corvane::replies::Transport activeTransport() const;
 
-    // Sends a frame on each ticked interface. Over UDP the reply is received and dispatched before
-    // this returns; over RS232 it arrives later. A ticked interface that is not open refuses the
-    // frame (sendRefused) and the send goes on. False when the serial layer failed during the
-    // write: the port is closed, serialLost was reported, and the caller ends there.
+    // Sends a frame on the ticked interface. Over UDP the reply is received and dispatched before
+    // this returns; over RS232 it arrives later. True only when the frame left. A frame that
+    // leaves nowhere is not counted and returns false, and the caller ends there: with no
+    // interface ticked or its link not open it is refused (sendRefused) and the running sequence
+    // ends; when the serial layer fails during the write the port is closed (serialLost); both
+    // clear the acknowledgement flag, so that no later wait passes on an earlier acknowledgement.
+    // While another sequence runs it is refused as busy and that sequence's flag stays.
     bool send(const std::string& frame);
     // Runs a paced sequence: sends, pauses, acknowledgement waits, in order. False when a send
-    // failed on the serial port, which ends the sequence.
+    // did not leave, which ends the sequence (a send refused for want of a link ends it as
+    // NoLink), or when the sequence was stopped.
     bool runSteps(const corvane::steps::Steps& steps);
     // Waits for the acknowledgement of the command just sent until it arrives or the
     // acknowledgement timer runs out (ackTimedOut). True when it arrived.
@@ -145,16 +149,18 @@ public:
     // ---- Sequences: one at a time on the wire. A sequence is a handler's run of commands
     //      (runSteps, send); while one runs, a command from anywhere else (the operator's input
     //      served during its waits and pauses) is refused with busy() and sends nothing.
-    enum class SequenceEnd { Completed, Cancelled, NoAnswer, SerialLost };
+    enum class SequenceEnd { Completed, Cancelled, NoAnswer, SerialLost, NoLink };
     struct SequenceReport {
         QString name;
-        int sent = 0;
+        int sent = 0; // frames that left
         int total = 0;
         SequenceEnd end = SequenceEnd::Completed;
         QString reason; // SerialLost: the serial layer's text
         bool shown = false;
-        int refused = 0;                           // sends that found their interface closed
+        int unanswered = 0;                        // acknowledgement waits that ended unanswered
         QString unit = QStringLiteral("commands"); // what `sent` and `total` count
+        // Every command left and every acknowledgement awaited came.
+        bool whole() const { return end == SequenceEnd::Completed && unanswered == 0; }
     };
     // Starts a sequence and makes the caller its owner until the Sequence object goes; a shown
     // sequence reports its progress, ends after three unanswered acknowledgement waits in a row
@@ -212,7 +218,8 @@ signals:
     void effect(const corvane::replies::Effect& effect);
     // A frame left on a ticked interface: the READY indicator goes out.
     void frameSent();
-    // A ticked interface is not open.
+    // A frame left nowhere: no interface is ticked or its link is not open. Told once per
+    // sequence, which ends there.
     void sendRefused();
     // An acknowledgement wait ended without the acknowledgement.
     void ackTimedOut();
@@ -244,6 +251,7 @@ private:
     void dropStaleDatagrams();
     bool writeSerial(const std::string& frame);
     void writeUdp(const std::string& frame);
+    bool refuse(); // a frame that leaves nowhere
     void onSerialError(int error);
     void record(corvane::replies::Transport link, LinkTraffic::Direction direction,
                 std::string_view text, bool stale = false);
@@ -266,6 +274,7 @@ private:
         bool stopping = false;
         int timeoutsInRow = 0;
         bool sentSinceWait = false; // a command went out since the last acknowledgement wait
+        bool usedSerial = false;    // a command went out on the serial line
         SequenceReport report;
     };
     SequenceState seq_;

@@ -346,6 +346,10 @@ class Session:
         next_ping = started
         next_look = started
         seen_running = False
+        # The corner while the sequence runs ("Cancel"): the first change after the click. The
+        # sequence has ended once the corner shows anything else, for a sequence's end text may
+        # stay in the status bar and reach into the corner.
+        running_corner = None
         ended = None
         while True:
             now = time.monotonic()
@@ -354,7 +358,10 @@ class Session:
                 if self.program.poll() is not None:
                     raise Failure("the program ended (exit status %d) during %s" % (
                         self.program.returncode, name))
-                running = self.status_corner() != idle_corner
+                corner = self.status_corner()
+                if running_corner is None and corner != idle_corner:
+                    running_corner = corner
+                running = running_corner is not None and corner == running_corner
                 seen_running = seen_running or running
                 if ended is None and ((seen_running and not running)
                                       or (not seen_running and now - started > settle)):

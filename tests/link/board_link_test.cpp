@@ -8,6 +8,8 @@
 #include "support/links.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHostAddress>
 #include <QSerialPort>
 #include <QTest>
 #include <QThread>
@@ -15,6 +17,7 @@
 #include <QUdpSocket>
 
 #include <algorithm>
+#include <memory>
 
 namespace rp = corvane::replies;
 using corvane::steps::Step;
@@ -121,6 +124,31 @@ private slots:
         QVERIFY(link.ackReceived);
         QCOMPARE(reports.count(Kind::ShowReady), 2);
         QCOMPARE(reports.timeouts, 0);
+    }
+
+    // The UDP reply wait is the event loop: what falls due meanwhile runs at once (the window
+    // answers), and a datagram that comes after an ICMP error (nobody on the board's port yet)
+    // still ends the wait when it arrives, not at its timeout.
+    void udpReplyWaitServesEventsAndOutlastsAnIcmpError() {
+        const quint16 port = freeUdpPort();
+        BoardLink link;
+        QString error;
+        QVERIFY2(link.connectUdp(endpointTo(port), 3000, &error), qPrintable(error));
+        link.setInterfaces(false, true);
+        std::unique_ptr<UdpPeer> board;
+        QElapsedTimer clock;
+        qint64 servedAt = -1;
+        QTimer::singleShot(0, [&] { servedAt = clock.elapsed(); });
+        QTimer::singleShot(300, [&] {
+            board = std::make_unique<UdpPeer>(port);
+            board->send("55", QHostAddress(QHostAddress::LocalHost), link.udp->localPort());
+        });
+        clock.start();
+        QVERIFY(link.send("A50224\r"));
+        const qint64 took = clock.elapsed();
+        QVERIFY2(servedAt >= 0 && servedAt < 50, qPrintable(QString::number(servedAt)));
+        QVERIFY2(took >= 250 && took < 1500, qPrintable(QString::number(took)));
+        QVERIFY(link.ackReceived);
     }
 
     // A silent board: the wait ends when the acknowledgement timer runs out, reported once, with

@@ -51,9 +51,11 @@ BoardLink::BoardLink(QObject* parent)
 
 BoardLink::~BoardLink() = default;
 
-void BoardLink::setInterfaces(bool serialTicked, bool udpTicked) {
-    serialTicked_ = serialTicked;
-    udpTicked_ = udpTicked;
+void BoardLink::setInterface(Interface chosen) {
+    if (chosen == interface_)
+        return;
+    interface_ = chosen;
+    emit interfaceChanged(chosen);
 }
 
 bool BoardLink::serialOpen() const {
@@ -65,7 +67,7 @@ bool BoardLink::udpConnected() const {
 }
 
 replies::Transport BoardLink::activeTransport() const {
-    return udpTicked_ ? replies::Transport::Udp : replies::Transport::Serial;
+    return udpTicked() ? replies::Transport::Udp : replies::Transport::Serial;
 }
 
 // ---- What runs while the link waits -------------------------------------------------------------
@@ -257,7 +259,7 @@ bool BoardLink::send(const std::string& frame) {
     std::optional<Sequence> lone;
     if (!seq_.active)
         lone.emplace(*this, QStringLiteral("a command"), 1, false);
-    if (udpTicked_) {
+    if (udpTicked()) {
         if (udpConnected()) {
             dropStaleDatagrams();
             writeUdp(frame);
@@ -269,7 +271,7 @@ bool BoardLink::send(const std::string& frame) {
             emit sendRefused();
         }
     }
-    if (serialTicked_) {
+    if (serialTicked()) {
         if (serial->isOpen()) {
             if (!frame.empty() && !writeSerial(frame))
                 return false;
@@ -607,6 +609,11 @@ void BoardLink::closeUdp() {
 // ---- The board probe ----------------------------------------------------------------------------
 
 bool BoardLink::probeSerial(int steps, int stepMs) {
+    if (!probeAllowed())
+        return false;
+    std::optional<Sequence> lone;
+    if (!seq_.active)
+        lone.emplace(*this, QStringLiteral("a probe"), 1, false);
     replySeen = false;
     if (!writeSerial(corvane::frames::probe()))
         return false;
@@ -620,9 +627,15 @@ bool BoardLink::probeSerial(int steps, int stepMs) {
     return false;
 }
 
-bool BoardLink::probeUdp() {
+bool BoardLink::probeUdp(int waitMs) {
+    if (!probeAllowed() || !udpConnected())
+        return false;
+    std::optional<Sequence> lone;
+    if (!seq_.active)
+        lone.emplace(*this, QStringLiteral("a probe"), 1, false);
+    dropStaleDatagrams();
     writeUdp(corvane::frames::probe());
-    const std::string answer = awaitDatagram(udpReceiveTimeout);
+    const std::string answer = awaitDatagram(waitMs < 0 ? udpReceiveTimeout : waitMs);
     const bool answered = answer.find("B74D") != std::string::npos;
     if (answered)
         reportRecognised(lastPiece_, corvane::linklog::Recognised::ProbeAnswer);

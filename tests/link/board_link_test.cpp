@@ -91,10 +91,10 @@ private slots:
 
         QVERIFY(link.send("A50224\r")); // no interface ticked: nothing leaves
         QCOMPARE(reports.refused, 0);
-        link.setInterfaces(false, true); // UDP ticked, not connected
+        link.setInterface(BoardLink::Interface::Udp); // UDP ticked, not connected
         QVERIFY(link.send("A50224\r"));
         QCOMPARE(reports.refused, 1);
-        link.setInterfaces(true, false);
+        link.setInterface(BoardLink::Interface::Serial);
         QVERIFY(link.send("A50224\r"));
         QTRY_COMPARE(pty.raw, QByteArray("A50224\r"));
         QCOMPARE(reports.wire(), QStringLiteral("sent:A50224<CR>"));
@@ -108,7 +108,7 @@ private slots:
         Reports reports(link);
         link.serial->setPortName(pty.slavePath());
         QVERIFY(link.openSerial(nullptr));
-        link.setInterfaces(true, false);
+        link.setInterface(BoardLink::Interface::Serial);
 
         QVERIFY(link.runSteps(
             {Step::send("A50224\r"), Step::wait(), Step::send("A50225\r"), Step::wait()}));
@@ -127,7 +127,7 @@ private slots:
         Reports reports(link);
         link.serial->setPortName(pty.slavePath());
         QVERIFY(link.openSerial(nullptr));
-        link.setInterfaces(true, false);
+        link.setInterface(BoardLink::Interface::Serial);
 
         QVERIFY(link.send("A50224\r"));
         QVERIFY(!link.waitForAck());
@@ -144,7 +144,7 @@ private slots:
         Reports reports(link);
         link.serial->setPortName(pty.slavePath());
         QVERIFY(link.openSerial(nullptr));
-        link.setInterfaces(true, false);
+        link.setInterface(BoardLink::Interface::Serial);
         QVERIFY(link.send(corvane::frames::configRequest()));
 
         // The first field holds "55": no acknowledgement while the reply is still arriving.
@@ -180,7 +180,7 @@ private slots:
         Reports reports(link);
         QString error;
         QVERIFY2(link.connectUdp(endpointTo(board.port()), 50, &error), qPrintable(error));
-        link.setInterfaces(false, true);
+        link.setInterface(BoardLink::Interface::Udp);
 
         QVERIFY(link.send("A50224\r"));
         QVERIFY(!link.ackReceived);
@@ -204,7 +204,7 @@ private slots:
         Reports reports(link);
         link.serial->setPortName(pty->slavePath());
         QVERIFY(link.openSerial(nullptr));
-        link.setInterfaces(true, false);
+        link.setInterface(BoardLink::Interface::Serial);
         pty->unplug();
         QTRY_VERIFY_WITH_TIMEOUT(!link.serialOpen(), 10000);
         QTest::qWait(100);

@@ -55,6 +55,8 @@ void BoardLink::setInterface(Interface chosen) {
     if (chosen == interface_)
         return;
     interface_ = chosen;
+    serialTicked_ = chosen == Interface::Serial;
+    udpTicked_ = chosen == Interface::Udp;
     emit interfaceChanged(chosen);
 }
 
@@ -67,7 +69,7 @@ bool BoardLink::udpConnected() const {
 }
 
 replies::Transport BoardLink::activeTransport() const {
-    return udpTicked() ? replies::Transport::Udp : replies::Transport::Serial;
+    return udpTicked_ ? replies::Transport::Udp : replies::Transport::Serial;
 }
 
 // ---- What runs while the link waits -------------------------------------------------------------
@@ -259,7 +261,7 @@ bool BoardLink::send(const std::string& frame) {
     std::optional<Sequence> lone;
     if (!seq_.active)
         lone.emplace(*this, QStringLiteral("a command"), 1, false);
-    if (udpTicked()) {
+    if (udpTicked_) {
         if (udpConnected()) {
             dropStaleDatagrams();
             writeUdp(frame);
@@ -271,7 +273,7 @@ bool BoardLink::send(const std::string& frame) {
             emit sendRefused();
         }
     }
-    if (serialTicked()) {
+    if (serialTicked_) {
         if (serial->isOpen()) {
             if (!frame.empty() && !writeSerial(frame))
                 return false;

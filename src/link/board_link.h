@@ -98,8 +98,8 @@ public:
                      : serialTicked ? Interface::Serial
                                     : Interface::None);
     }
-    bool serialTicked() const { return interface_ == Interface::Serial; }
-    bool udpTicked() const { return interface_ == Interface::Udp; }
+    bool serialTicked() const { return serialTicked_; }
+    bool udpTicked() const { return udpTicked_; }
     bool serialOpen() const;
     bool udpConnected() const;
     corvane::replies::Transport activeTransport() const;
@@ -290,6 +290,9 @@ private:
     bool udpWaiting_ = false;
     bool serialClosing_ = false;
     Interface interface_ = Interface::None;
+    // The send path's view of interface_, set by setInterface() alone.
+    bool serialTicked_ = false;
+    bool udpTicked_ = false;
     // A probe may go out now; false when it would come between another command and its reply.
     bool probeAllowed() const { return !foreign() && !udpWaiting_; }
     void reportRecognised(std::uint64_t piece, corvane::linklog::Recognised what);

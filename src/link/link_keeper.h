@@ -47,8 +47,9 @@ public:
     //      socket's or the address's error) in `errorText`.
     // The serial port as it is set up; an open port stays open.
     bool openSerial(QString* errorText);
-    // Connects UDP to the endpoint set; a UDP command then waits `replyMs` for its reply.
-    bool openUdp(QString* errorText, int replyMs = kUdpReplyMs);
+    // Connects UDP to the endpoint set; a UDP command then waits `replyMs` for its reply
+    // (negative: the normal kUdpReplyMs, by the pacing seam).
+    bool openUdp(QString* errorText, int replyMs = -1);
     // Opens a link of its own and chooses its interface: a tool's whole set-up in one call.
     bool openSerial(const corvane::settings::SerialSettings& settings, QString* errorText);
     bool openUdp(const corvane::settings::UdpEndpoint& endpoint, QString* errorText);

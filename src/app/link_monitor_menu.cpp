@@ -3,14 +3,11 @@
 #include "app/tform1.h"
 
 #include "dialogs/link_monitor.h"
-#include "platform/pacing.h"
 #include "ui_tform1.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-
-#include <algorithm>
 
 void TForm1::wireMonitorAndReconnect() {
     monitorModel_ = new LinkMonitorModel(this);
@@ -27,22 +24,7 @@ void TForm1::wireMonitorAndReconnect() {
     reconnectAction_->setObjectName(QStringLiteral("ReconnectAutomatically1"));
     reconnectAction_->setCheckable(true);
     reconnectAction_->setChecked(false);
-    connect(reconnectAction_, &QAction::toggled, this, [this](bool on) {
-        if (!on)
-            stopReconnect();
-    });
-
-    reconnectTimer_ = new QTimer(this);
-    reconnectTimer_->setObjectName(QStringLiteral("ReconnectTimer"));
-    connect(reconnectTimer_, &QTimer::timeout, this, &TForm1::reconnectTick);
-    reconnectNoteTimer_ = new QTimer(this);
-    reconnectNoteTimer_->setSingleShot(true);
-    // Long enough to be read, also where tests shrink time.
-    reconnectNoteTimer_->setInterval(std::max(platform::pacing::interval(5000), 1000));
-    connect(reconnectNoteTimer_, &QTimer::timeout, this, [this] {
-        if (!reconnecting())
-            reconnectStatus_.clear();
-    });
+    connect(reconnectAction_, &QAction::toggled, &keeper, &LinkKeeper::setReconnect);
 }
 
 // Opens the monitor beside the main window, or brings it to the front.

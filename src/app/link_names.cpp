@@ -1,5 +1,5 @@
-// The product's names for the parts of the board link and the board search: one-line
-// forwarders, so that every handler (and every test) keeps calling them by those names.
+// The product's names for the parts of the board link, the board search and the link's keeping:
+// one-line forwarders, so that every handler (and every test) keeps calling them by those names.
 #include "app/tform1.h"
 
 #include <algorithm>
@@ -31,6 +31,19 @@ void TForm1::ComPort1RxChar() {
 // The UDP dispatch: the datagram replaces the receive buffer.
 void TForm1::UDPRxChar(const std::string& text, int count) {
     link.receiveDatagram(text.substr(0, static_cast<size_t>(std::max(count, 0))));
+}
+
+// Every 5 s: a keep-alive; one still unanswered from the tick before means the board is gone.
+void TForm1::Timer1Timer() {
+    keeper.keepAliveTick();
+}
+
+void TForm1::StartKeepAlive1Click() {
+    keeper.startKeepAlive();
+}
+
+void TForm1::StopKeepAlive1Click() {
+    keeper.stopKeepAlive();
 }
 
 void TForm1::Timer2Timer() {

@@ -1,13 +1,11 @@
-// The window's side of the board link: the interface boxes, "Connect ", the keep-alive, the
-// "Test" menu, what the link's reports mean to the operator, and dropping the link.
+// The window's side of the board link: the interface boxes, "Connect ", the "Test" menu, what the
+// reports of the link and its keeper mean to the operator, and dropping the link.
 #include "app/tform1.h"
 #include "app/timers.h"
 
 #include "dialogs/tform2.h"
 #include "platform/files.h"
-#include "platform/pacing.h"
 #include "platform/prompts.h"
-#include "platform/serial_open.h"
 #include "ui_tform1.h"
 
 #include <QGuiApplication>
@@ -18,7 +16,6 @@
 #include <QStatusBar>
 
 namespace replies = corvane::replies;
-namespace frames = corvane::frames;
 
 namespace {
 // The error line after an acknowledgement wait that timed out; the next answer clears it.
@@ -28,20 +25,42 @@ const QString kAckError = QStringLiteral("Error Ack. from Board");
 void TForm1::wireLink() {
     connect(ui->RS232Check, &QCheckBox::toggled, this, &TForm1::RS232CheckClick);
     connect(ui->UDPCheck, &QCheckBox::toggled, this, &TForm1::UDPCheckClick);
-    // The link sends on the interfaces whose boxes are ticked, whoever ticks them.
+    // The boxes show the keeper's one interface choice and set it, whoever ticks them: the
+    // box of the interface chosen is ticked first, its handler clears the other.
+    using Interface = LinkKeeper::Interface;
     const auto interfaces = [this] {
-        link.setInterfaces(ui->RS232Check->isChecked(), ui->UDPCheck->isChecked());
+        keeper.setInterface(ui->UDPCheck->isChecked()     ? Interface::Udp
+                            : ui->RS232Check->isChecked() ? Interface::Serial
+                                                          : Interface::None);
     };
     connect(ui->RS232Check, &QCheckBox::toggled, this, interfaces);
     connect(ui->UDPCheck, &QCheckBox::toggled, this, interfaces);
+    connect(&link, &BoardLink::interfaceChanged, this, [this](Interface chosen) {
+        QCheckBox* ticked = chosen == Interface::Serial ? ui->RS232Check
+                            : chosen == Interface::Udp  ? ui->UDPCheck
+                                                        : nullptr;
+        if (ticked)
+            ticked->setChecked(true);
+        for (QCheckBox* box : {ui->RS232Check, ui->UDPCheck})
+            if (box != ticked)
+                box->setChecked(false);
+    });
     interfaces();
+    keeper.setUdpEndpoint([this] { return corvane::settings::parseEndpoint(Form2->endpoint()); });
     connect(ui->Connect1, &QAction::triggered, this, &TForm1::Connect1Click);
     connect(ui->Configuration1, &QAction::triggered, this, &TForm1::ConfigurationClick);
     connect(ui->Connect2, &QAction::triggered, this, &TForm1::Configuration2Click);
 
     connect(&link, &BoardLink::effect, this, &TForm1::applyReplyEffect);
     connect(&link, &BoardLink::frameSent, this, [this] { setReady(false); });
-    connect(&link, &BoardLink::sendRefused, this, &TForm1::refuseSend);
+    // While the link is being reconnected, a command that finds it closed is no news: the
+    // status bar says so, and no message box holds the window (and the tries) meanwhile.
+    connect(&link, &BoardLink::sendRefused, this, [this] {
+        if (keeper.reconnecting())
+            statusBar()->showMessage(QStringLiteral("Not sent: %1").arg(keeper.status()), 5000);
+        else
+            refuseSend();
+    });
     connect(&link, &BoardLink::ackTimedOut, this, [this] { ui->Panel9->setText(kAckError); });
     connect(&link, &BoardLink::serialLost, this, &TForm1::onSerialLost);
     wireSequences();
@@ -53,7 +72,8 @@ void TForm1::wireLink() {
             QGuiApplication::restoreOverrideCursor();
     });
 
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(&keeper, &LinkKeeper::keepAliveMissed, this,
+            [this] { setConNot(QStringLiteral("Not Connected"), Qt::black); });
     connect(ui->StartKeepAlive1, &QAction::triggered, this, &TForm1::StartKeepAlive1Click);
     connect(ui->StopKeepAlive1, &QAction::triggered, this, &TForm1::StopKeepAlive1Click);
     connect(ui->Test, &QMenu::aboutToShow, this, &TForm1::TestClick);
@@ -62,14 +82,22 @@ void TForm1::wireLink() {
     connect(ui->estBurn1, &QAction::triggered, this, &TForm1::estBurn1Click);
     connect(ui->estBoth1, &QAction::triggered, this, &TForm1::estBoth1Click);
 
+    // A probe's link that does not open is explained to the operator.
+    const auto told = [](bool opened, const QString& error) {
+        if (!opened)
+            platform::message(error);
+        return opened;
+    };
     search.setOwner(BoardSearch::Owner{
         [this] { ClearUI(); },
-        [this] { return openSerialPort(); },
-        [this](int timeoutMs) { return connectUdpFromBoxes(timeoutMs); },
-        [this](BoardSearch::Mode box, bool on) {
-            (box == BoardSearch::Udp ? ui->UDPCheck : ui->RS232Check)->setChecked(on);
+        [this, told] {
+            QString error;
+            return told(keeper.openSerial(&error), error);
         },
-        [this] { return ui->RS232Check->isChecked() || ui->UDPCheck->isChecked(); },
+        [this, told](int timeoutMs) {
+            QString error;
+            return told(keeper.openUdp(&error, timeoutMs), error);
+        },
         [this] { ui->Panel4->clear(); },
         [this](const QString& text) {
             ui->Panel5->setText(text);
@@ -180,18 +208,17 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
 // the whole story when it has unwound). A port that the link does not use now (UDP is ticked)
 // takes nothing else with it: a UDP sequence and the keep-alive go on, and a note says so.
 void TForm1::onSerialLost(const QString& reason) {
-    if (!ui->RS232Check->isChecked()) {
+    if (link.chosenInterface() != BoardLink::Interface::Serial) {
         showStatusNote(
             QStringLiteral("The serial port %1 was lost: %2").arg(ComPort1->portName(), reason),
             ComPort1->portName());
-        reconnectAfterLoss();
         return;
     }
     const bool told = link.sequenceShown();
     dropLink(CloseLink::None, {ClearDisplay::No, true, false});
-    if (!told)
+    // While it is reconnected the status line tells the loss; no message box stops the tries.
+    if (!told && !keeper.reconnecting())
         platform::message(reason);
-    reconnectAfterLoss();
 }
 
 // Ticking one interface box clears the other; clearing it does not touch the first.
@@ -203,24 +230,6 @@ void TForm1::RS232CheckClick(bool checked) {
 void TForm1::UDPCheckClick(bool checked) {
     if (checked)
         ui->RS232Check->setChecked(false);
-}
-
-bool TForm1::openSerialPort() {
-    QSerialPort::SerialPortError code = QSerialPort::NoError;
-    QString error;
-    if (link.openSerial(&error, &code))
-        return true;
-    platform::message(platform::serialopen::failureText(ComPort1->portName(), code, error));
-    return false;
-}
-
-bool TForm1::connectUdpFromBoxes(int receiveTimeout) {
-    QString error;
-    const auto endpoint = corvane::settings::parseEndpoint(Form2->endpoint());
-    if (link.connectUdp(endpoint, receiveTimeout, &error))
-        return true;
-    platform::message(error);
-    return false;
 }
 
 void TForm1::dropLink(CloseLink close, const LinkDrop& how) {
@@ -247,21 +256,23 @@ void TForm1::dropLink(CloseLink close, const LinkDrop& how) {
     ui->Panel8->clear();
 }
 
-// "Connect " opens the ticked interface's link, or closes it when it is open.
+// "Connect " opens the ticked interface's link, or closes it when it is open. While the link is
+// being reconnected it keeps or makes the link: the operator takes over, the display stays.
 void TForm1::Connect1Click() {
-    if (reconnecting())
-        stopReconnect(); // the operator takes over
-    if (ui->RS232Check->isChecked()) {
-        if (ComPort1->isOpen())
-            dropLink(CloseLink::Serial, {ClearDisplay::BeforeClosing});
-        else if (openSerialPort())
-            startIfStopped(Timer1);
-    }
-    if (ui->UDPCheck->isChecked()) {
-        if (udpActive())
-            dropLink(CloseLink::Udp, {ClearDisplay::BeforeClosing});
-        else if (connectUdpFromBoxes(platform::pacing::interval(1000)))
-            startIfStopped(Timer1);
+    QString error;
+    switch (keeper.toggle(&error)) {
+    case LinkKeeper::Toggle::Close:
+        dropLink(keeper.chosenInterface() == LinkKeeper::Interface::Serial ? CloseLink::Serial
+                                                                           : CloseLink::Udp,
+                 {ClearDisplay::BeforeClosing});
+        break;
+    case LinkKeeper::Toggle::Failed:
+        platform::message(error);
+        break;
+    case LinkKeeper::Toggle::Nothing:
+    case LinkKeeper::Toggle::Opened:
+    case LinkKeeper::Toggle::Kept:
+        break;
     }
 }
 
@@ -300,37 +311,13 @@ void TForm1::applyReplyEffect(const replies::Effect& effect) {
             ui->Panel9->clear();
         break;
     case Kind::EnableTimer1:
-        startIfStopped(Timer1);
+        keeper.startKeepAlive();
         break;
     case Kind::SetReplySeen:
     case Kind::ClearKeepAlivePending:
     case Kind::SetRxFrame:
         break;
     }
-}
-
-// Every 5 s: a keep-alive; one still unanswered from the tick before means the board is gone.
-void TForm1::Timer1Timer() {
-    if (link.deferWhileReceiving(
-            Timer1, [this] { Timer1Timer(); }, Timer1))
-        return;
-    if (!ComPort1->isOpen() && !udpActive())
-        return;
-    // A running sequence shows the link alive; the keep-alive would come between its commands.
-    if (link.sequenceRunning())
-        return;
-    if (KeepAlivePending)
-        setConNot(QStringLiteral("Not Connected"), Qt::black);
-    KeepAlivePending = true;
-    CWriteStr(frames::keepAlive());
-}
-
-void TForm1::StartKeepAlive1Click() {
-    startIfStopped(Timer1);
-}
-
-void TForm1::StopKeepAlive1Click() {
-    Timer1->stop();
 }
 
 // Opening the "Test" menu prepares a search.
@@ -343,24 +330,20 @@ void TForm1::TestClick() {
     setConNot(QStringLiteral("Not Connected"), Qt::black);
 }
 
-void TForm1::startSearch(std::uint8_t mode, std::int32_t limit) {
-    search.startSearch(mode, limit);
-}
-
 void TForm1::estRS2321Click() {
-    startSearch(BoardSearch::Rs232, SearchLimit);
+    search.startSearch(BoardSearch::Rs232, SearchLimit);
 }
 
 void TForm1::estUDP1Click() {
-    startSearch(BoardSearch::Udp, SearchLimit);
+    search.startSearch(BoardSearch::Udp, SearchLimit);
 }
 
 void TForm1::estBoth1Click() {
-    startSearch(BoardSearch::Both, SearchLimit);
+    search.startSearch(BoardSearch::Both, SearchLimit);
 }
 
 void TForm1::estBurn1Click() {
-    startSearch(BoardSearch::Rs232, 80);
+    search.startSearch(BoardSearch::Rs232, 80);
 }
 
 void TForm1::showStatusNote(const QString& text, const QString& path) {

@@ -1,8 +1,9 @@
-// The serial settings: applying them to the port, the status line, and the "Setup" dialog.
+// The serial settings: the status line, and the "Setup" dialog.
 #include "app/tform1.h"
 
 #include "dialogs/serial_setup.h"
 #include "platform/files.h"
+#include "platform/prompts.h"
 #include "ui_tform1.h"
 
 #include <QFontMetrics>
@@ -40,68 +41,16 @@ QString fitAroundPath(const QFontMetrics& fm, const QString& before, const QStri
     return lead + cut + after;
 }
 
-QSerialPort::Parity toQt(settings::Parity p) {
-    switch (p) {
-    case settings::Parity::Odd:
-        return QSerialPort::OddParity;
-    case settings::Parity::Even:
-        return QSerialPort::EvenParity;
-    case settings::Parity::Mark:
-        return QSerialPort::MarkParity;
-    case settings::Parity::Space:
-        return QSerialPort::SpaceParity;
-    case settings::Parity::None:
-        break;
-    }
-    return QSerialPort::NoParity;
-}
-
-QSerialPort::StopBits toQt(settings::StopBits s) {
-    switch (s) {
-    case settings::StopBits::OnePointFive:
-        return QSerialPort::OneAndHalfStop;
-    case settings::StopBits::Two:
-        return QSerialPort::TwoStop;
-    case settings::StopBits::One:
-        break;
-    }
-    return QSerialPort::OneStop;
-}
-
-QSerialPort::FlowControl toQt(const settings::FlowSettings& f) {
-    if (f.rts == settings::RtsControl::Handshake || f.ctsOutputFlow)
-        return QSerialPort::HardwareControl;
-    if (f.xonXoffIn || f.xonXoffOut)
-        return QSerialPort::SoftwareControl;
-    return QSerialPort::NoFlowControl;
-}
-
 } // namespace
 
-void TForm1::setupSerialDefaults() {
-    // The platform has no "COM1"; the first serial device is the default.
-    serialSettings.portName = "ttyS0";
-    applySerialSettings(serialSettings);
-}
-
 // Applies the settings to the port at once, also while it is open; a new name moves an open
-// connection to the new device.
+// connection to the new device, and the operator hears when that does not open.
 void TForm1::applySerialSettings(const settings::SerialSettings& settings) {
-    const bool moved = settings.portName != serialSettings.portName;
-    serialSettings = settings;
-    const bool reopen = moved && ComPort1->isOpen();
-    if (reopen)
-        ComPort1->close();
-    ComPort1->setPortName(platform::toQ(settings.portName));
-    ComPort1->setBaudRate(settings::baudValue(settings));
-    ComPort1->setDataBits(
-        static_cast<QSerialPort::DataBits>(settings::dataBitsValue(settings.dataBits)));
-    ComPort1->setParity(toQt(settings.parity));
-    ComPort1->setStopBits(toQt(settings.stopBits));
-    ComPort1->setFlowControl(toQt(settings.flow));
-    ComPort1->clearError();
-    if (reopen && !openSerialPort())
+    QString error;
+    if (!keeper.setSerialSettings(settings, &error)) {
+        platform::message(error);
         Timer1->stop();
+    }
 }
 
 QString TForm1::serialStatusText() const {

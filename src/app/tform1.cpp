@@ -45,10 +45,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
         qFatal("Controls missing from the windows or of another kind: %s", names.constData());
 #endif
     }
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(platform::pacing::interval(5000));
-    Timer1->start(); // the keep-alive ticks from the start; it sends only while a link is open
+    keeper.startKeepAlive(); // it ticks from the start; it sends only while a link is open
     searchNoteTimer_ = new QTimer(this);
     searchNoteTimer_->setSingleShot(true);
     searchNoteTimer_->setInterval(platform::pacing::interval(2000));
@@ -57,7 +54,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     // Long enough to be read, also where tests shrink time.
     statusNoteTimer_->setInterval(std::max(platform::pacing::interval(5000), 1000));
     connect(statusNoteTimer_, &QTimer::timeout, this, [this] { statusNote_.clear(); });
-    setupSerialDefaults();
     applyLook(logo);
     wire();
     // FormCreate: the idle handler runs each time the event queue empties.
@@ -65,12 +61,13 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
             &TForm1::IdleProc);
 }
 
-// The link and the search outlive the window's widgets by a moment: nothing they report then
-// reaches the window.
+// The link, the search and the keeper outlive the window's widgets by a moment: nothing they report
+// then reaches the window.
 TForm1::~TForm1() {
     link.blockSignals(true);
     link.setRecorder(nullptr);
     search.blockSignals(true);
+    keeper.blockSignals(true);
 }
 
 // Colours, fonts and pictures the form file cannot carry.
@@ -155,8 +152,8 @@ void TForm1::FormShow() {
 void TForm1::IdleProc() {
     if (!statusNote_.isEmpty()) {
         showLinkState(statusNote_, statusNotePath_);
-    } else if (!reconnectStatus_.isEmpty()) {
-        showLinkState(reconnectStatus_, platform::toQ(serialSettings.portName));
+    } else if (!keeper.status().isEmpty()) {
+        showLinkState(keeper.status(), platform::toQ(serialSettings.portName));
     } else if (ComPort1->isOpen()) {
         showLinkState(serialStatusText(), platform::toQ(serialSettings.portName));
     } else {

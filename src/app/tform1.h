@@ -9,6 +9,7 @@
 
 #include "link/board_link.h"
 #include "link/board_search.h"
+#include "link/link_keeper.h"
 
 #include "core/controls.h"
 #include "core/replies.h"
@@ -49,10 +50,11 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // --- The board link and the board search, apart from the window; the product's names for
-    //     their parts follow, as aliases and one-line forwarders.
+    // --- The board link, the board search and the link's keeping, apart from the window; the
+    //     product's names for their parts follow, as aliases and one-line forwarders.
     BoardLink link;
     BoardSearch search{link};
+    LinkKeeper keeper{link};
 
     TForm2* form2() const { return Form2.get(); }
     TForm3* form3() const { return Form3.get(); }
@@ -99,8 +101,9 @@ public:
     //     its parts in app/link_names.cpp, the window's side in app/link_window.cpp)
     QSerialPort* const& ComPort1 = link.serial;
     QUdpSocket* const& Uc = link.udp;
-    // The serial settings as the operator sees them; pushed to ComPort1 by applySerialSettings().
-    corvane::settings::SerialSettings serialSettings;
+    // The serial settings as the operator sees them; the keeper applies them to ComPort1 (a port
+    // that they move and that does not open again is reported).
+    const corvane::settings::SerialSettings& serialSettings = keeper.serialSettings();
     void applySerialSettings(const corvane::settings::SerialSettings& settings);
     // False when the serial layer failed during the write: the error has been shown, the port is
     // closed, and the calling handler ends there.
@@ -121,7 +124,7 @@ public:
     void UDPRxChar(const std::string& text, int count);
 
     // --- Discovery, keep-alive and acknowledgement waits
-    QTimer* Timer1 = nullptr;
+    QTimer* const& Timer1 = keeper.keepAliveTimer;
     QTimer* const& Timer2 = search.timer;
     QTimer* const& Timer3 = link.ackTimer;
     bool& KeepAlivePending = link.keepAlivePending;
@@ -249,18 +252,13 @@ public:
     // The RTP dialog's "Create SDP File" of stream 11 or 12.
     void writeSdpFile(int stream);
 
-    // --- The link monitor and reconnecting by itself (app/link_monitor_menu.cpp,
-    //     app/reconnect.cpp)
+    // --- The link monitor and "Reconnect Automatically" (app/link_monitor_menu.cpp; the keeper
+    //     reconnects)
     // The record of the link, from start-up; the window is made when first opened.
     LinkMonitorModel* linkMonitor() const { return monitorModel_; }
     LinkMonitorWindow* linkMonitorWindow() const { return monitorWindow_; }
     void LinkMonitor1Click(); // "Link Monitor"
     QAction* reconnectAction() const { return reconnectAction_; }
-    // True while the program tries to reconnect a link by itself.
-    bool reconnecting() const;
-    // What the status line says about reconnecting ("Reconnecting to /dev/ttyUSB0…"); empty when
-    // there is nothing to say.
-    QString reconnectStatus() const { return reconnectStatus_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -277,7 +275,6 @@ private:
     void loadBoardSettings();
 
     // board link, the window's side (app/link_window.cpp)
-    void setupSerialDefaults();
     void wireLink();
     QString serialStatusText() const;
     void showLinkState(const QString& status, const QString& path);
@@ -305,10 +302,7 @@ private:
     // Reading or clearing the display is under way: the boxes it changes send nothing.
     bool boxesSendNothing_ = false;
     void onSerialLost(const QString& reason);
-    bool openSerialPort();
-    bool connectUdpFromBoxes(int receiveTimeout);
     void applyReplyEffect(const corvane::replies::Effect& effect);
-    void startSearch(std::uint8_t mode, std::int32_t limit);
     // The link is gone: what goes with it, in this order. The display is cleared before the
     // transport closes (the commands of the boxes it clears still reach the board) or after it
     // (they meet the closed link); then the keep-alive stops, the connection text turns black
@@ -327,24 +321,11 @@ private:
     // server configuration and SDP files (files/)
     void wireFiles();
 
-    // the link monitor and reconnecting by itself (app/link_monitor_menu.cpp, app/reconnect.cpp)
+    // the link monitor and "Reconnect Automatically" (app/link_monitor_menu.cpp)
     void wireMonitorAndReconnect();
-    void reconnectAfterLoss();
-    void reconnectAfterRestart(bool serial, bool udp);
-    void stopReconnect(const QString& note = {});
-    void reconnectTick();
-    void reconnected(const QString& target);
-    QString udpTarget() const;
-    enum class Reconnect { Idle, SerialLost, Restart };
     LinkMonitorModel* monitorModel_ = nullptr;
     LinkMonitorWindow* monitorWindow_ = nullptr;
     QAction* reconnectAction_ = nullptr;
-    QTimer* reconnectTimer_ = nullptr;
-    QTimer* reconnectNoteTimer_ = nullptr;
-    Reconnect reconnect_ = Reconnect::Idle;
-    bool restartSerial_ = false, restartUdp_ = false;
-    int restartTicks_ = 0;
-    QString reconnectStatus_;
 
     // configuration controls (config/)
     void setLamp(corvane::controls::Lamp lamp);

@@ -43,13 +43,16 @@ void TForm1::ExitBoard2Click() {
     setConNot(QStringLiteral("Not Connected"), Qt::black);
     StreamingOn = false;
     const LinkDrop drop{ClearDisplay::BeforeClosing, true, true, true, true};
-    const bool serial = ui->RS232Check->isChecked() && ComPort1->isOpen();
-    const bool udp = ui->UDPCheck->isChecked() && udpActive();
+    const bool serial =
+        keeper.chosenInterface() == LinkKeeper::Interface::Serial && ComPort1->isOpen();
+    const bool udp = keeper.chosenInterface() == LinkKeeper::Interface::Udp && udpActive();
+    // Reconnecting begins first: what the drop tells of the closed link is then no message box
+    // that would hold the tries.
+    keeper.afterRestart(serial, udp);
     if (serial)
         dropLink(CloseLink::Serial, drop);
     if (udp)
         dropLink(CloseLink::Udp, drop);
-    reconnectAfterRestart(serial, udp);
 }
 
 // The board answers with a text for the operator, which the reply dispatch shows.
@@ -67,13 +70,16 @@ void TForm1::RebootBoard1Click() {
     if (!CWriteStr(frames::reboot()))
         return;
     const LinkDrop drop{ClearDisplay::AfterClosing, true, true, true, true};
-    const bool serial = ui->RS232Check->isChecked() && ComPort1->isOpen();
-    const bool udp = ui->UDPCheck->isChecked() && udpActive();
+    const bool serial =
+        keeper.chosenInterface() == LinkKeeper::Interface::Serial && ComPort1->isOpen();
+    const bool udp = keeper.chosenInterface() == LinkKeeper::Interface::Udp && udpActive();
+    // Reconnecting begins first: what the drop tells of the closed link is then no message box
+    // that would hold the tries.
+    keeper.afterRestart(serial, udp);
     if (serial)
         dropLink(CloseLink::Serial, drop);
     if (udp)
         dropLink(CloseLink::Udp, drop);
-    reconnectAfterRestart(serial, udp);
 }
 
 // "Change Interface to RS2323": the board now listens on RS232. The operator then ticks

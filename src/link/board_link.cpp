@@ -50,9 +50,13 @@ BoardLink::BoardLink(QObject* parent)
 
 BoardLink::~BoardLink() = default;
 
-void BoardLink::setInterfaces(bool serialTicked, bool udpTicked) {
-    serialTicked_ = serialTicked;
-    udpTicked_ = udpTicked;
+void BoardLink::setInterface(Interface chosen) {
+    if (chosen == interface_)
+        return;
+    interface_ = chosen;
+    serialTicked_ = chosen == Interface::Serial;
+    udpTicked_ = chosen == Interface::Udp;
+    emit interfaceChanged(chosen);
 }
 
 bool BoardLink::serialOpen() const {
@@ -629,6 +633,11 @@ void BoardLink::closeUdp() {
 // ---- The board probe ----------------------------------------------------------------------------
 
 bool BoardLink::probeSerial(int steps, int stepMs) {
+    if (!probeAllowed())
+        return false;
+    std::optional<Sequence> lone;
+    if (!seq_.active)
+        lone.emplace(*this, QStringLiteral("a probe"), 1, false);
     replySeen = false;
     if (!writeSerial(corvane::frames::probe()))
         return false;
@@ -642,9 +651,15 @@ bool BoardLink::probeSerial(int steps, int stepMs) {
     return false;
 }
 
-bool BoardLink::probeUdp() {
+bool BoardLink::probeUdp(int waitMs) {
+    if (!probeAllowed() || !udpConnected())
+        return false;
+    std::optional<Sequence> lone;
+    if (!seq_.active)
+        lone.emplace(*this, QStringLiteral("a probe"), 1, false);
+    dropStaleDatagrams();
     writeUdp(corvane::frames::probe());
-    const std::string answer = awaitDatagram(udpReceiveTimeout);
+    const std::string answer = awaitDatagram(waitMs < 0 ? udpReceiveTimeout : waitMs);
     const bool answered = answer.find("B74D") != std::string::npos;
     if (answered)
         reportRecognised(lastPiece_, corvane::linklog::Recognised::ProbeAnswer);

@@ -86,8 +86,18 @@ public:
     bool keepAlivePending = false;
     int udpReceiveTimeout = 1000;
 
-    // Where send() writes: each interface whose box is ticked.
-    void setInterfaces(bool serialTicked, bool udpTicked);
+    // Where send() writes: one interface, or none. The link keeper chooses it (the window's
+    // interface boxes show it); interfaceChanged() tells every change.
+    enum class Interface { None, Serial, Udp };
+    void setInterface(Interface chosen);
+    Interface chosenInterface() const { return interface_; }
+    // The same choice as two boxes, of which at most one can be ticked (UDP wins); kept for
+    // callers that still say it so.
+    void setInterfaces(bool serialTicked, bool udpTicked) {
+        setInterface(udpTicked      ? Interface::Udp
+                     : serialTicked ? Interface::Serial
+                                    : Interface::None);
+    }
     bool serialTicked() const { return serialTicked_; }
     bool udpTicked() const { return udpTicked_; }
     bool serialOpen() const;
@@ -124,12 +134,16 @@ public:
     void closeSerial();
     void closeUdp();
 
+    // The board probes go out as commands do: never while another sequence runs or a UDP reply
+    // is awaited (then false, nothing sent), and each is a sequence of its own while it waits.
     // The board probe on the open serial port: the probe, then up to `steps` looks of `stepMs`
     // each for its answer. True when the board answered.
     bool probeSerial(int steps, int stepMs);
     // The board probe on the connected UDP socket: true when the one datagram that comes back
-    // within the receive timeout holds the probe answer.
-    bool probeUdp();
+    // within `waitMs` (negative: the receive timeout) holds the probe answer.
+    bool probeUdp(int waitMs = -1);
+    // A UDP reply is awaited right now.
+    bool awaitingDatagram() const { return udpWaiting_; }
 
     // Serial reception: what the port holds is appended to the receive buffer and dispatched.
     void receiveSerial();
@@ -236,6 +250,8 @@ signals:
     void serialLost(const QString& reason);
     // A UDP reply wait began (true) or ended (false).
     void waiting(bool on);
+    // The interface send() writes on changed.
+    void interfaceChanged(BoardLink::Interface chosen);
     // Every frame sent, piece received and acknowledgement wait ended unanswered.
     void traffic(const LinkTraffic& entry);
     // What the dispatch (or the UDP probe) recognised in the received piece reported as `id`;
@@ -282,8 +298,12 @@ private:
     QEventLoop* idleLoop_ = nullptr;
     bool udpWaiting_ = false;
     bool serialClosing_ = false;
+    Interface interface_ = Interface::None;
+    // The send path's view of interface_, set by setInterface() alone.
     bool serialTicked_ = false;
     bool udpTicked_ = false;
+    // A probe may go out now; false when it would come between another command and its reply.
+    bool probeAllowed() const { return !foreign() && !udpWaiting_; }
     void reportRecognised(std::uint64_t piece, corvane::linklog::Recognised what);
     void connectNotify(const QMetaMethod& signal) override;
     void disconnectNotify(const QMetaMethod& signal) override;

@@ -91,7 +91,7 @@ void BoardSearch::tick() {
         return;
     }
     showProgress();
-    if (owner_.interfaceTicked()) {
+    if (link_.chosenInterface() != BoardLink::Interface::None) {
         timer->stop();
         active = false;
         owner_.showStatus(QStringLiteral("Board Found"));
@@ -110,8 +110,7 @@ void BoardSearch::tick() {
 // Open, send the probe, watch for its answer for up to a second, close again.
 void BoardSearch::trySerial() {
     probeFailed_ = false;
-    owner_.setInterface(Rs232, false);
-    owner_.setInterface(Udp, false);
+    link_.setInterface(BoardLink::Interface::None);
     if (link_.serial->portName().isEmpty())
         return;
     if (!owner_.openSerial()) {
@@ -119,8 +118,7 @@ void BoardSearch::trySerial() {
         return;
     }
     if (link_.probeSerial(10, 100)) {
-        owner_.setInterface(Rs232, true);
-        owner_.setInterface(Udp, false);
+        link_.setInterface(BoardLink::Interface::Serial);
         owner_.serialAnswered();
     }
     link_.closeSerial();
@@ -130,14 +128,13 @@ void BoardSearch::trySerial() {
 // close again.
 void BoardSearch::tryUdp() {
     probeFailed_ = false;
-    owner_.setInterface(Udp, false);
+    if (link_.chosenInterface() == BoardLink::Interface::Udp)
+        link_.setInterface(BoardLink::Interface::None);
     if (!owner_.openUdp(platform::pacing::interval(10000))) {
         probeFailed_ = true;
         return;
     }
-    if (link_.probeUdp()) {
-        owner_.setInterface(Udp, true);
-        owner_.setInterface(Rs232, false);
-    }
+    if (link_.probeUdp())
+        link_.setInterface(BoardLink::Interface::Udp);
     link_.closeUdp();
 }

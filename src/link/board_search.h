@@ -25,10 +25,8 @@ public:
         std::function<void()> clearDisplay;         // before a search starts
         std::function<bool()> openSerial;           // opens the port, telling the operator why not
         std::function<bool(int timeoutMs)> openUdp; // connects UDP, telling the operator why not
-        std::function<void(Mode box, bool on)> setInterface; // ticks or clears an interface box
-        std::function<bool()> interfaceTicked;               // either interface box is ticked
-        std::function<void()> serialAnswered;                // the board answered on RS232
-        std::function<void(const QString&)> showStatus;      // the search's status text
+        std::function<void()> serialAnswered;       // the board answered on RS232
+        std::function<void(const QString&)> showStatus; // the search's status text
     };
 
     BoardSearch(BoardLink& link, QObject* parent = nullptr);
@@ -48,7 +46,8 @@ public:
     void startSearch(std::uint8_t searchMode, std::int32_t searchLimit);
     // One search tick: probe, then report.
     void tick();
-    // One probe each; they leave the interface box of the link that answered ticked.
+    // One probe each; they leave the link's interface choice on the link that answered (none
+    // when it did not).
     void trySerial();
     void tryUdp();
 

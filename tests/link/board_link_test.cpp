@@ -97,12 +97,12 @@ private slots:
         QVERIFY(!link.send("A50224\r")); // no interface ticked: nothing leaves
         QCOMPARE(reports.refused, 1);
         QVERIFY(!link.ackReceived);
-        link.setInterfaces(false, true); // UDP ticked, not connected
+        link.setInterface(BoardLink::Interface::Udp); // UDP ticked, not connected
         link.ackReceived = true;
         QVERIFY(!link.send("A50224\r"));
         QCOMPARE(reports.refused, 2);
         QVERIFY(!link.ackReceived);
-        link.setInterfaces(true, false);
+        link.setInterface(BoardLink::Interface::Serial);
         QVERIFY(link.send("A50224\r"));
         QTRY_COMPARE(pty.raw, QByteArray("A50224\r"));
         QCOMPARE(reports.wire(), QStringLiteral("sent:A50224<CR>"));
@@ -116,7 +116,7 @@ private slots:
         Reports reports(link);
         link.serial->setPortName(pty.slavePath());
         QVERIFY(link.openSerial(nullptr));
-        link.setInterfaces(true, false);
+        link.setInterface(BoardLink::Interface::Serial);
 
         QVERIFY(link.runSteps(
             {Step::send("A50224\r"), Step::wait(), Step::send("A50225\r"), Step::wait()}));
@@ -134,7 +134,7 @@ private slots:
         BoardLink link;
         QString error;
         QVERIFY2(link.connectUdp(endpointTo(port), 3000, &error), qPrintable(error));
-        link.setInterfaces(false, true);
+        link.setInterface(BoardLink::Interface::Udp);
         std::unique_ptr<UdpPeer> board;
         QElapsedTimer clock;
         qint64 servedAt = -1;
@@ -160,7 +160,7 @@ private slots:
         Reports reports(link);
         link.serial->setPortName(pty.slavePath());
         QVERIFY(link.openSerial(nullptr));
-        link.setInterfaces(true, false);
+        link.setInterface(BoardLink::Interface::Serial);
 
         QVERIFY(link.send("A50224\r"));
         QVERIFY(!link.waitForAck());
@@ -177,7 +177,7 @@ private slots:
         Reports reports(link);
         link.serial->setPortName(pty.slavePath());
         QVERIFY(link.openSerial(nullptr));
-        link.setInterfaces(true, false);
+        link.setInterface(BoardLink::Interface::Serial);
         QVERIFY(link.send(corvane::frames::configRequest()));
 
         // The first field holds "55": no acknowledgement while the reply is still arriving.
@@ -213,7 +213,7 @@ private slots:
         Reports reports(link);
         QString error;
         QVERIFY2(link.connectUdp(endpointTo(board.port()), 50, &error), qPrintable(error));
-        link.setInterfaces(false, true);
+        link.setInterface(BoardLink::Interface::Udp);
 
         QVERIFY(link.send("A50224\r"));
         QVERIFY(!link.ackReceived);
@@ -237,7 +237,7 @@ private slots:
         Reports reports(link);
         link.serial->setPortName(pty->slavePath());
         QVERIFY(link.openSerial(nullptr));
-        link.setInterfaces(true, false);
+        link.setInterface(BoardLink::Interface::Serial);
         pty->unplug();
         QTRY_VERIFY_WITH_TIMEOUT(!link.serialOpen(), 10000);
         QTest::qWait(100);

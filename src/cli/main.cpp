@@ -123,10 +123,6 @@ int runBoards(const cli::Parsed& parsed) {
         QString error = board.error;
         if (error.isEmpty() && !board.options.boardsFile.isEmpty())
             error = QStringLiteral("--boards in a board's line");
-        else if (error.isEmpty() && words.contains(QLatin1String("--jobs")))
-            error = QStringLiteral("--jobs in a board's line");
-        else if (error.isEmpty() && words.contains(QLatin1String("--timeout")))
-            error = QStringLiteral("--timeout in a board's line");
         // Two programs on one board would interleave their commands on its link.
         else if (error.isEmpty() && lineOf.contains(board.options.label()))
             error = QStringLiteral("%1 is already on line %2")
@@ -242,6 +238,7 @@ int runBoards(const cli::Parsed& parsed) {
     });
     QTimer timeout;
     timeout.setSingleShot(true);
+    timeout.setTimerType(Qt::PreciseTimer); // a coarse timer ends the run up to 5 % early
     QObject::connect(&timeout, &QTimer::timeout, [&] {
         for (Child& c : children)
             if (c.started && !c.ended) {

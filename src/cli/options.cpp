@@ -1,13 +1,18 @@
 #include "cli/options.h"
 
+#include "core/text.h"
+
 #include <QSet>
 
 namespace cli {
 
 namespace {
 
-const QSet<QString> kCommands{"probe",    "read",   "save",       "start",         "stop",
-                              "firmware", "reboot", "exit-board", "create-default"};
+const QSet<QString> kCommands{"probe", "read",     "save",   "save-network", "start",
+                              "stop",  "firmware", "reboot", "exit-board",   "create-default"};
+
+// The most boards run at once with --boards.
+constexpr int kMostJobs = 16;
 
 // "HOST[:PORT]" or "IP[:PORT]"; false when the port is not 0..65535.
 bool hostPort(const QString& text, QString* host, int* port) {
@@ -36,6 +41,22 @@ std::optional<corvane::variant::Module> moduleNamed(const QString& text) {
 }
 
 } // namespace
+
+QString quoted(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return QString::fromStdString(
+        corvane::text::quoted(std::string_view(bytes.constData(), std::size_t(bytes.size()))));
+}
+
+QStringList Parsed::forBoardsFromStdin() const {
+    QStringList out = forBoards;
+    if (fileWord >= 0) {
+        QString& word = out[fileWord];
+        word = word.startsWith(QLatin1String("--record=")) ? QStringLiteral("--record=-")
+                                                           : QStringLiteral("-");
+    }
+    return out;
+}
 
 QString Options::label() const {
     return udp() ? QStringLiteral("%1:%2").arg(udpHost).arg(udpPort) : serial;
@@ -74,7 +95,8 @@ Parsed parse(const QStringList& args) {
             *out = true;
             return !inlineValue;
         };
-        const bool forBoards = arg != QLatin1String("--boards");
+        const bool forBoards = arg != QLatin1String("--boards") && arg != QLatin1String("--jobs") &&
+                               arg != QLatin1String("--timeout");
         const qsizetype first = i;
         bool ok = true;
         QString text;
@@ -98,10 +120,19 @@ Parsed parse(const QStringList& args) {
             ok = takeValue(&modules);
         } else if (arg == QLatin1String("--boards")) {
             ok = takeValue(&o.boardsFile);
+        } else if (arg == QLatin1String("--jobs")) {
+            ok = takeValue(&text);
+            o.jobs = text.toInt(&ok);
+            ok = ok && o.jobs >= 1 && o.jobs <= kMostJobs;
+        } else if (arg == QLatin1String("--timeout")) {
+            ok = takeValue(&text);
+            o.timeout = text.toInt(&ok);
+            ok = ok && o.timeout > 0;
         } else if (arg == QLatin1String("--json")) {
             ok = flag(&o.json);
         } else if (arg == QLatin1String("--record")) {
-            ok = takeValue(&o.recordFile);
+            ok = takeValue(&o.recordFile) && !o.recordFile.isEmpty();
+            p.fileWord = p.forBoards.size() + (i - first);
         } else if (arg == QLatin1String("--fec")) {
             ok = flag(&o.fec);
         } else if (arg == QLatin1String("--fec-error")) {
@@ -113,8 +144,11 @@ Parsed parse(const QStringList& args) {
         } else if (arg == QLatin1String("--yes")) {
             ok = flag(&o.yes);
         } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
-            return fail(QStringLiteral("unknown option '%1'").arg(arg));
+            return fail(QStringLiteral("unknown option '%1'").arg(quoted(arg)));
         } else {
+            // The file of save and save-network, the one positional word after the command.
+            if (positional.size() == 1)
+                p.fileWord = p.forBoards.size();
             positional << arg;
         }
         if (!ok)
@@ -148,16 +182,24 @@ Parsed parse(const QStringList& args) {
         return fail(QStringLiteral("no command given"));
     o.command = positional.takeFirst();
     if (!kCommands.contains(o.command))
-        return fail(QStringLiteral("unknown command '%1'").arg(o.command));
+        return fail(QStringLiteral("unknown command '%1'").arg(quoted(o.command)));
     if (o.command == QLatin1String("save")) {
         if (o.recordFile.isEmpty() == positional.isEmpty())
             return fail(
                 QStringLiteral("save needs a FILE (- for standard input) or --record FILE"));
         if (!positional.isEmpty())
             o.saveFile = positional.takeFirst();
+    } else if (o.command == QLatin1String("save-network")) {
+        if (positional.isEmpty() || !o.recordFile.isEmpty())
+            return fail(QStringLiteral("save-network needs a FILE (- for standard input)"));
+        o.saveFile = positional.takeFirst();
+    } else if (!o.recordFile.isEmpty()) {
+        return fail(QStringLiteral("--record goes with save"));
     }
+    if (o.saveFile.isEmpty() && o.recordFile.isEmpty())
+        p.fileWord = -1;
     if (!positional.isEmpty())
-        return fail(QStringLiteral("unexpected '%1'").arg(positional.first()));
+        return fail(QStringLiteral("unexpected '%1'").arg(quoted(positional.first())));
 
     if (o.boardsFile.isEmpty()) {
         if (o.udp() == !o.serial.isEmpty())
@@ -165,6 +207,8 @@ Parsed parse(const QStringList& args) {
     } else if (o.udp() || !o.serial.isEmpty()) {
         return fail(QStringLiteral("--boards takes the links from its file"));
     }
+    if (o.boardsFile.isEmpty() && (o.jobs != kMostJobs || o.timeout != 0))
+        return fail(QStringLiteral("--jobs and --timeout go with --boards"));
     if ((o.fec && (o.fecL.isEmpty() || o.fecD.isEmpty())) || (o.fecError && o.fecL.isEmpty()))
         return fail(
             QStringLiteral("--fec needs --fec-l N and --fec-d N; --fec-error needs --fec-l N"));
@@ -188,6 +232,8 @@ QStringList splitLine(const QString& line) {
     bool quoted = false;
     bool any = false;
     for (const QChar c : line) {
+        if (c == QLatin1Char('#') && !quoted && !any)
+            break; // a comment to the end of the line
         if (c == QLatin1Char('"')) {
             quoted = !quoted;
             any = true;
@@ -218,6 +264,9 @@ QString usageText() {
         "  save FILE|-           send the configuration of name=value lines (- reads standard "
         "input)\n"
         "  save --record FILE    send the configuration of a server configuration file\n"
+        "                        (exactly 341 bytes)\n"
+        "  save-network FILE|-   send the network values of name=value lines (ipb, gwp, MTUB,\n"
+        "                        UDPRSIPB, SubB), as \"Save Network Configuration\" does\n"
         "  start, stop           start or stop the stream; --fec and --fec-error tick the FEC "
         "boxes,\n"
         "                        with --fec-l N and --fec-d N as the FEC L and D values\n"
@@ -232,10 +281,12 @@ QString usageText() {
         "  --board corvane|lumo  the board variant (corvane)\n"
         "  --modules M11,M12     the small board's modules: SDI, Analog, HDMI or None\n"
         "  --boards FILE         run on every board of FILE at once, one board's options a line\n"
+        "  --jobs N              with --boards: at most N boards at once (1 to 16, 16)\n"
+        "  --timeout SECONDS     with --boards: end every board still running after SECONDS\n"
         "  --help, --version\n"
         "\n"
-        "Exit status: 0 done, 1 usage, 2 no answer or link error, 3 a value refused,\n"
-        "4 some boards failed (--boards).\n");
+        "Exit status: 0 done, 1 usage, 2 no answer or link error, 3 a value refused (nothing\n"
+        "sent), 4 some boards failed (--boards), 128+N ended by signal N (--boards).\n");
 }
 
 } // namespace cli

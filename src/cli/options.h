@@ -21,9 +21,11 @@ struct Options {
     corvane::variant::BoardFlags board;
 
     QString boardsFile; // --boards: the links, one a line
+    int jobs = 16;      // --boards: at most this many boards at once
+    int timeout = 0;    // --boards: seconds for the whole run (0: no limit)
 
     QString command;
-    QString saveFile;   // save: the file, "-" for standard input
+    QString saveFile;   // save, save-network: the file, "-" for standard input
     QString recordFile; // save --record
     bool json = false;
     bool fec = false;
@@ -45,14 +47,25 @@ struct Options {
 struct Parsed {
     Options options;
     QString error;
-    // Everything but --boards and its file, for the programs started for each board.
+    // Everything but the options of --boards itself (--boards, --jobs, --timeout), for the
+    // programs started for each board.
     QStringList forBoards;
+    // The word of forBoards that names the file of save, save-network or --record (-1: none);
+    // the programs for the boards get "-" there and the file's content on standard input.
+    qsizetype fileWord = -1;
+    // forBoards with the file given as standard input.
+    QStringList forBoardsFromStdin() const;
 };
 Parsed parse(const QStringList& args);
 
 // The board options of one line of a --boards file: words separated by blanks; a word may be
-// quoted with "..." to hold blanks. '#' starts a comment line.
+// quoted with "..." to hold blanks. An unquoted '#' at the start of a word starts a comment that
+// runs to the end of the line.
 QStringList splitLine(const QString& line);
+
+// Text from the command line or a file as messages quote it: as text::quoted shows its UTF-8
+// bytes (escaped, at most 60 bytes).
+QString quoted(const QString& text);
 
 QString usageText();
 

@@ -4,11 +4,11 @@
 #include "core/config_text.h"
 #include "core/fec.h"
 #include "core/frames.h"
+#include "core/network.h"
 #include "core/save_plan.h"
 #include "core/server_record.h"
 #include "core/streaming.h"
 #include "core/view_apply.h"
-#include "platform/serial_open.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -29,8 +29,11 @@ using corvane::replies::Effect;
 
 namespace {
 
-// A UDP command waits this long for its reply, as in the window.
+// A UDP command waits this long for its reply, as in the window; the first command of a run waits
+// as long for an answer over a serial line.
 constexpr int kUdpReplyMs = 1000;
+// Acknowledgement waits unanswered in a row that end a run, as they end a sequence of the window.
+constexpr int kUnansweredInRow = 3;
 
 void out(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -51,15 +54,27 @@ Session::Session(const Options& options)
             answered_ = true;
         }
     });
+    QObject::connect(&link_, &BoardLink::sendRefused, [this] { refused_ = true; });
     QObject::connect(&link_, &BoardLink::serialLost, [this](const QString& reason) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(label_), qPrintable(reason));
+        lost_ = true;
+        lostReason_ = reason;
     });
+}
+
+void Session::setInput(const QByteArray& content) {
+    input_ = content;
+    hasInput_ = true;
 }
 
 int Session::fail(int status, const QString& text) {
     if (showProgress_ && stepsTotal_ > 0)
         std::fputc('\n', stderr);
     std::fprintf(stderr, "%s: %s\n", qPrintable(label_), qPrintable(text));
+    return status;
+}
+
+int Session::refuse(int status, const QString& text) {
+    checkError_ = text;
     return status;
 }
 
@@ -72,6 +87,7 @@ void Session::progress(int done, int total) {
     std::fflush(stderr);
 }
 
+// The link as the options name it; the only place that opens it.
 int Session::open() {
     QString error;
     if (o_.udp()) {
@@ -80,25 +96,32 @@ int Session::open() {
         endpoint.boardIp = o_.udpHost.toStdString();
         endpoint.sourcePort = o_.localPort;
         endpoint.boardPort = o_.udpPort;
-        if (!link_.connectUdp(endpoint, kUdpReplyMs, &error))
-            return fail(NoAnswer, error);
-        link_.setInterfaces(false, true);
-        return Done;
+        return keeper_.openUdp(endpoint, &error) ? Done : fail(NoAnswer, error);
     }
-    link_.serial->setPortName(o_.serial);
-    link_.serial->setBaudRate(o_.baud);
-    link_.serial->setDataBits(QSerialPort::Data8);
-    link_.serial->setParity(QSerialPort::NoParity);
-    link_.serial->setStopBits(QSerialPort::OneStop);
-    link_.serial->setFlowControl(QSerialPort::NoFlowControl);
-    QSerialPort::SerialPortError code = QSerialPort::NoError;
-    if (!link_.openSerial(&error, &code))
-        return fail(NoAnswer, platform::serialopen::failureText(o_.serial, code, error));
-    link_.setInterfaces(true, false);
+    // 8 data bits, no parity, one stop bit, no flow control: the settings' defaults.
+    corvane::settings::SerialSettings serial;
+    serial.portName = o_.serial.toStdString();
+    serial.baudRate = corvane::settings::BaudRate::Custom;
+    serial.customBaud = o_.baud;
+    return keeper_.openSerial(serial, &error) ? Done : fail(NoAnswer, error);
+}
+
+int Session::check() {
+    checked_ = true;
+    const QString& c = o_.command;
+    if (c == QLatin1String("save"))
+        return checkSave();
+    if (c == QLatin1String("save-network"))
+        return checkNetwork();
+    if (c == QLatin1String("start") || c == QLatin1String("stop"))
+        return checkStartStop();
     return Done;
 }
 
 int Session::run() {
+    if (!checked_)
+        if (const int status = check(); status != Done)
+            return fail(status, checkError_);
     if (const int status = open(); status != Done)
         return status;
     const QString& c = o_.command;
@@ -106,17 +129,153 @@ int Session::run() {
         return probe();
     if (c == QLatin1String("read"))
         return read();
-    if (c == QLatin1String("save"))
-        return save();
-    if (c == QLatin1String("start") || c == QLatin1String("stop"))
-        return startStop();
     if (c == QLatin1String("firmware"))
         return firmware();
     if (c == QLatin1String("reboot"))
         return single(frames::reboot());
     if (c == QLatin1String("exit-board"))
         return single(frames::exitBoard());
-    return single(frames::createDefault());
+    if (c == QLatin1String("create-default"))
+        return single(frames::createDefault());
+    return send();
+}
+
+bool Session::readInput(const QString& name, qint64 most, QByteArray* content, qint64* size) {
+    if (hasInput_) {
+        *content = most < 0 ? input_ : input_.left(most);
+        *size = input_.size();
+        return true;
+    }
+    QFile file;
+    const bool opened = name == QLatin1String("-")
+                            ? file.open(stdin, QIODevice::ReadOnly)
+                            : (file.setFileName(name), file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        checkError_ = QStringLiteral("%1: %2").arg(name, file.errorString());
+        return false;
+    }
+    *content = most < 0 ? file.readAll() : file.read(most);
+    *size = file.isSequential() ? content->size() : file.size();
+    if (file.error() != QFileDevice::NoError) {
+        checkError_ = QStringLiteral("%1: %2").arg(name, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+int Session::checkSave() {
+    controls::ConfigView view;
+    configtext::Parsed parsed;
+    QString source;
+    if (!o_.recordFile.isEmpty()) {
+        source =
+            o_.recordFile == QLatin1String("-") ? QStringLiteral("standard input") : o_.recordFile;
+        constexpr auto kSize = qint64(corvane::record::kRecordSize);
+        QByteArray bytes;
+        qint64 size = 0;
+        if (!readInput(o_.recordFile, kSize + 1, &bytes, &size))
+            return Usage;
+        // A record of another size is not a server configuration file (an empty one would set
+        // every value to zero).
+        if (bytes.size() != kSize)
+            return refuse(Refused,
+                          QStringLiteral("%1: %2 bytes; a server configuration file has %3")
+                              .arg(source, bytes.size() > kSize && size <= kSize
+                                               ? QStringLiteral("more than %1").arg(kSize)
+                                               : QString::number(size))
+                              .arg(kSize));
+        const auto record = corvane::record::readRecord(
+            corvane::record::ServerConfigRecord{},
+            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                      std::size_t(bytes.size())));
+        const controls::Applied applied = corvane::record::recordToControls(record, o_.board);
+        if (!applied.ok())
+            return refuse(Refused, QStringLiteral("%1: %2").arg(source, toQ(applied.error)));
+        controls::applyToView(view, applied);
+        if (const std::string why = configtext::refusedText(view); !why.empty())
+            return refuse(Refused, QStringLiteral("%1: %2").arg(source, toQ(why)));
+    } else {
+        source = o_.saveFile == QLatin1String("-") ? QStringLiteral("standard input") : o_.saveFile;
+        QByteArray text;
+        qint64 size = 0;
+        if (!readInput(o_.saveFile, -1, &text, &size))
+            return Usage;
+        parsed = configtext::fromLines(std::string_view(text.constData(), std::size_t(text.size())),
+                                       o_.board);
+        if (!parsed.ok())
+            return refuse(Refused, QStringLiteral("%1: %2").arg(source, toQ(parsed.message())));
+        view = parsed.view;
+    }
+    const corvane::save::SavePlan plan =
+        corvane::save::planSave(view, configtext::saveState(view, o_.board));
+    if (!plan.message.empty()) {
+        const int line = configtext::refusedLine(plan.message, parsed);
+        return refuse(
+            Refused,
+            line > 0
+                ? QStringLiteral("%1: line %2: %3").arg(source).arg(line).arg(toQ(plan.message))
+                : QStringLiteral("%1: %2").arg(source, toQ(plan.message)));
+    }
+    planned_ = plan.all();
+    return Done;
+}
+
+// "Save Network Configuration" with the file's network values. What the window would stop at
+// halfway (an MTU that is not a number) is refused before anything is sent.
+int Session::checkNetwork() {
+    const QString source =
+        o_.saveFile == QLatin1String("-") ? QStringLiteral("standard input") : o_.saveFile;
+    QByteArray text;
+    qint64 size = 0;
+    if (!readInput(o_.saveFile, -1, &text, &size))
+        return Usage;
+    const configtext::Parsed parsed =
+        configtext::fromLines(std::string_view(text.constData(), std::size_t(text.size())),
+                              o_.board, configtext::Need::Network);
+    if (!parsed.ok())
+        return refuse(Refused, QStringLiteral("%1: %2").arg(source, toQ(parsed.message())));
+    controls::ConfigView view = parsed.view;
+    std::vector<std::string> messages;
+    planned_ = planSteps(corvane::network::planNetworkSave(view), view, messages);
+    if (!messages.empty()) {
+        const int line = configtext::refusedLine(messages.front(), parsed);
+        return refuse(
+            Refused,
+            line > 0
+                ? QStringLiteral("%1: line %2: %3").arg(source).arg(line).arg(toQ(messages.front()))
+                : QStringLiteral("%1: %2").arg(source, toQ(messages.front())));
+    }
+    return Done;
+}
+
+// "Start Stream" (then the FEC boxes ticked as asked) or "Stop Stream" with the FEC boxes as
+// given: the window's sequences for a board that is stopped or streaming. A message the window
+// would show on the way (FEC values it cannot use) refuses the command before anything is sent.
+int Session::checkStartStop() {
+    controls::ConfigView view;
+    view[Ctl::LFEC].text = o_.fecL.toStdString();
+    view[Ctl::DFEC].text = o_.fecD.toStdString();
+    if (o_.fec && !frames::fecOn(view.text(Ctl::LFEC), view.text(Ctl::DFEC)))
+        return refuse(
+            Refused, toQ(corvane::fec::tooLongMessage(view.text(Ctl::LFEC), view.text(Ctl::DFEC))));
+    std::vector<std::string> messages;
+    if (o_.command == QLatin1String("start")) {
+        planned_ = planSteps(corvane::streaming::planStartStream(false), view, messages);
+        corvane::plan::Plan boxes;
+        if (o_.fec)
+            boxes.add(controls::Action::setChecked(Ctl::CEFEC, true));
+        if (o_.fecError)
+            boxes.add(controls::Action::setChecked(Ctl::ERRFEC, true));
+        const steps::Steps more = planSteps(boxes, view, messages);
+        planned_.insert(planned_.end(), more.begin(), more.end());
+    } else {
+        view[Ctl::CEFEC].checked = o_.fec;
+        view[Ctl::ERRFEC].checked = o_.fecError;
+        planned_ = planSteps(corvane::streaming::planStopStream(view, true), view, messages);
+    }
+    if (!messages.empty())
+        return refuse(Refused, toQ(messages.front()));
+    return Done;
 }
 
 void Session::waitFor(const std::function<bool()>& done, int ms) {
@@ -131,20 +290,46 @@ void Session::waitFor(const std::function<bool()>& done, int ms) {
 
 bool Session::runSteps(const steps::Steps& sequence) {
     using Kind = steps::Step::Kind;
-    const QString noAnswer =
-        QStringLiteral("no answer within %1 s")
-            .arg(o_.udp() ? kUdpReplyMs / 1000 : link_.ackTimer->interval() / 1000);
+    // The run holds the link as one sequence: a serial port lost ends its waits and pauses at
+    // once.
+    const int total = BoardLink::countSends(sequence);
+    BoardLink::Sequence running(link_, o_.command, total, false);
+    int sent = 0;
+    int unansweredInRow = 0;
+    bool sentSinceWait = false;
+    const auto linkFailed = [&] {
+        if (lost_)
+            return fail(NoAnswer, QStringLiteral("%1 (after %2 of %3 commands)")
+                                      .arg(lostReason_)
+                                      .arg(sent)
+                                      .arg(total));
+        return fail(NoAnswer, QStringLiteral("the link refused a command (after %1 of %2 commands)")
+                                  .arg(sent)
+                                  .arg(total));
+    };
     for (const steps::Step& step : sequence) {
+        if (lost_ || refused_) {
+            linkFailed();
+            return false;
+        }
         switch (step.kind) {
         case Kind::Send: {
-            const int before = received_;
-            if (!link_.send(step.frame)) {
-                fail(NoAnswer, QStringLiteral("the serial link failed"));
+            if (!link_.send(step.frame) || refused_ || lost_) {
+                linkFailed();
                 return false;
             }
-            // Over UDP the reply comes within the send; the first command must have one.
-            if (o_.udp() && received_ == before && !answered_) {
-                fail(NoAnswer, noAnswer);
+            ++sent;
+            sentSinceWait = true;
+            // The first command must be answered: over UDP the reply comes within the send, over
+            // a serial line within as long.
+            if (!answered_ && !o_.udp())
+                waitFor([this] { return answered_ || lost_; }, kUdpReplyMs);
+            if (lost_) {
+                linkFailed();
+                return false;
+            }
+            if (!answered_) {
+                fail(NoAnswer, QStringLiteral("no answer within %1 s").arg(kUdpReplyMs / 1000));
                 return false;
             }
             break;
@@ -152,31 +337,56 @@ bool Session::runSteps(const steps::Steps& sequence) {
         case Kind::Pause:
             link_.pause(step.ms);
             break;
-        case Kind::Wait:
-            if (!link_.waitForAck()) {
-                if (!answered_) {
-                    fail(NoAnswer, noAnswer);
-                    return false;
-                }
-                missedAck_ = true;
-                if (showProgress_)
-                    std::fputc('\n', stderr);
-                std::fprintf(stderr, "%s: no acknowledgement from the board\n", qPrintable(label_));
+        case Kind::Wait: {
+            // A wait that closes a step which sent nothing awaits no answer: it does not count
+            // as one more unanswered.
+            const bool awaited = std::exchange(sentSinceWait, false);
+            if (link_.waitForAck()) {
+                unansweredInRow = 0;
+                break;
             }
+            if (lost_) {
+                linkFailed();
+                return false;
+            }
+            ++missedAcks_;
+            if (awaited && ++unansweredInRow >= kUnansweredInRow) {
+                fail(NoAnswer,
+                     QStringLiteral("no answer after %1 of %2 commands").arg(sent).arg(total));
+                return false;
+            }
+            if (showProgress_)
+                std::fputc('\n', stderr);
+            std::fprintf(stderr, "%s: no acknowledgement from the board (command %d of %d)\n",
+                         qPrintable(label_), sent, total);
             break;
         }
+        }
         progress(++stepsDone_, stepsTotal_);
+    }
+    if (lost_ || refused_) {
+        linkFailed();
+        return false;
     }
     return true;
 }
 
-steps::Steps Session::planSteps(const corvane::plan::Plan& plan, controls::ConfigView& view) {
+int Session::finish() {
+    if (missedAcks_ == 0)
+        return Done;
+    return fail(NoAnswer, QStringLiteral("%1 acknowledgement%2 did not come")
+                              .arg(missedAcks_)
+                              .arg(missedAcks_ == 1 ? "" : "s"));
+}
+
+steps::Steps Session::planSteps(const corvane::plan::Plan& plan, controls::ConfigView& view,
+                                std::vector<std::string>& messages) {
     steps::Steps out;
     for (const corvane::plan::Item& item : plan.items) {
         if (const auto* step = std::get_if<steps::Step>(&item)) {
             out.push_back(*step);
         } else if (const auto* message = std::get_if<corvane::plan::Message>(&item)) {
-            std::fprintf(stderr, "%s: %s\n", qPrintable(label_), message->text.c_str());
+            messages.push_back(message->text);
         } else if (const auto* action = std::get_if<controls::Action>(&item)) {
             // The FEC boxes run their handlers on every change of state.
             if (action->op != controls::Action::Op::SetChecked ||
@@ -187,7 +397,7 @@ steps::Steps Session::planSteps(const corvane::plan::Plan& plan, controls::Confi
             const auto nested = action->ctl == Ctl::CEFEC
                                     ? corvane::fec::planFecBox(action->on, view)
                                     : corvane::fec::planFecErrorBox(action->on, view);
-            const steps::Steps more = planSteps(nested, view);
+            const steps::Steps more = planSteps(nested, view, messages);
             out.insert(out.end(), more.begin(), more.end());
         }
     }
@@ -196,6 +406,8 @@ steps::Steps Session::planSteps(const corvane::plan::Plan& plan, controls::Confi
 
 int Session::probe() {
     const bool answers = o_.udp() ? link_.probeUdp() : link_.probeSerial(10, 100);
+    if (lost_)
+        return fail(NoAnswer, lostReason_);
     if (!answers)
         return fail(NoAnswer, QStringLiteral("no answer within 1 s"));
     out("answers\n");
@@ -228,93 +440,15 @@ int Session::read() {
     if (!error.empty())
         return fail(NoAnswer, QStringLiteral("the configuration reply: %1").arg(toQ(error)));
     out(o_.json ? configtext::toJson(view, o_.board) : configtext::toLines(view, o_.board));
-    return missedAck_ ? fail(NoAnswer, QStringLiteral("some commands were not acknowledged"))
-                      : Done;
+    return finish();
 }
 
-int Session::save() {
-    controls::ConfigView view;
-    configtext::Parsed parsed;
-    QString source;
-    if (!o_.recordFile.isEmpty()) {
-        source = o_.recordFile;
-        QFile file(o_.recordFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(Usage, QStringLiteral("%1: %2").arg(source, file.errorString()));
-        const QByteArray bytes = file.read(qint64(corvane::record::kRecordSize));
-        const auto record = corvane::record::readRecord(
-            corvane::record::ServerConfigRecord{},
-            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                      std::size_t(bytes.size())));
-        const controls::Applied applied = corvane::record::recordToControls(record, o_.board);
-        if (!applied.ok())
-            return fail(Refused, QStringLiteral("%1: %2").arg(source, toQ(applied.error)));
-        controls::applyToView(view, applied);
-    } else {
-        QByteArray text;
-        if (o_.saveFile == QLatin1String("-")) {
-            source = QStringLiteral("standard input");
-            QFile in;
-            if (!in.open(stdin, QIODevice::ReadOnly))
-                return fail(Usage, QStringLiteral("cannot read standard input"));
-            text = in.readAll();
-        } else {
-            source = o_.saveFile;
-            QFile file(o_.saveFile);
-            if (!file.open(QIODevice::ReadOnly))
-                return fail(Usage, QStringLiteral("%1: %2").arg(source, file.errorString()));
-            text = file.readAll();
-        }
-        parsed = configtext::fromLines(std::string_view(text.constData(), std::size_t(text.size())),
-                                       o_.board);
-        if (!parsed.ok())
-            return fail(Refused, QStringLiteral("%1: %2").arg(source, toQ(parsed.message())));
-        view = parsed.view;
-    }
-    const corvane::save::SavePlan plan =
-        corvane::save::planSave(view, configtext::saveState(view, o_.board));
-    if (!plan.message.empty()) {
-        const int line = configtext::refusedLine(plan.message, parsed);
-        return fail(
-            Refused,
-            line > 0
-                ? QStringLiteral("%1: line %2: %3").arg(source).arg(line).arg(toQ(plan.message))
-                : QStringLiteral("%1: %2").arg(source, toQ(plan.message)));
-    }
-    const steps::Steps all = plan.all();
-    stepsTotal_ = int(all.size());
-    if (!runSteps(all))
+// save, save-network, start, stop: the steps checked before the link opened.
+int Session::send() {
+    stepsTotal_ = int(planned_.size());
+    if (!runSteps(planned_))
         return NoAnswer;
-    return missedAck_ ? fail(NoAnswer, QStringLiteral("some commands were not acknowledged"))
-                      : Done;
-}
-
-// "Start Stream" (then the FEC boxes ticked as asked) or "Stop Stream" with the FEC boxes as
-// given: the window's sequences for a board that is stopped or streaming.
-int Session::startStop() {
-    controls::ConfigView view;
-    view[Ctl::LFEC].text = o_.fecL.toStdString();
-    view[Ctl::DFEC].text = o_.fecD.toStdString();
-    if (o_.fec && !frames::fecOn(view.text(Ctl::LFEC), view.text(Ctl::DFEC)))
-        return fail(Refused,
-                    toQ(corvane::fec::tooLongMessage(view.text(Ctl::LFEC), view.text(Ctl::DFEC))));
-    steps::Steps sequence;
-    if (o_.command == QLatin1String("start")) {
-        sequence = planSteps(corvane::streaming::planStartStream(false), view);
-        corvane::plan::Plan boxes;
-        if (o_.fec)
-            boxes.add(controls::Action::setChecked(Ctl::CEFEC, true));
-        if (o_.fecError)
-            boxes.add(controls::Action::setChecked(Ctl::ERRFEC, true));
-        const steps::Steps more = planSteps(boxes, view);
-        sequence.insert(sequence.end(), more.begin(), more.end());
-    } else {
-        view[Ctl::CEFEC].checked = o_.fec;
-        view[Ctl::ERRFEC].checked = o_.fecError;
-        sequence = planSteps(corvane::streaming::planStopStream(view, true), view);
-    }
-    stepsTotal_ = int(sequence.size());
-    return runSteps(sequence) ? Done : NoAnswer;
+    return finish();
 }
 
 // The board answers with its firmware text, which the window shows in a message box.
@@ -330,9 +464,9 @@ int Session::firmware() {
     if (!runSteps({steps::Step::send(frames::firmwareVersion())}))
         return NoAnswer;
     if (!o_.udp())
-        waitFor([&] { return seen; }, kUdpReplyMs);
+        waitFor([&] { return seen || lost_; }, kUdpReplyMs);
     if (!seen)
-        return fail(NoAnswer, QStringLiteral("no firmware text within 1 s"));
+        return fail(NoAnswer, lost_ ? lostReason_ : QStringLiteral("no firmware text within 1 s"));
     out(text + '\n');
     return Done;
 }

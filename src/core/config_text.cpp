@@ -2,6 +2,8 @@
 
 #include "core/inputs.h"
 #include "core/mappings.h"
+#include "core/text.h"
+#include "core/value_rules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,10 +39,13 @@ std::string jsonString(std::string_view s) {
         if (ch == '"' || ch == '\\') {
             out += '\\';
             out += ch;
-        } else if (c < 0x20) {
+        } else if (c < 0x20 || c == 0x7f) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
+        } else if (c >= 0x80) { // Latin-1 in UTF-8
+            out += static_cast<char>(0xc0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3f));
         } else {
             out += ch;
         }
@@ -124,7 +129,7 @@ std::string Parsed::message() const {
     return errorLine > 0 ? "line " + std::to_string(errorLine) + ": " + error : error;
 }
 
-Parsed fromLines(std::string_view text, const variant::BoardFlags& flags) {
+Parsed fromLines(std::string_view text, const variant::BoardFlags& flags, Need need) {
     Parsed p;
     const auto refuse = [&p](int line, std::string why) {
         p.errorLine = line;
@@ -144,12 +149,12 @@ Parsed fromLines(std::string_view text, const variant::BoardFlags& flags) {
             continue;
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos)
-            return refuse(number, "'" + std::string(line) + "' is not name=value");
+            return refuse(number, "'" + text::quoted(line) + "' is not name=value");
         const std::string name(line.substr(0, eq));
         const std::string value(line.substr(eq + 1));
         const auto ctl = controls::byName(name);
         if (!ctl)
-            return refuse(number, "unknown name '" + name + "'");
+            return refuse(number, "unknown name '" + text::quoted(name) + "'");
         int& seen = p.lines[static_cast<std::size_t>(*ctl)];
         if (seen != 0)
             return refuse(number,
@@ -163,27 +168,49 @@ Parsed fromLines(std::string_view text, const variant::BoardFlags& flags) {
             const auto items = listItems(*ctl, flags);
             const auto it = std::find(items.begin(), items.end(), value);
             if (it == items.end())
-                return refuse(number, name + ": '" + value + "' is not one of " + joined(items));
+                return refuse(number, name + ": '" + text::quoted(value) + "' is not one of " +
+                                          joined(items));
             v.index = static_cast<int>(it - items.begin());
             break;
         }
         case Kind::Check:
         case Kind::Radio:
             if (value != "on" && value != "off")
-                return refuse(number, name + ": '" + value + "' is neither on nor off");
+                return refuse(number,
+                              name + ": '" + text::quoted(value) + "' is neither on nor off");
             v.checked = value == "on";
             break;
         default:
+            if (const auto why = values::textRefused(*ctl, value))
+                return refuse(number, name + ": " + *why);
             v.text = value;
         }
     }
     std::string missing;
-    for (const auto& row : controls::kCatalogue)
-        if (p.lines[static_cast<std::size_t>(row.id)] == 0)
-            missing += (missing.empty() ? "" : ", ") + std::string(row.name);
+    const auto lack = [&](Ctl c) {
+        if (p.lines[static_cast<std::size_t>(c)] == 0)
+            missing += (missing.empty() ? "" : ", ") + std::string(controls::info(c).name);
+    };
+    if (need == Need::Network) {
+        for (const Ctl c : kNetworkControls)
+            lack(c);
+    } else {
+        for (const auto& row : controls::kCatalogue)
+            lack(row.id);
+    }
     if (!missing.empty())
         return refuse(0, "no value for " + missing);
     return p;
+}
+
+std::string refusedText(const controls::ConfigView& view) {
+    for (const auto& row : controls::kCatalogue) {
+        if (row.kind != Kind::Edit && row.kind != Kind::Caption)
+            continue;
+        if (const auto why = values::textRefused(row.id, view.text(row.id)))
+            return std::string(row.name) + ": " + *why;
+    }
+    return {};
 }
 
 save::SaveState saveState(const controls::ConfigView& view, const variant::BoardFlags& flags) {
@@ -212,7 +239,8 @@ int refusedLine(const std::string& message, const Parsed& parsed) {
     int best = 0;
     for (const auto& row : controls::kCatalogue) {
         const int line = lineOf(row.id);
-        if (line != 0 && parsed.view.text(row.id) == quoted && (best == 0 || line < best))
+        if (line != 0 && text::quoted(parsed.view.text(row.id)) == quoted &&
+            (best == 0 || line < best))
             best = line;
     }
     return best;

@@ -30,12 +30,24 @@ std::string valueText(const controls::ConfigView& view, controls::Ctl c,
 std::string toLines(const controls::ConfigView& view, const variant::BoardFlags& flags);
 
 // One JSON object with the same names and values; check boxes and radio buttons are booleans,
-// everything else a string.
+// everything else a string. The text is UTF-8: a byte from 0x80 up is taken as its Latin-1
+// character, control characters are escaped.
 std::string toJson(const controls::ConfigView& view, const variant::BoardFlags& flags);
 
+// The controls whose values "Save Network Configuration" sends, in the order it sends them.
+inline constexpr std::array<controls::Ctl, 5> kNetworkControls{
+    controls::Ctl::ipb, controls::Ctl::gwp, controls::Ctl::MTUB, controls::Ctl::UDPRSIPB,
+    controls::Ctl::SubB};
+
+// Which controls a text must give: every one (a whole configuration), or the network values
+// (the others may be given too and are checked, but are not needed).
+enum class Need { Every, Network };
+
 // The values of a "name=value" text. Blank lines and lines starting with '#' are skipped; a CR
-// before the line end is dropped; the value is everything after the first '='. Every control
-// must be given exactly once.
+// before the line end is dropped; the value is everything after the first '='. A control is given
+// at most once, and every control that `need` names must be given. A text value that
+// values::textRefused refuses (a control character, a mode caption that is none) is refused with
+// its line. Every text from the input that a message repeats is quoted as text::quoted shows it.
 struct Parsed {
     controls::ConfigView view;
     std::array<int, controls::kCtlCount> lines{}; // the line of each value (1-based)
@@ -46,7 +58,11 @@ struct Parsed {
     // "line N: <error>", or the error alone when it has no line.
     std::string message() const;
 };
-Parsed fromLines(std::string_view text, const variant::BoardFlags& flags);
+Parsed fromLines(std::string_view text, const variant::BoardFlags& flags, Need need = Need::Every);
+
+// The first text value of `view` that values::textRefused refuses, as "<name>: <why>"; empty when
+// every text may be sent. For values that come from elsewhere than fromLines (a server record).
+std::string refusedText(const controls::ConfigView& view);
 
 // What "Save Config." reads besides the controls, as a window that shows these values has it:
 // streaming when the automatic start is ticked (the configuration reply marks a streaming board
@@ -55,8 +71,8 @@ Parsed fromLines(std::string_view text, const variant::BoardFlags& flags);
 save::SaveState saveState(const controls::ConfigView& view, const variant::BoardFlags& flags);
 
 // The line a save's refusal is about: the frame-rate messages name fps1 or fps2; a message that
-// quotes a value ("'12x' is not a valid integer value") names the first line holding it. 0 when
-// none is found.
+// quotes a value ("'12x' is not a valid integer value", quoted as text::quoted shows it) names the
+// first line holding it. 0 when none is found.
 int refusedLine(const std::string& message, const Parsed& parsed);
 
 } // namespace corvane::configtext

@@ -14,7 +14,7 @@ using controls::Ctl;
 std::string tooLongMessage(std::string_view caption, std::string_view value) {
     std::string out(caption);
     out += " '";
-    out += value;
+    out += text::quoted(value);
     out += "' is too long to send to the board";
     return out;
 }

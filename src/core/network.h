@@ -21,7 +21,8 @@ inline constexpr int kMaxMtu = 1500;
 // length digits gives a message naming it and nothing at all is sent.
 plan::Plan planNetworkSave(const controls::ConfigView& view);
 
-// "<caption> '<value>' is too long to send to the board".
+// "<caption> '<value>' is too long to send to the board", the value quoted as text::quoted shows
+// it.
 std::string tooLongMessage(std::string_view caption, std::string_view value);
 
 } // namespace corvane::network

@@ -159,7 +159,7 @@ void rtp(Builder& b, const ConfigView& v, Stream s) {
 
 std::string tooLongMessage(std::string_view value) {
     std::string out = "'";
-    out += value;
+    out += text::quoted(value);
     out += "' is too long to send";
     return out;
 }

@@ -26,7 +26,7 @@ namespace corvane::save {
 // Frames are at most this many characters long, CR included.
 inline constexpr std::size_t kMaxFrame = 99;
 
-// "'<value>' is too long to send".
+// "'<value>' is too long to send", the value quoted as text::quoted shows it.
 std::string tooLongMessage(std::string_view value);
 
 // "Wrong Value in Chnl 11 FPS " / "Wrong Value in Chnl 12 FPS ".

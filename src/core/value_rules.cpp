@@ -1,6 +1,7 @@
 #include "core/value_rules.h"
 
 #include "core/link_log.h"
+#include "core/mappings.h"
 #include "core/text.h"
 
 #include <algorithm>
@@ -155,6 +156,22 @@ std::optional<std::string> tooLongFor(Ctl ctl, std::string_view text) {
     return "'" + text::quoted(text) + "' is too long for the " + std::string(valueName(*rule)) +
            " (" + std::to_string(rule->minChars) + " to " + std::to_string(rule->maxChars) +
            " characters)";
+}
+
+std::optional<std::string> textRefused(Ctl ctl, std::string_view text) {
+    const auto control = std::find_if(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7f;
+    });
+    if (control != text.end())
+        return "'" + text::quoted(text) + "' holds a control character";
+    if (ctl == Ctl::PARTP && !mappings::kStreamModes.code(text)) {
+        std::string captions;
+        for (const auto& [letter, caption] : mappings::kStreamModes.rows)
+            captions += (captions.empty() ? "" : ", ") + std::string(caption);
+        return "'" + text::quoted(text) + "' is not one of " + captions;
+    }
+    return std::nullopt;
 }
 
 } // namespace corvane::values

@@ -56,4 +56,11 @@ std::string_view valueName(const ValueRule& rule);
 // takes any length). The text is quoted as text::quoted shows it.
 std::optional<std::string> tooLongFor(controls::Ctl ctl, std::string_view text);
 
+// Why a text may not go to the board as the value of `ctl`, or nothing when it may. Every text
+// value rides inside a command frame that a carriage return ends: a control character (below
+// 0x20, or 0x7F) in it would end the frame early or put a command of its own on the wire
+// ("1.2.3.4\rA50275" reboots the board). The mode panel (PARTP) shows one of the four mode
+// captions and nothing else. The text is quoted as text::quoted shows it.
+std::optional<std::string> textRefused(controls::Ctl ctl, std::string_view text);
+
 } // namespace corvane::values

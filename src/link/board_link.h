@@ -91,13 +91,6 @@ public:
     enum class Interface { None, Serial, Udp };
     void setInterface(Interface chosen);
     Interface chosenInterface() const { return interface_; }
-    // The same choice as two boxes, of which at most one can be ticked (UDP wins); kept for
-    // callers that still say it so.
-    void setInterfaces(bool serialTicked, bool udpTicked) {
-        setInterface(udpTicked      ? Interface::Udp
-                     : serialTicked ? Interface::Serial
-                                    : Interface::None);
-    }
     bool serialTicked() const { return serialTicked_; }
     bool udpTicked() const { return udpTicked_; }
     bool serialOpen() const;

@@ -1,6 +1,8 @@
 // corvane-ctl against the stand-in board corvane-board, compared with what the window does on the
-// same board: "read" prints what "Read Config." shows, "save" sends what "Save Config." sends,
-// refused values send nothing, an absent board is reported in time, and many boards run at once.
+// same board: "read" prints what "Read Config." shows, "save" and "save-network" send what "Save
+// Config." and "Save Network Configuration" send, refused values and files send nothing, an
+// absent board or one that fails during a run ends it with status 2 in time, and many boards run
+// at once, end together and give one JSON document.
 #include "app/tform1.h"
 #include "core/config_text.h"
 #include "core/controls.h"
@@ -8,6 +10,7 @@
 #include "support/program.h"
 
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,6 +19,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
+
+#include <cerrno>
+#include <csignal>
 
 namespace controls = corvane::controls;
 namespace configtext = corvane::configtext;
@@ -65,6 +71,40 @@ QList<QByteArray> frames(const BoardProcess& board, Link link) {
         out << line.mid(line.indexOf("  "));
     }
     return out;
+}
+
+// Every frame a board received on either link, answered or not.
+qsizetype received(const BoardProcess& board) {
+    return board.traced("udp").size() + board.traced("pty").size();
+}
+
+// Waits until the board has received more than `count` frames on `link`.
+bool receivedMore(const BoardProcess& board, Link link, qsizetype count, int ms = 20000) {
+    const QDeadlineTimer deadline(ms);
+    while (frames(board, link).size() <= count && !deadline.hasExpired())
+        QTest::qWait(20);
+    return frames(board, link).size() > count;
+}
+
+// The programs a process started that still run.
+QList<qint64> childrenOf(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+    QList<qint64> out;
+    if (file.open(QIODevice::ReadOnly))
+        for (const QByteArray& word : file.readAll().split(' '))
+            if (!word.trimmed().isEmpty())
+                out << word.trimmed().toLongLong();
+    return out;
+}
+
+// A file of boards in `dir`, one line each.
+QString boardsFile(const QTemporaryDir& dir, const QStringList& lines) {
+    const QString path = dir.filePath("boards");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(lines.join('\n').toUtf8() + '\n');
+    return path;
 }
 
 // Replaces "name=value" lines of a configuration text.
@@ -284,35 +324,275 @@ private slots:
         QCOMPARE(frames(board, Link::Udp).size(), before);
     }
 
-    // No board: status 2 with the board's address within 2 s, for a board that keeps silent and
-    // for a port where nothing listens.
+    // No board: status 2 with the board's address within 2 s, for a board that keeps silent (on
+    // either link: a serial line's first command waits as long as a UDP one) and for a port where
+    // nothing listens.
     void absentBoard_data() {
         QTest::addColumn<QString>("command");
+        QTest::addColumn<Link>("link");
         QTest::addColumn<bool>("silent");
-        QTest::newRow("read, silent board") << "read" << true;
-        QTest::newRow("read, nobody there") << "read" << false;
-        QTest::newRow("probe, silent board") << "probe" << true;
-        QTest::newRow("start, nobody there") << "start" << false;
+        QTest::newRow("read, silent board") << "read" << Link::Udp << true;
+        QTest::newRow("read, nobody there") << "read" << Link::Udp << false;
+        QTest::newRow("probe, silent board") << "probe" << Link::Udp << true;
+        QTest::newRow("start, nobody there") << "start" << Link::Udp << false;
+        QTest::newRow("read, silent serial board") << "read" << Link::Pty << true;
+        QTest::newRow("start, silent serial board") << "start" << Link::Pty << true;
+        QTest::newRow("firmware, silent serial board") << "firmware" << Link::Pty << true;
+        QTest::newRow("probe, silent serial board") << "probe" << Link::Pty << true;
     }
     void absentBoard() {
         QFETCH(QString, command);
+        QFETCH(Link, link);
         QFETCH(bool, silent);
         std::unique_ptr<BoardProcess> board;
-        quint16 port = 0;
+        QStringList args;
+        QString label;
         if (silent) {
             board = std::make_unique<BoardProcess>(QStringList{"--silent"});
             QVERIFY(board->ready());
-            port = board->port();
+            args = linkArgs(*board, link);
+            label = args[1];
         } else {
             QUdpSocket free;
             QVERIFY(free.bind(QHostAddress::LocalHost, 0));
-            port = free.localPort();
+            label = QStringLiteral("127.0.0.1:%1").arg(free.localPort());
+            args = QStringList{"--udp", label};
         }
-        const Result r = ctl({"--udp", QStringLiteral("127.0.0.1:%1").arg(port), command});
+        const Result r = ctl(args << command);
         QCOMPARE(r.status, 2);
-        QCOMPARE(QString(r.err), QStringLiteral("127.0.0.1:%1: no answer within 1 s\n").arg(port));
+        QCOMPARE(QString(r.err), label + ": no answer within 1 s\n");
         QCOMPARE(r.out, QByteArray());
         QVERIFY2(r.ms < 2000, qPrintable(QString::number(r.ms)));
+        if (board) // the first command, and nothing after it
+            QCOMPARE(frames(*board, link).size(), 1);
+    }
+
+    // A board that falls silent or a serial port that goes away during a save: status 2 within
+    // 40 s, saying after how many of the commands, and nothing sent after that.
+    void boardFailsDuringSave_data() {
+        QTest::addColumn<Link>("link");
+        QTest::addColumn<bool>("gone");
+        QTest::addColumn<QString>("expected");
+        const QString silent = "^%1: no answer after \\d+ of \\d+ commands\\n$";
+        QTest::newRow("udp, silent") << Link::Udp << false << silent;
+        QTest::newRow("pty, silent") << Link::Pty << false << silent;
+        QTest::newRow("pty, port gone")
+            << Link::Pty << true << "^%1: .+ \\(after \\d+ of \\d+ commands\\)\\n$";
+    }
+    void boardFailsDuringSave() {
+        QFETCH(Link, link);
+        QFETCH(bool, gone);
+        QFETCH(QString, expected);
+        BoardProcess board;
+        QVERIFY2(board.ready(), qPrintable(board.why()));
+        const QByteArray text = readBoard(board, link);
+        const qsizetype before = frames(board, link).size();
+        QProcess p;
+        p.start(QString::fromLocal8Bit(qgetenv("CORVANE_CTL")), linkArgs(board, link) << "save"
+                                                                                      << "-");
+        p.write(text);
+        p.closeWriteChannel();
+        QVERIFY(receivedMore(board, link, before + 10));
+        QElapsedTimer clock;
+        clock.start();
+        if (gone)
+            board.stop();
+        else
+            board.signal(SIGUSR1);
+        const qsizetype atFault = frames(board, link).size();
+        QVERIFY(p.waitForFinished(45000));
+        QVERIFY2(clock.elapsed() < 40000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 2);
+        const QString err =
+            QString::fromUtf8(p.readAllStandardError()).split('\n').filter("after").join('\n') +
+            '\n';
+        QVERIFY2(
+            QRegularExpression(expected.arg(QRegularExpression::escape(linkArgs(board, link)[1])))
+                .match(err)
+                .hasMatch(),
+            qPrintable(err));
+        // A silent board hears the commands of the waits that end the run, no more.
+        if (!gone)
+            QVERIFY2(frames(board, link).size() <= atFault + 3,
+                     qPrintable(QString::number(frames(board, link).size() - atFault)));
+    }
+
+    // What is refused before any link opens: a record file of another size than 341 bytes, a
+    // control character or an unknown mode caption in a value, a line of 10 MB (quoted, not
+    // copied), a network value that the window would stop at. One message, status 3, not one
+    // frame sent; with --boards the file is checked once, and one message says why.
+    void refusedBeforeAnyLink_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("changes"); // to the board's configuration ("lines")
+        QTest::addColumn<QByteArray>("raw");      // the whole file (record), or before the lines
+        QTest::addColumn<bool>("boards");
+        QTest::addColumn<QString>("expected");
+        const QByteArray tenMb(10 * 1024 * 1024, 'x');
+        for (const bool boards : {false, true}) {
+            const char* tag = boards ? " (--boards)" : "";
+            QTest::newRow(qPrintable(QString("empty record file") + tag))
+                << "record" << QStringList{} << QByteArray() << boards
+                << "FILE: 0 bytes; a server configuration file has 341";
+            QTest::newRow(qPrintable(QString("carriage return in a value") + tag))
+                << "save" << QStringList{"RTP11_IP=1.2.3.4\rA50275"} << QByteArray() << boards
+                << "FILE: line 49: RTP11_IP: '1.2.3.4\\rA50275' holds a control character";
+        }
+        QTest::newRow("record one byte too long")
+            << "record" << QStringList{} << QByteArray(342, '\0') << false
+            << "FILE: 342 bytes; a server configuration file has 341";
+        QTest::newRow("delete in a value")
+            << "save" << QStringList{"RTP12_M=239.1.1.12\x7f"} << QByteArray() << false
+            << "FILE: line 55: RTP12_M: '239.1.1.12\\x7F' holds a control character";
+        QTest::newRow("tab in a network value")
+            << "save-network" << QStringList{"ipb=10.0.0.1\t"} << QByteArray() << false
+            << "FILE: line 28: ipb: '10.0.0.1\\x09' holds a control character";
+        QTest::newRow("mode caption")
+            << "save" << QStringList{"PARTP=RTP 13"} << QByteArray() << false
+            << "FILE: line 27: PARTP: 'RTP 13' is not one of RTSP, RTP "
+               "11, RTP 12, RTP 11 + RTP 12";
+        QTest::newRow("no mode caption") << "save" << QStringList{"PARTP="} << QByteArray() << false
+                                         << "FILE: line 27: PARTP: '' is not one of RTSP, RTP 11, "
+                                            "RTP 12, RTP 11 + RTP 12";
+        QTest::newRow("10 MB line")
+            << "save" << QStringList{} << tenMb + '\n'
+            << false
+            << "FILE: line 1: '" + QString(60, 'x') + "... (10485760 bytes)' is not name=value";
+        QTest::newRow("10 MB value")
+            << "save" << QStringList{"Bit1=" + QString(tenMb)} << QByteArray() << false
+            << "FILE: line 5: '" + QString(60, 'x') + "... (10485760 bytes)' is too long to send";
+        QTest::newRow("MTU not a number (the window sends two first)")
+            << "save-network" << QStringList{"MTUB=15x"} << QByteArray() << false
+            << "FILE: line 31: '15x' is not a valid integer value";
+    }
+    void refusedBeforeAnyLink() {
+        QFETCH(QString, command);
+        QFETCH(QStringList, changes);
+        QFETCH(QByteArray, raw);
+        QFETCH(bool, boards);
+        QFETCH(QString, expected);
+        BoardProcess board;
+        QVERIFY2(board.ready(), qPrintable(board.why()));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("in.conf");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(command == "record" ? raw
+                                           : raw + changed(readBoard(board, Link::Udp), changes));
+        }
+        const qsizetype before = received(board);
+        QStringList args = command == "record" ? QStringList{"save", "--record", path}
+                                               : QStringList{command, path};
+        QString label;
+        if (boards) {
+            args =
+                QStringList{"--boards", boardsFile(dir, {linkArgs(board, Link::Udp).join(' '),
+                                                         linkArgs(board, Link::Pty).join(' ')})} +
+                args;
+        } else {
+            args = linkArgs(board, Link::Pty) + args;
+            label = board.link() + ": ";
+        }
+        const Result r = ctl(args);
+        QCOMPARE(r.status, 3);
+        QCOMPARE(QString::fromLatin1(r.err),
+                 label + QString(expected).replace("FILE", path) + '\n');
+        QCOMPARE(r.out, QByteArray());
+        QTest::qWait(100);
+        QCOMPARE(received(board), before);
+    }
+
+    // --boards ends the boards' programs on SIGTERM (status 128 + 15) and when --timeout has
+    // passed (status 4, naming each board not done); with --jobs 1 only one runs at a time, so
+    // the second board is never reached.
+    void boardsEnd_data() {
+        QTest::addColumn<bool>("signal");
+        QTest::newRow("SIGTERM") << true;
+        QTest::newRow("--timeout") << false;
+    }
+    void boardsEnd() {
+        QFETCH(bool, signal);
+        BoardProcess a, b;
+        QVERIFY(a.ready() && b.ready());
+        const QByteArray text = readBoard(a, Link::Udp);
+        QTemporaryDir dir;
+        const QString list =
+            boardsFile(dir, {linkArgs(a, Link::Udp).join(' '), linkArgs(b, Link::Pty).join(' ')});
+        const qsizetype beforeA = frames(a, Link::Udp).size();
+        const qsizetype beforeB = received(b);
+        QProcess p;
+        QStringList args{"--boards", list, "--jobs", "1", "save", "-"};
+        if (!signal)
+            args << "--timeout"
+                 << "2";
+        p.start(QString::fromLocal8Bit(qgetenv("CORVANE_CTL")), args);
+        p.write(text);
+        p.closeWriteChannel();
+        QVERIFY(receivedMore(a, Link::Udp, beforeA + 3));
+        const QList<qint64> running = childrenOf(p.processId());
+        QCOMPARE(running.size(), 1);
+        QElapsedTimer clock;
+        clock.start();
+        if (signal)
+            ::kill(pid_t(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(10000));
+        QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        const QByteArray err = p.readAllStandardError();
+        if (signal) {
+            QCOMPARE(p.exitCode(), 128 + SIGTERM);
+        } else {
+            QCOMPARE(p.exitCode(), 4);
+            QVERIFY2(err.contains(linkArgs(a, Link::Udp)[1].toUtf8() + ": not done within 2 s\n"),
+                     err.constData());
+            QVERIFY2(err.contains(b.link().toUtf8() + ": not started within 2 s\n"),
+                     err.constData());
+        }
+        errno = 0;
+        QCOMPARE(::kill(pid_t(running.first()), 0), -1);
+        QCOMPARE(errno, ESRCH);
+        const qsizetype atEnd = frames(a, Link::Udp).size();
+        QTest::qWait(1200);
+        QCOMPARE(frames(a, Link::Udp).size(), atEnd);
+        QCOMPARE(received(b), beforeB);
+    }
+
+    // "save-network" sends what "Save Network Configuration" sends for the same values, and the
+    // board then holds the file's network values.
+    void saveNetworkSendsWhatTheWindowSends() {
+        BoardProcess board({"--strict"});
+        QVERIFY2(board.ready(), qPrintable(board.why()));
+        RunningProgram window(0.1);
+        window.udpAt(board.port());
+        window.udp()->setChecked(true);
+        window.f->Connect1Click();
+        window.f->Timer1->setInterval(3600 * 1000);
+        child<QPushButton>(window.f, "BitBtn1")->click();
+        const qsizetype before = frames(board, Link::Udp).size();
+        child<QPushButton>(window.f, "BitBtn5")->click();
+        QVERIFY(window.prompts.messages.isEmpty());
+        QTest::qWait(300); // the closing command is awaited by no wait
+        const QList<QByteArray> byWindow = frames(board, Link::Udp).mid(before);
+        QCOMPARE(byWindow.size(), 6);
+
+        const QByteArray text = readBoard(board, Link::Udp);
+        const qsizetype mark = frames(board, Link::Udp).size();
+        Result r = ctl(linkArgs(board, Link::Udp) << "save-network"
+                                                  << "-",
+                       text);
+        QVERIFY2(r.status == 0, r.err.constData());
+        QCOMPARE(frames(board, Link::Udp).mid(mark), byWindow);
+
+        const QStringList network{"ipb=10.0.0.5", "gwp=10.0.0.1", "SubB=255.255.0.0", "MTUB=1400",
+                                  "UDPRSIPB=10.0.0.9"};
+        r = ctl(linkArgs(board, Link::Pty) << "save-network"
+                                           << "-",
+                network.join('\n').toUtf8());
+        QVERIFY2(r.status == 0, r.err.constData());
+        const QByteArray after = readBoard(board, Link::Udp);
+        for (const QString& line : network)
+            QVERIFY2(after.contains('\n' + line.toUtf8() + '\n'), qPrintable(line));
     }
 
     // Three boards at once: every result line names its board; one board missing makes status 4
@@ -326,10 +606,11 @@ private slots:
         const QString list = dir.filePath("boards");
         QFile file(list);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("# the rack\n--udp 127.0.0.1:%1\n\n--serial \"%2\"\n")
-                       .arg(a.port())
-                       .arg(b.link())
-                       .toUtf8());
+        file.write(
+            QStringLiteral("# the rack\n--udp 127.0.0.1:%1 # studio A\n\n--serial \"%2\" #2\n")
+                .arg(a.port())
+                .arg(b.link())
+                .toUtf8());
         file.close();
         Result r = ctl({"--boards", list, "read"});
         QCOMPARE(r.status, 0);
@@ -350,6 +631,30 @@ private slots:
         QCOMPARE(QString(r.out).split('\n').filter("answers").size(), 2);
         QCOMPARE(QString(r.err),
                  QStringLiteral("127.0.0.1:%1: no answer within 1 s\n").arg(free.localPort()));
+
+        // One JSON document keyed by board; the board that did not answer is null.
+        r = ctl({"--boards", list, "--json", "read"});
+        QCOMPARE(r.status, 4);
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+        const QJsonObject boards = doc.object();
+        QCOMPARE(boards.keys().size(), 3);
+        QCOMPARE(boards[QStringLiteral("127.0.0.1:%1").arg(a.port())]["Bit1"].toString(),
+                 QString("4000"));
+        QCOMPARE(boards[b.link()]["Res1"].toString(), QString("1920 x 1080"));
+        QVERIFY(boards[QStringLiteral("127.0.0.1:%1").arg(free.localPort())].isNull());
+
+        // The same board twice would interleave two programs' commands on its link.
+        QVERIFY(file.open(QIODevice::Append));
+        file.write(QStringLiteral("--udp 127.0.0.1:%1\n").arg(a.port()).toUtf8());
+        file.close();
+        r = ctl({"--boards", list, "probe"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(
+            r.err.contains(
+                QStringLiteral("line 6: 127.0.0.1:%1 is already on line 2").arg(a.port()).toUtf8()),
+            r.err.constData());
     }
 
     // Usage errors: status 1, nothing sent.
@@ -363,6 +668,13 @@ private slots:
         QTest::newRow("bad port") << QStringList{"--udp", "127.0.0.1:70000", "read"};
         QTest::newRow("fec without values") << QStringList{"--udp", "127.0.0.1", "start", "--fec"};
         QTest::newRow("bad module") << QStringList{"--udp", "h", "--modules", "SDI", "read"};
+        QTest::newRow("save-network without a file")
+            << QStringList{"--udp", "127.0.0.1", "save-network"};
+        QTest::newRow("--record with another command")
+            << QStringList{"--udp", "127.0.0.1", "--record", "x", "read"};
+        QTest::newRow("--jobs above 16") << QStringList{"--boards", "f", "--jobs", "17", "read"};
+        QTest::newRow("--timeout of one board")
+            << QStringList{"--udp", "h", "--timeout", "5", "read"};
     }
     void usage() {
         QFETCH(QStringList, args);

@@ -108,23 +108,24 @@ void NetworkTest::save_data() {
            "A5089110.0.0.3<CR> ~100 W A59993" +
                long99 + "<CR> ~100 W ~100 A50225<CR> ~100";
     const QString long100(100, '2');
+    const QString cut100 = QString(60, '2') + "... (100 bytes)"; // as a message quotes it
     QTest::newRow("a 100-character subnet mask: named, nothing sent")
         << "10.0.0.1"
         << "10.0.0.2"
         << "x"
         << "10.0.0.3" << long100
-        << "!'Subnet Mask '" + long100 + "' is too long to send to the board'";
+        << "!'Subnet Mask '" + cut100 + "' is too long to send to the board'";
     QTest::newRow("a 100-character static IP: named, nothing sent")
         << long100 << "10.0.0.2"
         << "1500"
         << "10.0.0.3"
         << "255.0.0.0"
-        << "!'Static IP '" + long100 + "' is too long to send to the board'";
+        << "!'Static IP '" + cut100 + "' is too long to send to the board'";
     QTest::newRow("a 100-character UDPRS address: named, nothing sent")
         << "10.0.0.1"
         << "10.0.0.2"
         << "1500" << long100 << "255.0.0.0"
-        << "!'UDPRS Destination IP '" + long100 + "' is too long to send to the board'";
+        << "!'UDPRS Destination IP '" + cut100 + "' is too long to send to the board'";
     QTest::newRow("a long gateway has fixed length digits and is sent")
         << "10.0.0.1" << long100 << "1500"
         << "10.0.0.3"

@@ -331,7 +331,7 @@ void SavePlanTest::refusedSave_data() {
     QTest::newRow("a value whose frame reaches 100 characters")
         << "full N N"
         << "RecGop2='" + long93 + "'"
-        << "'" + long93 + "' is too long to send";
+        << "'" + QString(60, '7') + "... (93 bytes)' is too long to send";
     QTest::newRow("FEC L and D, the longer named")
         << "full N N"
         << "LFEC='" + QString(40, '1') + "' DFEC='" + QString(44, '2') + "'"
@@ -343,7 +343,7 @@ void SavePlanTest::refusedSave_data() {
     QTest::newRow("RTP destination, the longest text named")
         << "full N N"
         << "RTP12_IP='" + QString(80, '9') + "'"
-        << "'" + QString(80, '9') + "' is too long to send";
+        << "'" + QString(60, '9') + "... (80 bytes)' is too long to send";
 }
 
 void SavePlanTest::refusedSave() {
@@ -398,12 +398,13 @@ void SavePlanTest::updates_data() {
         "!'" + QString(60, '1') +
             "... (92 bytes)' is too long for the stream 12 bit rate (1 to 5 characters)");
     row("UBit2 of 93 characters: refused", Update::UBit2, "full N N",
-        "Bit2='" + QString(93, '1') + "'", "!'" + QString(93, '1') + "' is too long to send");
+        "Bit2='" + QString(93, '1') + "'",
+        "!'" + QString(60, '1') + "... (93 bytes)' is too long to send");
     row("UGop1 too long", Update::UGop1, "full N N", "Gop1='" + QString(200, 'g') + "'",
-        "!'" + QString(200, 'g') + "' is too long to send");
+        "!'" + QString(60, 'g') + "... (200 bytes)' is too long to send");
     row("Ufps1 too long, no limit", Update::Ufps1, "full N N",
         "S1I=8 fps1='" + QString(100, 'f') + "'",
-        "!'" + QString(100, 'f') + "' is too long to send");
+        "!'" + QString(60, 'f') + "... (100 bytes)' is too long to send");
 }
 
 void SavePlanTest::updates() {

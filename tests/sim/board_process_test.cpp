@@ -240,9 +240,17 @@ void BoardProcessTest::serialRepliesInPieces() {
     board.write("A50208\r");
     const QList<QByteArray> chunks = board.readChunks(whole->size(), 10000);
     QCOMPARE(chunks.join(), *whole);
-    QVERIFY(chunks.size() >= whole->size() / 10);
-    for (const QByteArray& c : chunks)
-        QVERIFY2(c.size() <= 10, c.constData());
+    // Pieces of 10 bytes; a reader held up by a busy machine may take two or more at once, so a
+    // piece is told by where it ends: every read but the last ends on a 10-byte boundary, and
+    // most reads are a single piece.
+    qsizetype single = 0;
+    for (qsizetype i = 0; i < chunks.size(); ++i) {
+        if (i + 1 < chunks.size())
+            QVERIFY2(chunks[i].size() % 10 == 0, chunks[i].constData());
+        single += chunks[i].size() <= 10;
+    }
+    QVERIFY2(single * 2 >= chunks.size() && chunks.size() >= whole->size() / 20,
+             qPrintable(QString::number(chunks.size())));
 
     // A short reply is one piece; replies queue behind each other in order.
     board.write("A50264\rA50224\r");

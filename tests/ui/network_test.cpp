@@ -145,7 +145,8 @@ void NetworkTest::valuesTooLongAreNamedAndNotSent() {
     Program::settle(board);
     QCOMPARE(board.raw, QByteArray());
     QCOMPARE(p.prompts.texts(),
-             (QStringList{"Subnet Mask '" + longMask + "' is too long to send to the board",
+             (QStringList{"Subnet Mask '" + longMask.left(60) +
+                              "... (100 bytes)' is too long to send to the board",
                           "FEC L '" + QString(50, '1') + "' and FEC D '" + QString(45, '2') +
                               "' are too long to send to the board"}));
 }

@@ -243,12 +243,12 @@ private slots:
             row("save, stream 12 not a number", "BitBtn2", "fps2='2x'",
                 "'2x' is not a valid integer value");
             row("save, FEC too long", "BitBtn2", "LFEC='" + QString(90, '4') + "'",
-                "'" + QString(90, '4') + "' is too long to send");
+                "'" + QString(60, '4') + "... (90 bytes)' is too long to send");
             row("Ufps1 above 1080P30", "Ufps1", "fps1='60'", "Wrong Value in Chnl 11 FPS ");
             row("Ufps2 above PAL", "Ufps2", "fps2='51'", "Wrong Value in Chnl 12 FPS ");
             row("Ufps1 not a number", "Ufps1", "fps1='x'", "'x' is not a valid integer value");
             row("UBit2 too long", "UBit2", "Bit2='" + QString(100, '8') + "'",
-                "'" + QString(100, '8') + "' is too long to send");
+                "'" + QString(60, '8') + "... (100 bytes)' is too long to send");
             // Longer than its command takes: named, where it used to go out as an empty send or
             // be left out of the save without a word.
             row("save, stream 11 bit rate of six characters", "BitBtn2", "Bit1='123456'",

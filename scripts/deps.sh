@@ -5,7 +5,8 @@
 # rebuilds.
 set -euo pipefail
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
-          libxkbcommon-dev desktop-file-utils libx11-dev libxtst-dev xvfb ffmpeg iproute2 twm ccache)
+          libxkbcommon-dev desktop-file-utils libx11-dev libxtst-dev xvfb ffmpeg iproute2 twm ccache
+          dpkg-dev fakeroot lintian appstream groff-base man-db bash-completion)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -268,6 +268,7 @@ protected:
 
 private:
     void wire();
+    void wireKeyboard(); // app/keyboard.cpp
     void applyLook(const QPixmap& logo);
     void FormClose();
 

@@ -24,11 +24,16 @@ string(REPLACE "\\" "\\\\" exec "${exec}")
 string(REPLACE "%" "%%" exec "${exec}")
 
 set(CORVANE_EXEC "${exec}")
-configure_file("${CORVANE_DESKTOP_IN}" "${CORVANE_STAGING}/corvane-control.desktop" @ONLY)
+# A folder of this install's own: a package and an install into another prefix may be made from
+# the same build at the same time.
+string(RANDOM LENGTH 16 staging)
+set(staging "${CORVANE_STAGING}/${staging}")
+configure_file("${CORVANE_DESKTOP_IN}" "${staging}/corvane-control.desktop" @ONLY)
 
 if(IS_ABSOLUTE "${CORVANE_APPDIR}")
     set(appdir "${CORVANE_APPDIR}")
 else()
     set(appdir "${CMAKE_INSTALL_PREFIX}/${CORVANE_APPDIR}")
 endif()
-file(INSTALL "${CORVANE_STAGING}/corvane-control.desktop" DESTINATION "${appdir}")
+file(INSTALL "${staging}/corvane-control.desktop" DESTINATION "${appdir}")
+file(REMOVE_RECURSE "${staging}")

@@ -13,7 +13,7 @@ void TForm1::wireMonitorAndReconnect() {
     monitorModel_ = new LinkMonitorModel(this);
     link.setRecorder(monitorModel_);
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("View1"));
     QAction* monitor = view->addAction(QStringLiteral("Link Monitor"));
     monitor->setObjectName(QStringLiteral("LinkMonitor1"));

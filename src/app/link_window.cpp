@@ -289,7 +289,7 @@ void TForm1::applyReplyEffect(const replies::Effect& effect) {
         break;
     case Kind::ShowMessage:
         // Board text is shown as plain text; the event loop runs on while the box is open.
-        platform::message(platform::toQ(effect.text));
+        platform::message(platform::toQ(effect.text), platform::MessageKind::Information);
         break;
     case Kind::FindAssem:
         FindAssem(effect.text);

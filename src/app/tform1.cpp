@@ -114,6 +114,7 @@ void TForm1::wire() {
     wireFiles();
     wireMaintenance();
     wireMonitorAndReconnect();
+    wireKeyboard();
     watchValues(*controls_);
 }
 

@@ -266,6 +266,7 @@ protected:
 
 private:
     void wire();
+    void wireKeyboard(); // app/keyboard.cpp
     void applyLook(const QPixmap& logo);
     void FormClose();
 

@@ -7,17 +7,24 @@
 #include <QPixmap>
 #include <QWidget>
 
-// A panel with a caption that reports a mouse press as a click.
+// A panel with a caption that reports a mouse press as a click. It takes the focus (Tab or a
+// click), shows it with a focus frame, and takes Space and Enter as a click; a screen reader hears
+// it as a button named by its caption, which it can press.
 class ClickPanel : public QLabel {
     Q_OBJECT
 public:
     explicit ClickPanel(QWidget* parent = nullptr);
+    void click() { emit clicked(); }
 
 signals:
     void clicked();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 };
 
 // A group box whose caption has a colour and a size of its own while its controls keep the
@@ -40,13 +47,17 @@ private:
     int captionPointSize_ = 0;
 };
 
-// A round indicator; its fill colour is its state.
+// A round indicator; its fill colour is its state. Like ClickPanel it takes the focus, shows it
+// with a frame around the circle (which keeps kFrameMargin pixels free on every side for it) and
+// takes Space and Enter as a click; a screen reader hears it as a button.
 class ShapeIndicator : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kFrameMargin = 3;
     explicit ShapeIndicator(QWidget* parent = nullptr);
     QColor fillColor() const { return fill_; }
     void setFillColor(const QColor& colour);
+    void click() { emit clicked(); }
 
 signals:
     void clicked();
@@ -54,6 +65,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QColor fill_{128, 128, 128};

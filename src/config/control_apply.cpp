@@ -12,9 +12,13 @@ corvane::controls::ConfigView TForm1::readControls() const {
     return controls_->read();
 }
 
+// The lamp's colour is what a screen reader hears as its description.
 void TForm1::setLamp(controls::Lamp lamp) {
     static const QColor kColours[] = {QColor(128, 128, 128), QColor(0, 255, 0), QColor(255, 0, 0)};
+    static const char* const kStates[] = {"not streaming", "streaming", "recording"};
     ui->Rec1->setFillColor(kColours[static_cast<int>(lamp)]);
+    const QString state = QLatin1String(kStates[static_cast<int>(lamp)]);
+    ui->Rec1->setAccessibleDescription(state); // tells a screen reader when it changes
 }
 
 void TForm1::applyActions(const controls::Applied& applied) {

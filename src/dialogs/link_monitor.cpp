@@ -226,6 +226,8 @@ LinkMonitorWindow::LinkMonitorWindow(LinkMonitorModel* model, QWidget* parent)
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
+    // Tab leaves the rows for the next control; the arrow keys move among them.
+    table_->setTabKeyNavigation(false);
     table_->verticalHeader()->setVisible(false);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
     table_->horizontalHeader()->setStretchLastSection(true);
@@ -251,6 +253,11 @@ LinkMonitorWindow::LinkMonitorWindow(LinkMonitorModel* model, QWidget* parent)
     layout->addLayout(buttons);
     layout->addWidget(table_, 1);
     layout->addWidget(dropped_);
+    // Tab follows the window from the top: the filter and the buttons beside it, then the rows.
+    setTabOrder(filterEdit_, pause_);
+    setTabOrder(pause_, clear_);
+    setTabOrder(clear_, save_);
+    setTabOrder(save_, table_);
 
     connect(filterEdit_, &QLineEdit::textChanged, filter_, &LinkMonitorFilter::setNeedle);
     connect(pause_, &QPushButton::clicked, this, &LinkMonitorWindow::togglePause);

@@ -91,7 +91,7 @@ bool writeSetting(const QString& path, const std::string& bytes, QString* error)
 
 std::optional<std::string> readSetting(const QString& path, const QString& missingMessage) {
     if (!QFileInfo::exists(path)) {
-        platform::message(missingMessage);
+        platform::message(missingMessage, MessageKind::Information);
         return std::nullopt;
     }
     QString error;

@@ -12,9 +12,11 @@ namespace {
 
 class DesktopPrompts : public Prompts {
 public:
-    void message(const QString& text, const QString& title) override {
-        QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? kProgramTitle : title, text,
-                        QMessageBox::Ok, QApplication::activeWindow());
+    void message(const QString& text, const QString& title, MessageKind kind) override {
+        const auto icon =
+            kind == MessageKind::Information ? QMessageBox::Information : QMessageBox::Warning;
+        QMessageBox box(icon, title.isEmpty() ? kProgramTitle : title, text, QMessageBox::Ok,
+                        QApplication::activeWindow());
         box.setTextFormat(Qt::PlainText);
         box.adjustSize();
         if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -56,8 +58,12 @@ void setPrompts(Prompts* replacement) {
     current = replacement ? replacement : &desktopPrompts;
 }
 
-void message(const QString& text, const QString& title) {
-    current->message(text, title);
+void message(const QString& text, const QString& title, MessageKind kind) {
+    current->message(text, title, kind);
+}
+
+void message(const QString& text, MessageKind kind) {
+    current->message(text, {}, kind);
 }
 
 bool question(const QString& text, const QString& title) {

@@ -11,12 +11,16 @@ namespace platform {
 // The title of a message box that has none of its own.
 inline const QString kProgramTitle = QStringLiteral("Corvane Control");
 
+// What a message box tells, shown by its icon: a plain notice, or something that went wrong or
+// was refused.
+enum class MessageKind { Information, Warning };
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
-    // A message box with one OK button, centred on the screen; the text is always shown as plain
-    // text.
-    virtual void message(const QString& text, const QString& title) = 0;
+    // A message box with one OK button and the icon of its kind, centred on the screen; the text
+    // is always shown as plain text.
+    virtual void message(const QString& text, const QString& title, MessageKind kind) = 0;
     // A question box with "Yes" and "No", "No" the default (Enter and Esc answer No), centred on
     // the screen, the text plain; true when the operator answered "Yes".
     virtual bool question(const QString& text, const QString& title) = 0;
@@ -36,8 +40,11 @@ Prompts& prompts();
 // ownership.
 void setPrompts(Prompts* replacement);
 
-// Shortcut: a message box; an empty title shows the program's title.
-void message(const QString& text, const QString& title = {});
+// Shortcut: a message box; an empty title shows the program's title. Most messages say what went
+// wrong or was refused, so a warning unless told otherwise.
+void message(const QString& text, const QString& title = {},
+             MessageKind kind = MessageKind::Warning);
+void message(const QString& text, MessageKind kind);
 // Shortcut: a question box; true when answered "Yes".
 bool question(const QString& text, const QString& title = {});
 

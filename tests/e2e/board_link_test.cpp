@@ -46,7 +46,7 @@ struct Program : RunningProgram {
     void connect(const BoardProcess& board, Link link) {
         aimAt(board);
         (link == Link::Serial ? rs232() : udp())->setChecked(true);
-        QCOMPARE(action("Connect1")->text(), QStringLiteral("Connect "));
+        QCOMPARE(action("Connect1")->text(), QStringLiteral("&Connect ")); // Alt+C
         action("Connect1")->trigger();
     }
     bool connected() const { return f->ComPort1->isOpen() || f->udpActive(); }

@@ -22,8 +22,9 @@ PromptRecorder::~PromptRecorder() {
     platform::setPrompts(nullptr);
 }
 
-void PromptRecorder::message(const QString& text, const QString& title) {
-    messages.append({text, title.isEmpty() ? platform::kProgramTitle : title});
+void PromptRecorder::message(const QString& text, const QString& title,
+                             platform::MessageKind kind) {
+    messages.append({text, title.isEmpty() ? platform::kProgramTitle : title, kind});
     if (whileOpen)
         whileOpen(messages.last());
 }

@@ -22,6 +22,7 @@ void runEventLoop(int ms);
 struct ShownMessage {
     QString text;
     QString title; // as shown: the program's title where the box has none of its own
+    platform::MessageKind kind = platform::MessageKind::Warning; // a question box: unused
 };
 
 // Answers every message box at once and remembers it; question boxes are remembered apart and
@@ -32,7 +33,7 @@ public:
     PromptRecorder();
     ~PromptRecorder() override;
 
-    void message(const QString& text, const QString& title) override;
+    void message(const QString& text, const QString& title, platform::MessageKind kind) override;
     bool question(const QString& text, const QString& title) override;
     QString openFileName(const QString& title, const QString& fileName,
                          const QString& filter) override;

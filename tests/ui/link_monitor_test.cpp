@@ -148,7 +148,7 @@ private slots:
         // The last menu of the bar.
         QMenu* view = p.f->findChild<QMenu*>("View1");
         QCOMPARE(p.f->menuBar()->actions().last(), view->menuAction());
-        QCOMPARE(view->title(), QStringLiteral("View"));
+        QCOMPARE(view->title(), QStringLiteral("&View"));
         LinkMonitorWindow* w = p.open();
         QVERIFY(w->isVisible());
         QVERIFY(!w->isModal());

@@ -3,6 +3,7 @@
 #include "app/tform1.h"
 #include "app/timers.h"
 
+#include "core/network.h"
 #include "dialogs/tform2.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
@@ -159,7 +160,16 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
         const QString sent = QStringLiteral("%1 of %2 %3").arg(r.sent).arg(r.total).arg(r.unit);
         switch (r.end) {
         case BoardLink::SequenceEnd::Completed:
-            if (r.name == QLatin1String("Save Config."))
+            if (r.name == QLatin1String("Save Network Configuration"))
+                text =
+                    QStringLiteral("Network configuration sent: %1")
+                        .arg(platform::toQ(corvane::network::settingsSent(networkPlan_, r.sent))) +
+                    (r.whole() ? QString()
+                               : QStringLiteral(", but the board did not acknowledge %1 of "
+                                                "%2 commands")
+                                     .arg(r.unanswered)
+                                     .arg(r.total));
+            else if (r.name == QLatin1String("Save Config."))
                 text = r.whole() ? QStringLiteral("Configuration sent to the board")
                                  : QStringLiteral("Configuration sent, but the board did not "
                                                   "acknowledge %1 of %2 commands")
@@ -190,6 +200,13 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
                        .arg(port, r.name, r.reason, sent);
             break;
         }
+        }
+        // A network save that stopped early names what it had set.
+        if (r.end != BoardLink::SequenceEnd::Completed &&
+            r.name == QLatin1String("Save Network Configuration")) {
+            const std::string set = corvane::network::settingsSent(networkPlan_, r.sent);
+            if (!set.empty())
+                text += QStringLiteral(" Sent: %1.").arg(platform::toQ(set));
         }
         if (text.isEmpty())
             statusBar()->clearMessage();

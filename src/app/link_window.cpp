@@ -7,6 +7,7 @@
 #include "dialogs/tform2.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
+#include "platform/serial_open.h"
 #include "ui_tform1.h"
 
 #include <QGuiApplication>
@@ -193,9 +194,7 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
                        .arg(r.name, sent);
             break;
         case BoardLink::SequenceEnd::SerialLost: {
-            QString port = ComPort1->portName();
-            if (!port.startsWith(QLatin1Char('/')))
-                port.prepend(QStringLiteral("/dev/"));
+            const QString port = platform::serialopen::devicePath(ComPort1->portName());
             text = QStringLiteral("The serial port %1 was lost during %2 (%3): %4 were sent.")
                        .arg(port, r.name, r.reason, sent);
             break;
@@ -225,17 +224,17 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
 // the whole story when it has unwound). A port that the link does not use now (UDP is ticked)
 // takes nothing else with it: a UDP sequence and the keep-alive go on, and a note says so.
 void TForm1::onSerialLost(const QString& reason) {
+    const QString port = platform::serialopen::devicePath(ComPort1->portName());
+    const QString text = QStringLiteral("The serial port %1 was lost: %2").arg(port, reason);
     if (link.chosenInterface() != BoardLink::Interface::Serial) {
-        showStatusNote(
-            QStringLiteral("The serial port %1 was lost: %2").arg(ComPort1->portName(), reason),
-            ComPort1->portName());
+        showStatusNote(text, port);
         return;
     }
     const bool told = link.sequenceShown();
     dropLink(CloseLink::None, {ClearDisplay::No, true, false});
     // While it is reconnected the status line tells the loss; no message box stops the tries.
     if (!told && !keeper.reconnecting())
-        platform::message(reason);
+        platform::message(text);
 }
 
 // Ticking one interface box clears the other; clearing it does not touch the first.

@@ -1,8 +1,9 @@
 // What the numeric and address boxes accept: one row per box, keyed by the catalogue's control.
 //
 // A box whose text cannot be right shows it while the operator types (the window draws a red
-// frame and names what is accepted); nothing is refused here. An empty box is left alone: it is
-// not wrong yet, and what an empty value sends is the save's business.
+// frame and names what is accepted), and an action that sends it asks first (checkSent,
+// doubtQuestion). An empty box is left alone: it is not wrong yet, and what an empty value sends
+// is the save's business.
 //
 // The lengths of the bit rates, GOPs, frame rates and the MTU are those of their command frames;
 // a longer text has no frame, and the save and the Update buttons say so with tooLongFor().

@@ -56,7 +56,7 @@ void TForm1::wireNetwork() {
 void TForm1::BitBtn5Click() {
     namespace network = corvane::network;
     const corvane::controls::ConfigView view = readControls();
-    corvane::plan::Plan plan = network::planNetworkSave(view);
+    const corvane::plan::Plan plan = network::planNetworkSave(view);
     // A plan that sends nothing has only its refusal to tell.
     std::string refusal;
     bool sends = false;
@@ -74,8 +74,11 @@ void TForm1::BitBtn5Click() {
         statusBar()->showMessage(QStringLiteral("Network configuration not sent: %1").arg(why));
         return;
     }
-    networkPlan_ = std::move(plan);
-    runPlan(networkPlan_, name);
+    // A save chosen while another sequence runs is refused as busy: the running one's account
+    // stays.
+    if (!link.sequenceRunning())
+        networkPlan_ = plan;
+    runPlan(plan, name);
 }
 
 void TForm1::CEFECClick(bool checked) {

@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -61,6 +62,7 @@ private slots:
     void saveNetworkOverUdp();
     void wrongAddressIsAskedAbout_data();
     void wrongAddressIsAskedAbout();
+    void secondSaveDuringASaveIsRefused();
     void missingAcknowledgementDoesNotStopTheSave();
     void fecBoxesSendOnEveryChange_data();
     void fecBoxesSendOnEveryChange();
@@ -169,6 +171,34 @@ void NetworkTest::wrongAddressIsAskedAbout() {
                  : QStringLiteral("Network configuration not sent: Static IP '300.1.1.1' cannot "
                                   "be right"));
     QVERIFY(p.prompts.messages.isEmpty());
+}
+
+// A second click while the save waits for an acknowledgement is refused as busy; the running
+// save goes on with its own settings and says what it sent.
+void NetworkTest::secondSaveDuringASaveIsRefused() {
+    AckingPty board;
+    Program p;
+    p.connectSerial(board);
+    p.setNetwork("10.0.0.1", "10.0.0.254", "1500", "10.0.0.9", "255.0.0.0");
+    QString busy;
+    QTimer again;
+    again.setSingleShot(true);
+    again.setInterval(0);
+    QObject::connect(&again, &QTimer::timeout, [&] {
+        p.setNetwork("10.0.0.2", "10.0.0.253", "68", "10.0.0.8", "255.255.0.0");
+        p.f->BitBtn5Click();
+        busy = p.f->statusBar()->currentMessage();
+        p.setNetwork("10.0.0.1", "10.0.0.254", "1500", "10.0.0.9", "255.0.0.0");
+    });
+    again.start();
+    p.f->BitBtn5Click();
+    Program::settle(board);
+    QCOMPARE(busy, QStringLiteral("Busy: Save Network Configuration is running"));
+    QCOMPARE(board.batches, (QStringList{"A5082310.0.0.1", "A5174210.0.0.254", "A506721500",
+                                         "A5089110.0.0.9", "A50993255.0.0.0", "A50225"}));
+    QCOMPARE(p.f->statusBar()->currentMessage(),
+             QStringLiteral("Network configuration sent: static IP, gateway, MTU, UDPRS "
+                            "destination, subnet mask"));
 }
 
 void NetworkTest::missingAcknowledgementDoesNotStopTheSave() {

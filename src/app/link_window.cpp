@@ -3,9 +3,11 @@
 #include "app/tform1.h"
 #include "app/timers.h"
 
+#include "core/network.h"
 #include "dialogs/tform2.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
+#include "platform/serial_open.h"
 #include "ui_tform1.h"
 
 #include <QGuiApplication>
@@ -159,7 +161,16 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
         const QString sent = QStringLiteral("%1 of %2 %3").arg(r.sent).arg(r.total).arg(r.unit);
         switch (r.end) {
         case BoardLink::SequenceEnd::Completed:
-            if (r.name == QLatin1String("Save Config."))
+            if (r.name == QLatin1String("Save Network Configuration"))
+                text =
+                    QStringLiteral("Network configuration sent: %1")
+                        .arg(platform::toQ(corvane::network::settingsSent(networkPlan_, r.sent))) +
+                    (r.whole() ? QString()
+                               : QStringLiteral(", but the board did not acknowledge %1 of "
+                                                "%2 commands")
+                                     .arg(r.unanswered)
+                                     .arg(r.total));
+            else if (r.name == QLatin1String("Save Config."))
                 text = r.whole() ? QStringLiteral("Configuration sent to the board")
                                  : QStringLiteral("Configuration sent, but the board did not "
                                                   "acknowledge %1 of %2 commands")
@@ -183,13 +194,18 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
                        .arg(r.name, sent);
             break;
         case BoardLink::SequenceEnd::SerialLost: {
-            QString port = ComPort1->portName();
-            if (!port.startsWith(QLatin1Char('/')))
-                port.prepend(QStringLiteral("/dev/"));
+            const QString port = platform::serialopen::devicePath(ComPort1->portName());
             text = QStringLiteral("The serial port %1 was lost during %2 (%3): %4 were sent.")
                        .arg(port, r.name, r.reason, sent);
             break;
         }
+        }
+        // A network save that stopped early names what it had set.
+        if (r.end != BoardLink::SequenceEnd::Completed &&
+            r.name == QLatin1String("Save Network Configuration")) {
+            const std::string set = corvane::network::settingsSent(networkPlan_, r.sent);
+            if (!set.empty())
+                text += QStringLiteral(" Sent: %1.").arg(platform::toQ(set));
         }
         if (text.isEmpty())
             statusBar()->clearMessage();
@@ -208,17 +224,17 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
 // the whole story when it has unwound). A port that the link does not use now (UDP is ticked)
 // takes nothing else with it: a UDP sequence and the keep-alive go on, and a note says so.
 void TForm1::onSerialLost(const QString& reason) {
+    const QString port = platform::serialopen::devicePath(ComPort1->portName());
+    const QString text = QStringLiteral("The serial port %1 was lost: %2").arg(port, reason);
     if (link.chosenInterface() != BoardLink::Interface::Serial) {
-        showStatusNote(
-            QStringLiteral("The serial port %1 was lost: %2").arg(ComPort1->portName(), reason),
-            ComPort1->portName());
+        showStatusNote(text, port);
         return;
     }
     const bool told = link.sequenceShown();
     dropLink(CloseLink::None, {ClearDisplay::No, true, false});
     // While it is reconnected the status line tells the loss; no message box stops the tries.
     if (!told && !keeper.reconnecting())
-        platform::message(reason);
+        platform::message(text);
 }
 
 // Ticking one interface box clears the other; clearing it does not touch the first.

@@ -13,11 +13,19 @@
 
 namespace settings = corvane::settings;
 
-// conf.ini: a missing or unreadable file leaves the built-in settings, without a message.
+// conf.ini: a missing file (the first start) leaves the built-in settings without a message; one
+// that cannot be read leaves them too, and the operator is told which file and why.
 void TForm1::loadSerialSettings() {
-    const auto bytes = platform::files::read(AppDir + QStringLiteral("/conf.ini"), nullptr);
-    if (!bytes)
+    const QString path = AppDir + QStringLiteral("/conf.ini");
+    QString error;
+    const auto bytes = platform::files::read(path, &error);
+    if (!bytes) {
+        if (QFileInfo::exists(path))
+            platform::message(QStringLiteral("Cannot read %1: %2\nThe serial settings are the "
+                                             "built-in ones.")
+                                  .arg(path, error));
         return;
+    }
     settings::SerialSettings settings = serialSettings;
     settings::applyConfIni(*bytes, settings);
     applySerialSettings(settings);

@@ -12,6 +12,7 @@
 #include "link/link_keeper.h"
 
 #include "core/controls.h"
+#include "core/plan.h"
 #include "core/replies.h"
 #include "core/save_plan.h"
 #include "core/server_record.h"
@@ -20,6 +21,7 @@
 #include "core/variant.h"
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -337,6 +339,16 @@ private:
     void wireUpdates();
     void runUpdate(corvane::save::Update button);
     void setRateMode(int stream, bool vbr);
+    // Settles what an action is about to send, before anything goes out: a text in `boxes` that
+    // would break its frame, or else the plan's own refusal, is told in a message (Refused);
+    // texts that cannot be right are asked about in one question, whose "No" sends nothing
+    // (Declined). `why` receives what stopped it.
+    enum class Go { Send, Refused, Declined };
+    Go settleSend(const QString& action, const corvane::controls::ConfigView& view,
+                  std::span<const corvane::controls::Ctl> boxes, const std::string& planRefusal,
+                  QString* why = nullptr);
+    // The network save that runs now, for the status bar's account when it ends.
+    corvane::plan::Plan networkPlan_;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<TForm2> Form2;

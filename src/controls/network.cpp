@@ -5,11 +5,13 @@
 
 #include "core/fec.h"
 #include "core/network.h"
+#include "core/plan.h"
 #include "ui_tform1.h"
 
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QStatusBar>
 
 #include <functional>
 
@@ -50,9 +52,33 @@ void TForm1::wireNetwork() {
     onKeyRelease(ui->FECP, [this] { FECPKeyUp(); });
 }
 
+// The status bar says what the save sent (see showSequenceEnd), or what stopped it.
 void TForm1::BitBtn5Click() {
-    runPlan(corvane::network::planNetworkSave(readControls()),
-            QStringLiteral("Save Network Configuration"));
+    namespace network = corvane::network;
+    const corvane::controls::ConfigView view = readControls();
+    const corvane::plan::Plan plan = network::planNetworkSave(view);
+    // A plan that sends nothing has only its refusal to tell.
+    std::string refusal;
+    bool sends = false;
+    for (const corvane::plan::Item& item : plan.items) {
+        if (std::holds_alternative<corvane::steps::Step>(item))
+            sends = true;
+        else if (const auto* m = std::get_if<corvane::plan::Message>(&item); m && !sends)
+            refusal = m->text;
+    }
+    if (sends)
+        refusal.clear();
+    QString why;
+    const QString name = QStringLiteral("Save Network Configuration");
+    if (settleSend(name, view, network::kSentBoxes, refusal, &why) != Go::Send) {
+        statusBar()->showMessage(QStringLiteral("Network configuration not sent: %1").arg(why));
+        return;
+    }
+    // A save chosen while another sequence runs is refused as busy: the running one's account
+    // stays.
+    if (!link.sequenceRunning())
+        networkPlan_ = plan;
+    runPlan(plan, name);
 }
 
 void TForm1::CEFECClick(bool checked) {

@@ -29,14 +29,14 @@ void TForm1::wireUpdates() {
     whenSelected(ui->VBR12B, &TForm1::VBR12BClick);
 }
 
-// No acknowledgement is awaited. A refusal (frame rate, conversion, a value too long to send)
-// shows its message and sends nothing.
+// No acknowledgement is awaited. A refusal (frame rate, conversion, a blank frame rate, a value
+// too long to send, a control character) shows its message and sends nothing; a value that cannot
+// be right is asked about first.
 void TForm1::runUpdate(save::Update button) {
-    const save::UpdatePlan plan = save::planUpdate(button, readControls(), Board);
-    if (!plan.message.empty()) {
-        platform::message(platform::toQ(plan.message));
+    const corvane::controls::ConfigView view = readControls();
+    const save::UpdatePlan plan = save::planUpdate(button, view, Board);
+    if (settleSend(QStringLiteral("Update"), view, plan.boxes, plan.message) != Go::Send)
         return;
-    }
     runSteps(plan.steps);
 }
 

@@ -230,6 +230,10 @@ int refusedLine(const std::string& message, const Parsed& parsed) {
         return lineOf(Ctl::fps1);
     if (message == save::wrongFpsMessage(frames::Stream::S12))
         return lineOf(Ctl::fps2);
+    // A blank the board needs is named by its box's label.
+    for (const auto& row : controls::kCatalogue)
+        if (message.starts_with(std::string(controls::label(row.id)) + " is empty"))
+            return lineOf(row.id);
     const std::size_t open = message.find('\'');
     const std::size_t close =
         open == std::string::npos ? std::string::npos : message.find('\'', open + 1);

@@ -72,7 +72,7 @@ save::SaveState saveState(const controls::ConfigView& view, const variant::Board
 
 // The line a save's refusal is about: the frame-rate messages name fps1 or fps2; a message that
 // quotes a value ("'12x' is not a valid integer value", quoted as text::quoted shows it) names the
-// first line holding it. 0 when none is found.
+// first line holding it; a blank is named by its box (values::emptyMessage). 0 when none is found.
 int refusedLine(const std::string& message, const Parsed& parsed);
 
 } // namespace corvane::configtext

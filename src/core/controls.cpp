@@ -1,5 +1,7 @@
 #include "core/controls.h"
 
+#include <algorithm>
+
 namespace corvane::controls {
 
 namespace {
@@ -109,6 +111,73 @@ std::optional<Ctl> byName(std::string_view n) {
         if (row.name == n)
             return row.id;
     return std::nullopt;
+}
+
+namespace {
+constexpr std::array<std::string_view, kCtlCount> kLabels{{
+    "Sensor 1 Input",
+    "Sensor 2 Input",
+    "Stream 11 Resolution",
+    "Stream 12 Resolution",
+    "Stream 11 Bit Rate",
+    "Stream 12 Bit Rate",
+    "Stream 11 GOP",
+    "Stream 12 GOP",
+    "Stream 11 Frame Rate",
+    "Stream 12 Frame Rate",
+    "Stream 11 Encoder Format",
+    "Stream 12 Encoder Format",
+    "Stream 11 CBR",
+    "Stream 11 VBR",
+    "Stream 12 CBR",
+    "Stream 12 VBR",
+    "Stream 11 Audio",
+    "Stream 12 Audio",
+    "Stream 11 Record",
+    "Stream 12 Record",
+    "Auto Start",
+    "IAD",
+    "RTP 11",
+    "UDPRS Mode",
+    "Fixed",
+    "Moving",
+    "Streaming mode",
+    "Static IP",
+    "GW IP",
+    "Subnet Mask",
+    "MTU",
+    "UDPRS Destination IP",
+    "FEC",
+    "FEC Error",
+    "FEC L",
+    "FEC D",
+    "FEC+%",
+    "UDP",
+    "RS232",
+    "Recording 11 Resolution",
+    "Recording 11 Bit Rate",
+    "Recording 11 GOP",
+    "Recording 11 Frame Rate",
+    "Recording 12 Resolution",
+    "Recording 12 Bit Rate",
+    "Recording 12 GOP",
+    "Recording 12 Frame Rate",
+    "RTP 11 Session Type",
+    "RTP 11 Destination IP",
+    "RTP 11 Input Port",
+    "RTP 11 Multicast IP",
+    "RTP 12 Session Type",
+    "RTP 12 Destination IP",
+    "RTP 12 Input Port",
+    "RTP 12 Multicast IP",
+}};
+static_assert(std::none_of(kLabels.begin(), kLabels.end(),
+                           [](std::string_view l) { return l.empty(); }));
+} // namespace
+
+std::string_view label(Ctl c) {
+    const auto i = static_cast<std::size_t>(c);
+    return i < kCtlCount ? kLabels[i] : name(c);
 }
 
 Action Action::setText(Ctl c, std::string t) {

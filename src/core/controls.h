@@ -126,6 +126,10 @@ const CtlInfo& info(Ctl c);
 std::string_view name(Ctl c);
 // The control of an object name, or nothing.
 std::optional<Ctl> byName(std::string_view name);
+// What the operator calls a configuration control: its caption in the window, with the panel it
+// sits in where the caption alone is ambiguous ("Stream 11 Bit Rate", "Static IP",
+// "RTP 12 Multicast IP"). Controls after Count are called by their object names.
+std::string_view label(Ctl c);
 
 // What one control shows: its text (edits, captions), its selected position (lists, -1 for
 // none) or its check state (check boxes, radio buttons).

@@ -29,28 +29,23 @@ plan::Plan planNetworkSave(const controls::ConfigView& view) {
     const std::array<std::pair<const frames::FrameResult*, Ctl>, 3> addresses{
         {{&ip, Ctl::ipb}, {&udprs, Ctl::UDPRSIPB}, {&subnet, Ctl::SubB}}};
     for (const auto& [frame, ctl] : addresses) {
-        if (frame->problem == frames::Problem::TooLong) {
-            const std::string_view caption = ctl == Ctl::ipb        ? "Static IP"
-                                             : ctl == Ctl::UDPRSIPB ? "UDPRS Destination IP"
-                                                                    : "Subnet Mask";
-            return p.message(tooLongMessage(caption, view.text(ctl)));
-        }
+        if (frame->problem == frames::Problem::TooLong)
+            return p.message(tooLongMessage(controls::label(ctl), view.text(ctl)));
     }
 
     std::string mtu = view.text(Ctl::MTUB);
     const auto value = text::toInteger(mtu);
-    if (value.ok() && value.value > kMaxMtu)
+    if (!value.ok())
+        return p.message(mtu.empty() ? values::emptyMessage(Ctl::MTUB) : value.error);
+    if (value.value > kMaxMtu)
         mtu = text::decimal(kMaxMtu);
     // An MTU that converts but is written too long ("01500") has no frame: nothing is sent.
-    if (value.ok())
-        if (auto tooLong = values::tooLongFor(Ctl::MTUB, mtu))
-            return p.message(std::move(*tooLong));
+    if (auto tooLong = values::tooLongFor(Ctl::MTUB, mtu))
+        return p.message(std::move(*tooLong));
 
     p.send(ip.bytes, 100).wait();
     p.send(frames::gateway(view.text(Ctl::gwp)), 100).wait();
 
-    if (!value.ok())
-        return p.message(value.error);
     if (value.value > kMaxMtu)
         p.add(Action::setText(Ctl::MTUB, mtu));
     // A count without a frame still calls the send path, with an empty text.
@@ -60,6 +55,33 @@ plan::Plan planNetworkSave(const controls::ConfigView& view) {
     p.send(subnet.bytes, 100).wait();
     p.pause(100).send(frames::closeSequence(), 100);
     return p;
+}
+
+std::string settingsSent(const plan::Plan& plan, int sent) {
+    // The command code follows "A5" and the two length digits.
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kNames{{
+        {"23", "static IP"},
+        {"42", "gateway"},
+        {"72", "MTU"},
+        {"91", "UDPRS destination"},
+        {"93", "subnet mask"},
+    }};
+    std::string out;
+    int sends = 0;
+    for (const plan::Item& item : plan.items) {
+        const auto* step = std::get_if<steps::Step>(&item);
+        if (!step || step->kind != steps::Step::Kind::Send)
+            continue;
+        if (++sends > sent)
+            break;
+        if (step->frame.size() < 6)
+            continue;
+        const std::string_view code = std::string_view(step->frame).substr(4, 2);
+        for (const auto& [c, name] : kNames)
+            if (c == code)
+                out += (out.empty() ? "" : ", ") + std::string(name);
+    }
+    return out;
 }
 
 } // namespace corvane::network

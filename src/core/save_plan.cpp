@@ -194,7 +194,9 @@ FpsCheck checkFps(const ConfigView& view, const BoardFlags& flags, Stream s) {
             continue;
         const text::Converted c = text::toInteger(fps);
         if (!c.ok())
-            return {false, c.error};
+            return {false, fps.empty()
+                               ? values::emptyMessage(s == Stream::S11 ? Ctl::fps1 : Ctl::fps2)
+                               : c.error};
         if (c.value > limit)
             return {false, {}};
     }
@@ -210,6 +212,10 @@ Steps SavePlan::all() const {
 
 SavePlan planSave(const ConfigView& v, const SaveState& state) {
     SavePlan plan;
+    plan.boxes = {Ctl::Bit1,    Ctl::RecBit1,  Ctl::Gop1,       Ctl::RecGop1, Ctl::fps1,
+                  Ctl::Recfps1, Ctl::Bit2,     Ctl::RecBit2,    Ctl::Gop2,    Ctl::RecGop2,
+                  Ctl::fps2,    Ctl::Recfps2,  Ctl::LFEC,       Ctl::DFEC,    Ctl::RTP11_Port,
+                  Ctl::RTP11_M, Ctl::RTP11_IP, Ctl::RTP12_Port, Ctl::RTP12_M, Ctl::RTP12_IP};
     for (Stream s : {Stream::S11, Stream::S12}) {
         const FpsCheck check = checkFps(v, state.board, s);
         if (!check.passed) {
@@ -399,6 +405,7 @@ UpdatePlan planUpdate(Update button, const ConfigView& view, const BoardFlags& f
         break;
     }
 
+    plan.boxes = {edit};
     const std::string& text = view.text(edit);
     if (text.size() + kFrameOverhead > kMaxFrame) {
         plan.message = tooLongMessage(text);

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane::save {
 
@@ -42,7 +43,8 @@ std::string wrongFpsMessage(frames::Stream s);
 struct FpsCheck {
     bool passed = true;
     std::string error; // the conversion message when the text had to be converted and is not
-                       // an integer (passed is then false)
+                       // an integer (passed is then false); an empty text is named as
+                       // values::emptyMessage names it ("Stream 11 Frame Rate is empty: ...")
 
     // What the operator is shown when the check did not pass: the conversion message, or
     // wrongFpsMessage.
@@ -68,6 +70,9 @@ struct SavePlan {
     steps::Steps stop;
     steps::Steps body; // the configuration, closed by "A50225"
     steps::Steps start;
+    // The boxes whose texts the save sends (the value edits, FEC L and D, the RTP ports and
+    // addresses), which the window checks before sending (values::checkSent).
+    std::vector<controls::Ctl> boxes;
 
     bool restarts() const { return !start.empty(); }
     steps::Steps all() const; // stop, body and start in one
@@ -86,8 +91,9 @@ SavePlan planSave(const controls::ConfigView& view, const SaveState& state);
 enum class Update { URes1, URes2, UBit1, UBit2, UGop1, UGop2, Ufps1, Ufps2 };
 
 struct UpdatePlan {
-    std::string message; // set: the operator sees it and nothing is sent
-    steps::Steps steps;  // one send, no pause, no wait
+    std::string message;              // set: the operator sees it and nothing is sent
+    steps::Steps steps;               // one send, no pause, no wait
+    std::vector<controls::Ctl> boxes; // the box whose text it sends (none for a resolution)
 };
 
 // One update: URes1/URes2 send the list position + 1 (0 with nothing selected); the others send

@@ -174,4 +174,52 @@ std::optional<std::string> textRefused(Ctl ctl, std::string_view text) {
     return std::nullopt;
 }
 
+std::string emptyMessage(Ctl ctl) {
+    std::string out(controls::label(ctl));
+    out += " is empty";
+    if (const ValueRule* rule = ruleOf(ctl)) {
+        std::string accepted = acceptedText(*rule);
+        if (!accepted.empty() && accepted.front() >= 'A' && accepted.front() <= 'Z')
+            accepted.front() = char(accepted.front() - 'A' + 'a');
+        out += ": it takes " + accepted;
+    } else {
+        out += '.';
+    }
+    return out;
+}
+
+SendCheck checkSent(const controls::ConfigView& view, std::span<const Ctl> boxes) {
+    SendCheck out;
+    for (const Ctl box : boxes) {
+        const std::string& text = view.text(box);
+        if (const auto why = textRefused(box, text)) {
+            if (out.refusal.empty())
+                out.refusal = std::string(controls::label(box)) + ": " + *why +
+                              ", which would break its command. Nothing was sent.";
+            continue;
+        }
+        const ValueRule* rule = ruleOf(box);
+        if (rule && !accepts(*rule, text))
+            out.doubtful.push_back(box);
+    }
+    return out;
+}
+
+std::string doubtQuestion(std::string_view action, const controls::ConfigView& view,
+                          std::span<const Ctl> doubtful) {
+    std::string out(action);
+    out += doubtful.size() == 1 ? " would send a value that cannot be right:\n"
+                                : " would send values that cannot be right:\n";
+    for (const Ctl box : doubtful) {
+        out += "\n";
+        out += controls::label(box);
+        out += " '" + text::quoted(view.text(box)) + "': ";
+        if (const ValueRule* rule = ruleOf(box))
+            out += acceptedText(*rule);
+    }
+    out += doubtful.size() == 1 ? "\n\nSend it to the board all the same?"
+                                : "\n\nSend them to the board all the same?";
+    return out;
+}
+
 } // namespace corvane::values

@@ -1,8 +1,9 @@
 // What the numeric and address boxes accept: one row per box, keyed by the catalogue's control.
 //
 // A box whose text cannot be right shows it while the operator types (the window draws a red
-// frame and names what is accepted); nothing is refused here. An empty box is left alone: it is
-// not wrong yet, and what an empty value sends is the save's business.
+// frame and names what is accepted), and an action that sends it asks first (checkSent,
+// doubtQuestion). An empty box is left alone: it is not wrong yet, and what an empty value sends
+// is the save's business.
 //
 // The lengths of the bit rates, GOPs, frame rates and the MTU are those of their command frames;
 // a longer text has no frame, and the save and the Update buttons say so with tooLongFor().
@@ -13,8 +14,10 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane::values {
 
@@ -62,5 +65,27 @@ std::optional<std::string> tooLongFor(controls::Ctl ctl, std::string_view text);
 // ("1.2.3.4\rA50275" reboots the board). The mode panel (PARTP) shows one of the four mode
 // captions and nothing else. The text is quoted as text::quoted shows it.
 std::optional<std::string> textRefused(controls::Ctl ctl, std::string_view text);
+
+// "Stream 11 Frame Rate is empty: it takes a whole number from 1 to 999, in digits only.": the
+// message for a blank box whose value the board needs (one that has to be converted to a number
+// before anything is sent), naming the box as the window labels it and what it accepts.
+std::string emptyMessage(controls::Ctl ctl);
+
+// What an action that sends the texts of some boxes settles before anything goes out.
+struct SendCheck {
+    // A text that would break its command frame (a control character): the operator is told
+    // this, naming the box, and nothing is sent. Empty when there is none.
+    std::string refusal;
+    // The boxes whose text cannot be right (the window frames them red), in the order given.
+    std::vector<controls::Ctl> doubtful;
+};
+// Checks the texts of `boxes`, the boxes an action sends (its plan names them).
+SendCheck checkSent(const controls::ConfigView& view, std::span<const controls::Ctl> boxes);
+
+// The one question asked before `action` sends doubtful boxes: each box named as the window
+// labels it, with its text (quoted as text::quoted shows it) and what it accepts, in the words
+// of its red frame's tooltip. "No" sends nothing.
+std::string doubtQuestion(std::string_view action, const controls::ConfigView& view,
+                          std::span<const controls::Ctl> doubtful);
 
 } // namespace corvane::values

@@ -594,7 +594,18 @@ bool BoardLink::connectUdp(const corvane::settings::UdpEndpoint& endpoint, int r
     if (!local.isEmpty() && !localAddress.setAddress(local))
         return fail(QStringLiteral("'%1' is not a valid IP address for My IP").arg(local));
     if (!udp->bind(localAddress, static_cast<quint16>(endpoint.sourcePort))) {
-        const QString text = udp->errorString();
+        // Named as the UDP settings name it: the program's own address and port.
+        const QString where = local.isEmpty()
+                                  ? QStringLiteral("UDP port %1").arg(endpoint.sourcePort)
+                                  : QStringLiteral("%1:%2").arg(local).arg(endpoint.sourcePort);
+        const QAbstractSocket::SocketError code = udp->error();
+        QString text = udp->errorString();
+        if (code == QAbstractSocket::AddressInUseError)
+            text = QStringLiteral("%1 is already in use by another program").arg(where);
+        else if (code == QAbstractSocket::SocketAddressNotAvailableError)
+            text = QStringLiteral("%1 is not an address of this computer").arg(local);
+        else
+            text = QStringLiteral("%1 cannot be used: %2").arg(where, text);
         udp->abort();
         return fail(text);
     }

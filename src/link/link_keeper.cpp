@@ -267,7 +267,7 @@ void LinkKeeper::onSerialLost(const QString& reason) {
     link_.replySeen = false;
     QString text = QStringLiteral("Reconnecting to %1\u2026").arg(target_);
     if (!reason.isEmpty())
-        text += QStringLiteral(" (%1)").arg(reason);
+        text += QStringLiteral(" (the port was lost: %1)").arg(reason);
     setStatus(text);
     reconnectTimer->start(platform::pacing::interval(kSerialRetryMs));
     emit reconnectStarted(target_);

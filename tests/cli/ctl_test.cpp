@@ -294,6 +294,10 @@ private slots:
             << "line 9: Wrong Value in Chnl 11 FPS ";
         QTest::newRow("frame rate no number") << QStringList{"S2I=HD SDI 1080P30", "fps2=3x"}
                                               << "line 10: '3x' is not a valid integer value";
+        QTest::newRow("frame rate blank")
+            << QStringList{"S2I=HD SDI 1080P30", "fps2="}
+            << "line 10: Stream 12 Frame Rate is empty: it takes a whole number from 1 to 999, in "
+               "digits only.";
         QTest::newRow("list value") << QStringList{"Res2=1024 x 768"}
                                     << "line 4: Res2: '1024 x 768' is not one of 1920 x 1080";
         QTest::newRow("box value")
@@ -461,7 +465,7 @@ private slots:
         QTest::newRow("10 MB value")
             << "save" << QStringList{"Bit1=" + QString(tenMb)} << QByteArray() << false
             << "FILE: line 5: '" + QString(60, 'x') + "... (10485760 bytes)' is too long to send";
-        QTest::newRow("MTU not a number (the window sends two first)")
+        QTest::newRow("MTU not a number")
             << "save-network" << QStringList{"MTUB=15x"} << QByteArray() << false
             << "FILE: line 31: '15x' is not a valid integer value";
     }

@@ -12,6 +12,9 @@ class NetworkTest : public QObject {
 private slots:
     void save_data();
     void save();
+    void settingsSent_data();
+    void settingsSent();
+    void sentBoxesAreWhatIsSent();
 };
 
 void NetworkTest::save_data() {
@@ -74,22 +77,22 @@ void NetworkTest::save_data() {
         << "192.0.2.9"
         << "255.255.255.0"
         << "!''01400' is too long for the MTU (3 to 4 characters)'";
-    QTest::newRow("MTU not a number: stops after the gateway")
-        << "10.0.0.1"
-        << "10.0.0.2"
-        << "15OO"
-        << "192.0.2.9"
-        << "255.255.255.0"
-        << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.2<CR> ~100 W "
-           "!''15OO' is not a valid integer value'";
-    QTest::newRow("MTU empty: stops after the gateway")
+    // An MTU that cannot be sent stops the save before the static IP and the gateway: a board
+    // half set is worse than one left as it was.
+    QTest::newRow("MTU not a number: nothing sent") << "10.0.0.1"
+                                                    << "10.0.0.2"
+                                                    << "15OO"
+                                                    << "192.0.2.9"
+                                                    << "255.255.255.0"
+                                                    << "!''15OO' is not a valid integer value'";
+    QTest::newRow("MTU empty: named, nothing sent")
         << "10.0.0.1"
         << "10.0.0.2"
         << ""
         << "192.0.2.9"
         << "255.255.255.0"
-        << "A5082310.0.0.1<CR> ~100 W A5174210.0.0.2<CR> ~100 W "
-           "!''' is not a valid integer value'";
+        << "!'MTU is empty: it takes a whole number from 100 to 1500 (a larger one is sent as "
+           "1500), in digits only.'";
     QTest::newRow("empty addresses: length 00")
         << ""
         << ""
@@ -149,6 +152,54 @@ void NetworkTest::save() {
     v[Ctl::UDPRSIPB].text = udprs.toStdString();
     v[Ctl::SubB].text = subnet.toStdString();
     QCOMPARE(QString::fromStdString(plan::describe(network::planNetworkSave(v))), expected);
+}
+
+// What the status bar names after the first `sent` sends went out.
+void NetworkTest::settingsSent_data() {
+    QTest::addColumn<QString>("mtu");
+    QTest::addColumn<int>("sent");
+    QTest::addColumn<QString>("expected");
+    const QString all = "static IP, gateway, MTU, UDPRS destination, subnet mask";
+    QTest::newRow("all, with the closing command") << "1400" << 6 << all;
+    QTest::newRow("all but the closing command") << "1400" << 5 << all;
+    QTest::newRow("MTU 9000 sent as 1500") << "9000" << 6 << all;
+    QTest::newRow("stopped after the gateway") << "1400" << 2 << "static IP, gateway";
+    QTest::newRow("nothing") << "1400" << 0 << "";
+    QTest::newRow("an MTU without a frame is not named")
+        << "68" << 6 << "static IP, gateway, UDPRS destination, subnet mask";
+    QTest::newRow("refused: nothing") << "" << 6 << "";
+}
+
+void NetworkTest::settingsSent() {
+    QFETCH(QString, mtu);
+    QFETCH(int, sent);
+    QFETCH(QString, expected);
+    controls::ConfigView v;
+    v[Ctl::ipb].text = "10.0.0.1";
+    v[Ctl::gwp].text = "10.0.0.2";
+    v[Ctl::MTUB].text = mtu.toStdString();
+    v[Ctl::UDPRSIPB].text = "192.0.2.9";
+    v[Ctl::SubB].text = "255.255.255.0";
+    QCOMPARE(QString::fromStdString(network::settingsSent(network::planNetworkSave(v), sent)),
+             expected);
+}
+
+// The boxes the window checks before the save are exactly those whose text reaches its frames.
+void NetworkTest::sentBoxesAreWhatIsSent() {
+    const auto saved = [](Ctl box, const char* text) {
+        controls::ConfigView v;
+        v[Ctl::MTUB].text = "1400";
+        v[box].text = text;
+        return plan::describe(network::planNetworkSave(v));
+    };
+    for (const controls::CtlInfo& row : controls::kCatalogue) {
+        if (row.kind != controls::Kind::Edit)
+            continue;
+        const bool sent = saved(row.id, "120") != saved(row.id, "130");
+        const bool named = std::find(network::kSentBoxes.begin(), network::kSentBoxes.end(),
+                                     row.id) != network::kSentBoxes.end();
+        QVERIFY2(sent == named, controls::name(row.id).data());
+    }
 }
 
 QTEST_APPLESS_MAIN(NetworkTest)

@@ -61,6 +61,7 @@ class SavePlanTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void boxesAreWhatIsSent();
     void wholeSave_data();
     void wholeSave();
     void saveDetails_data();
@@ -233,6 +234,40 @@ void SavePlanTest::saveDetails() {
     QCOMPARE(seen.join(' '), expected);
 }
 
+// The boxes a plan names (which the window checks before sending) are exactly those whose text
+// reaches its frames: a box left out would go unchecked, one too many would be asked about for
+// nothing.
+void SavePlanTest::boxesAreWhatIsSent() {
+    // No input limits the frame rates, so that every text goes out as typed.
+    const QString base = "S1I=8 S2I=8";
+    const auto saved = [&](Ctl box, const char* text) {
+        controls::ConfigView v = viewWith(base);
+        v[box].text = text;
+        return save::planSave(v, stateOf("full N N", "idle S 1 1"));
+    };
+    const auto updated = [&](Update button, Ctl box, const char* text) {
+        controls::ConfigView v = viewWith(base);
+        v[box].text = text;
+        return save::planUpdate(button, v, flagsOf("full N N")).steps;
+    };
+    const std::vector<Ctl> listed = saved(Ctl::Bit1, "120").boxes;
+    for (const controls::CtlInfo& row : controls::kCatalogue) {
+        if (row.kind != controls::Kind::Edit)
+            continue;
+        const bool sent = saved(row.id, "120").all() != saved(row.id, "130").all();
+        const bool named = std::find(listed.begin(), listed.end(), row.id) != listed.end();
+        QVERIFY2(sent == named, controls::name(row.id).data());
+        for (int b = int(Update::URes1); b <= int(Update::Ufps2); ++b) {
+            const auto button = Update(b);
+            const std::vector<Ctl> boxes =
+                save::planUpdate(button, viewWith(base), flagsOf("full N N")).boxes;
+            const bool updates = updated(button, row.id, "120") != updated(button, row.id, "130");
+            QVERIFY2(updates == (std::find(boxes.begin(), boxes.end(), row.id) != boxes.end()),
+                     controls::name(row.id).data());
+        }
+    }
+}
+
 void SavePlanTest::frameRateCheck_data() {
     QTest::addColumn<QString>("board");
     QTest::addColumn<int>("input");
@@ -256,7 +291,8 @@ void SavePlanTest::frameRateCheck_data() {
     row("full, nothing selected: not converted", "full N N", -1, "", "");
     row("full, position 9: no limit", "full N N", 9, "99", "");
     row("full, not a number", "full N N", 0, "6O", "'6O' is not a valid integer value");
-    row("full, empty", "full N N", 0, "", "'' is not a valid integer value");
+    row("full, empty: the box named", "full N N", 0, "",
+        "Stream 12 Frame Rate is empty: it takes a whole number from 1 to 999, in digits only.");
     row("full, spaces are not a number", "full N N", 0, " 30",
         "' 30' is not a valid integer value");
     row("small HD SDI, 1080P50: anything passes", "small N S", 5, "240", "");

@@ -183,6 +183,99 @@ private slots:
         QCOMPARE(QString::fromStdString(text::invalidIntegerMessage(view)),
                  "'" + expected + "' is not a valid integer value");
     }
+
+    // Before an action sends some boxes: a control character refuses it naming the box, texts
+    // that cannot be right are gathered in order for one question, an empty text is not doubted.
+    void sendCheck_data() {
+        QTest::addColumn<QString>("texts"); // box=text, separated by |
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("doubtful"); // the boxes' names, separated by spaces
+        QTest::newRow("all right") << "Bit1=4000|ipb=10.0.0.1|MTUB=1400"
+                                   << ""
+                                   << "";
+        QTest::newRow("empty is not doubted") << "Bit1=|ipb=|RTP11_M="
+                                              << ""
+                                              << "";
+        QTest::newRow("two wrong, in the order given") << "ipb=300.1.1.1|Bit1=4000|Bit2=12x"
+                                                       << ""
+                                                       << "ipb Bit2";
+        QTest::newRow("carriage return refuses, naming the box")
+            << "Bit1=12x|ipb=1.2.3.4\rA50275"
+            << "Static IP: '1.2.3.4\\rA50275' holds a control character, which would break its "
+               "command. Nothing was sent."
+            << "Bit1";
+        QTest::newRow("DEL refuses; the first refused box is named")
+            << "RTP12_M=239.1.1.1\x7f|LFEC=\t4"
+            << "RTP 12 Multicast IP: '239.1.1.1\\x7F' holds a control character, which would "
+               "break its command. Nothing was sent."
+            << "";
+    }
+    void sendCheck() {
+        QFETCH(QString, texts);
+        QFETCH(QString, refusal);
+        QFETCH(QString, doubtful);
+        controls::ConfigView view;
+        std::vector<Ctl> boxes;
+        for (const QString& pair : texts.split('|')) {
+            const QString name = pair.section('=', 0, 0);
+            const QString text = pair.section('=', 1);
+            const auto ctl = controls::byName(name.toStdString());
+            QVERIFY2(ctl, qPrintable(name));
+            boxes.push_back(*ctl);
+            view[*ctl].text = text.toStdString();
+        }
+        const values::SendCheck check = values::checkSent(view, boxes);
+        QCOMPARE(QString::fromStdString(check.refusal), refusal);
+        QStringList names;
+        for (Ctl c : check.doubtful)
+            names << QString::fromUtf8(controls::name(c));
+        QCOMPARE(names.join(' '), doubtful);
+    }
+
+    // The question names each box as the window labels it, its text and the tooltip's words.
+    void doubtQuestionNamesEachBox() {
+        controls::ConfigView view;
+        view[Ctl::Bit1].text = "12x";
+        view[Ctl::ipb].text = "300.1.1.1";
+        QCOMPARE(QString::fromStdString(
+                     values::doubtQuestion("Save Config.", view, std::vector{Ctl::Bit1})),
+                 "Save Config. would send a value that cannot be right:\n\n"
+                 "Stream 11 Bit Rate '12x': A whole number from 1 to 99999, in digits only.\n\n"
+                 "Send it to the board all the same?");
+        QCOMPARE(QString::fromStdString(values::doubtQuestion("Save Network Configuration", view,
+                                                              std::vector{Ctl::ipb, Ctl::Bit1})),
+                 "Save Network Configuration would send values that cannot be right:\n\n"
+                 "Static IP '300.1.1.1': An IPv4 address: four numbers from 0 to 255 joined by "
+                 "dots, such as 192.168.1.10.\n"
+                 "Stream 11 Bit Rate '12x': A whole number from 1 to 99999, in digits only.\n\n"
+                 "Send them to the board all the same?");
+        // A long text is quoted as every message quotes it.
+        view[Ctl::Bit1].text = std::string(70, '9');
+        QVERIFY(values::doubtQuestion("Update", view, std::vector{Ctl::Bit1})
+                    .find("Stream 11 Bit Rate '" + std::string(60, '9') + "... (70 bytes)'") !=
+                std::string::npos);
+    }
+
+    void emptyMessageNamesTheBox() {
+        QCOMPARE(QString::fromStdString(values::emptyMessage(Ctl::fps1)),
+                 "Stream 11 Frame Rate is empty: it takes a whole number from 1 to 999, in "
+                 "digits only.");
+        QCOMPARE(QString::fromStdString(values::emptyMessage(Ctl::Recfps2)),
+                 "Recording 12 Frame Rate is empty: it takes a whole number from 1 to 999, in "
+                 "digits only.");
+        QCOMPARE(QString::fromStdString(values::emptyMessage(Ctl::S1I)),
+                 "Sensor 1 Input is empty.");
+    }
+
+    // Every configuration control has a label of its own, so that a message names one box.
+    void labelsAreDistinct() {
+        QSet<QString> seen;
+        for (const auto& row : controls::kCatalogue) {
+            const QString label = QString::fromUtf8(controls::label(row.id));
+            QVERIFY2(!label.isEmpty() && !seen.contains(label), qPrintable(label));
+            seen.insert(label);
+        }
+    }
 };
 
 QTEST_APPLESS_MAIN(ValueRulesTest)

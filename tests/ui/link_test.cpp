@@ -227,7 +227,10 @@ private slots:
         QTRY_VERIFY(!p.f->ComPort1->isOpen());
         runEventLoop(100); // room for the error to come again
         QCOMPARE(p.prompts.messages.size(), 1);
-        QVERIFY2(isSystemErrorText(p.prompts.messages[0].text),
+        // The port is named with the system's reason.
+        const QString lost = QStringLiteral("The serial port %1 was lost: ").arg(pty->slavePath());
+        QVERIFY2(p.prompts.messages[0].text.startsWith(lost) &&
+                     isSystemErrorText(p.prompts.messages[0].text.mid(lost.size())),
                  qPrintable(p.prompts.messages[0].text));
         QVERIFY(!p.f->Timer1->isActive());
         QCOMPARE(child<QLabel>(p.f, "ConNot")->text(), QStringLiteral("Not Connected"));
@@ -247,7 +250,8 @@ private slots:
         pty->unplug(); // no event runs before the write, so the write meets the failure first
         QVERIFY(!p.f->CWriteStr(corvane::frames::keepAlive()));
         QVERIFY(!p.f->ComPort1->isOpen());
-        QCOMPARE(p.prompts.texts(), QStringList{qt_error_string(EIO)});
+        QCOMPARE(p.prompts.texts(), QStringList{QStringLiteral("The serial port %1 was lost: %2")
+                                                    .arg(pty->slavePath(), qt_error_string(EIO))});
         QVERIFY(p.readyShown());
         QVERIFY(!p.f->AckReceived);
         QVERIFY(!p.f->Timer1->isActive());
@@ -463,6 +467,31 @@ private slots:
         QCOMPARE(p.prompts.messages.size(), 1);
         QVERIFY2(p.prompts.messages[0].text.contains(expected),
                  qPrintable(p.prompts.messages[0].text));
+    }
+
+    // The program's own address held by another program is named, with its port.
+    void addressInUseIsNamed() {
+        // A socket as another program holds it: bound without sharing the address.
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        QVERIFY(fd >= 0);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+        socklen_t size = sizeof at;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size);
+        const quint16 port = ntohs(at.sin_port);
+        Program p;
+        UdpPeer board;
+        child<QLineEdit>(p.w->Form2, "MyIPL")->setText("127.0.0.1");
+        child<QLineEdit>(p.w->Form2, "SPort")->setText(QString::number(port));
+        p.connectUdp(board);
+        ::close(fd);
+        QVERIFY(!p.f->udpActive());
+        QCOMPARE(
+            p.prompts.texts(),
+            QStringList{
+                QStringLiteral("127.0.0.1:%1 is already in use by another program").arg(port)});
     }
 
     void emptyAddressBindsToAny() {

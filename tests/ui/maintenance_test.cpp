@@ -326,7 +326,8 @@ void MaintenanceTest::failedSerialSendEndsTheHandler() {
         p.trigger(qPrintable(control));
 
     QVERIFY(!p.f->ComPort1->isOpen());
-    QCOMPARE(p.prompts.texts(), QStringList{qt_error_string(EIO)});
+    QCOMPARE(p.prompts.texts(), QStringList{QStringLiteral("The serial port %1 was lost: %2")
+                                                .arg(line.slavePath(), qt_error_string(EIO))});
     QVERIFY(p.rs232()->isChecked());
     QCOMPARE(p.bit1(), QStringLiteral("4000"));
     QVERIFY(p.linkUpWhileClearing.isEmpty());

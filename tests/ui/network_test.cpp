@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -58,6 +60,9 @@ private slots:
     void saveNetworkSendsAndWaitsForEachSetting_data();
     void saveNetworkSendsAndWaitsForEachSetting();
     void saveNetworkOverUdp();
+    void wrongAddressIsAskedAbout_data();
+    void wrongAddressIsAskedAbout();
+    void secondSaveDuringASaveIsRefused();
     void missingAcknowledgementDoesNotStopTheSave();
     void fecBoxesSendOnEveryChange_data();
     void fecBoxesSendOnEveryChange();
@@ -73,16 +78,26 @@ void NetworkTest::saveNetworkSendsAndWaitsForEachSetting_data() {
     QTest::addColumn<QStringList>("batches");
     QTest::addColumn<QString>("mtuAfter");
     QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("status");
     const QStringList head{"A51323192.168.0.245", "A51742192.168.0.254"};
     const QStringList tail{"A50991192.0.2.9", "A51393255.255.255.0", "A50225"};
+    const QString all = "Network configuration sent: static IP, gateway, MTU, UDPRS destination, "
+                        "subnet mask";
     QTest::newRow("MTU 1400") << "1400" << head + QStringList{"A506721400"} + tail << "1400"
-                              << QStringList{};
+                              << QStringList{} << all;
     QTest::newRow("MTU 9000 becomes 1500")
-        << "9000" << head + QStringList{"A506721500"} + tail << "1500" << QStringList{};
+        << "9000" << head + QStringList{"A506721500"} + tail << "1500" << QStringList{} << all;
     QTest::newRow("MTU 576") << "576" << head + QStringList{"A50572576"} + tail << "576"
-                             << QStringList{};
-    QTest::newRow("MTU not a number stops after the gateway")
-        << "15k" << head << "15k" << QStringList{"'15k' is not a valid integer value"};
+                             << QStringList{} << all;
+    // An MTU that cannot be sent stops the save before the board is half set.
+    QTest::newRow("MTU not a number: nothing sent")
+        << "15k" << QStringList{} << "15k" << QStringList{"'15k' is not a valid integer value"}
+        << "Network configuration not sent: '15k' is not a valid integer value";
+    const QString blank = "MTU is empty: it takes a whole number from 100 to 1500 (a larger one "
+                          "is sent as 1500), in digits only.";
+    QTest::newRow("MTU blank: named, nothing sent")
+        << "" << QStringList{} << "" << QStringList{blank}
+        << "Network configuration not sent: " + blank;
 }
 
 void NetworkTest::saveNetworkSendsAndWaitsForEachSetting() {
@@ -90,6 +105,7 @@ void NetworkTest::saveNetworkSendsAndWaitsForEachSetting() {
     QFETCH(QStringList, batches);
     QFETCH(QString, mtuAfter);
     QFETCH(QStringList, messages);
+    QFETCH(QString, status);
     AckingPty board;
     Program p;
     p.connectSerial(board);
@@ -97,7 +113,10 @@ void NetworkTest::saveNetworkSendsAndWaitsForEachSetting() {
     QTest::mouseClick(child<QPushButton>(p.f, "BitBtn5"), Qt::LeftButton);
     Program::settle(board);
     QCOMPARE(board.batches, batches);
-    QCOMPARE(board.raw, (batches.join('\r') + '\r').toLatin1());
+    QCOMPARE(board.raw, batches.isEmpty() ? QByteArray() : (batches.join('\r') + '\r').toLatin1());
+    QCOMPARE(p.f->statusBar()->currentMessage(), status);
+    // 9000 is above what the box accepts (its red frame says it is sent as 1500): asked first.
+    QCOMPARE(p.prompts.questions.size(), mtu == "9000" ? 1 : 0);
     QCOMPARE(p.edit("MTUB")->text(), mtuAfter);
     QCOMPARE(p.prompts.texts(), messages);
     QCOMPARE(p.label("Panel9")->text(), QString());
@@ -113,6 +132,73 @@ void NetworkTest::saveNetworkOverUdp() {
     QCOMPARE(board.frames(), (QList<QByteArray>{"A5082310.0.0.1", "A5174210.0.0.254", "",
                                                 "A5089110.0.0.9", "A50993255.0.0.0", "A50225"}));
     QVERIFY(p.prompts.messages.isEmpty());
+    // The MTU is below what the board takes: asked about ("Yes"), and not named as set.
+    QCOMPARE(p.prompts.questions.size(), 1);
+    QCOMPARE(p.f->statusBar()->currentMessage(),
+             QStringLiteral("Network configuration sent: static IP, gateway, UDPRS destination, "
+                            "subnet mask"));
+}
+
+// A static IP that cannot be right is asked about, naming the box, its text and what it takes;
+// "No" sends nothing and the status bar says why, "Yes" sends it as typed.
+void NetworkTest::wrongAddressIsAskedAbout_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("no") << false;
+    QTest::newRow("yes") << true;
+}
+
+void NetworkTest::wrongAddressIsAskedAbout() {
+    QFETCH(bool, yes);
+    AckingPty board;
+    Program p;
+    p.connectSerial(board);
+    p.setNetwork("300.1.1.1", "10.0.0.254", "1500", "10.0.0.9", "255.0.0.0");
+    p.prompts.answers << yes;
+    QTest::mouseClick(child<QPushButton>(p.f, "BitBtn5"), Qt::LeftButton);
+    Program::settle(board);
+    QCOMPARE(p.prompts.questions.size(), 1);
+    QCOMPARE(p.prompts.questions[0].text,
+             QStringLiteral("Save Network Configuration would send a value that cannot be "
+                            "right:\n\nStatic IP '300.1.1.1': An IPv4 address: four numbers "
+                            "from 0 to 255 joined by dots, such as 192.168.1.10.\n\nSend it to "
+                            "the board all the same?"));
+    const QStringList all{"A50923300.1.1.1", "A5174210.0.0.254", "A506721500",
+                          "A5089110.0.0.9",  "A50993255.0.0.0",  "A50225"};
+    QCOMPARE(board.batches, yes ? all : QStringList());
+    QCOMPARE(p.f->statusBar()->currentMessage(),
+             yes ? QStringLiteral("Network configuration sent: static IP, gateway, MTU, UDPRS "
+                                  "destination, subnet mask")
+                 : QStringLiteral("Network configuration not sent: Static IP '300.1.1.1' cannot "
+                                  "be right"));
+    QVERIFY(p.prompts.messages.isEmpty());
+}
+
+// A second click while the save waits for an acknowledgement is refused as busy; the running
+// save goes on with its own settings and says what it sent.
+void NetworkTest::secondSaveDuringASaveIsRefused() {
+    AckingPty board;
+    Program p;
+    p.connectSerial(board);
+    p.setNetwork("10.0.0.1", "10.0.0.254", "1500", "10.0.0.9", "255.0.0.0");
+    QString busy;
+    QTimer again;
+    again.setSingleShot(true);
+    again.setInterval(0);
+    QObject::connect(&again, &QTimer::timeout, [&] {
+        p.setNetwork("10.0.0.2", "10.0.0.253", "68", "10.0.0.8", "255.255.0.0");
+        p.f->BitBtn5Click();
+        busy = p.f->statusBar()->currentMessage();
+        p.setNetwork("10.0.0.1", "10.0.0.254", "1500", "10.0.0.9", "255.0.0.0");
+    });
+    again.start();
+    p.f->BitBtn5Click();
+    Program::settle(board);
+    QCOMPARE(busy, QStringLiteral("Busy: Save Network Configuration is running"));
+    QCOMPARE(board.batches, (QStringList{"A5082310.0.0.1", "A5174210.0.0.254", "A506721500",
+                                         "A5089110.0.0.9", "A50993255.0.0.0", "A50225"}));
+    QCOMPARE(p.f->statusBar()->currentMessage(),
+             QStringLiteral("Network configuration sent: static IP, gateway, MTU, UDPRS "
+                            "destination, subnet mask"));
 }
 
 void NetworkTest::missingAcknowledgementDoesNotStopTheSave() {
@@ -127,6 +213,10 @@ void NetworkTest::missingAcknowledgementDoesNotStopTheSave() {
     QCOMPARE(board.batches, (QStringList{"A5082310.0.0.1", "A5174210.0.0.254", "A506721500",
                                          "A5089110.0.0.9", "A50993255.0.0.0", "A50225"}));
     QCOMPARE(missed.count(), 1);
+    QCOMPARE(p.f->statusBar()->currentMessage(),
+             QStringLiteral("Network configuration sent: static IP, gateway, MTU, UDPRS "
+                            "destination, subnet mask, but the board did not acknowledge 1 of 6 "
+                            "commands"));
     // The acknowledgements after it cleared "Error Ack. from Board" from the error line again.
     QCOMPARE(p.label("Panel9")->text(), QString());
 }

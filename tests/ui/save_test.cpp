@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -277,6 +278,111 @@ private slots:
 
         QCOMPARE(p.prompts.texts(), QStringList{message});
         QCOMPARE(p.prompts.messages[0].title, QStringLiteral("Corvane Control"));
+        QCOMPARE(p.sent(), QList<QByteArray>());
+    }
+
+    // A value in a red frame is asked about before anything goes out, in one question naming
+    // each box the action sends (the static IP, which the save does not send, is not named);
+    // "No" sends nothing, "Yes" sends the value as typed.
+    void wrongValueIsAskedAbout_data() {
+        QTest::addColumn<Link>("link");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("frame"); // the bit rate's frame when sent
+        for (Link link : {Link::Udp, Link::Serial})
+            for (bool yes : {false, true}) {
+                const char* l = link == Link::Udp ? "udp" : "serial";
+                const char* a = yes ? "yes" : "no";
+                QTest::addRow("%s, save, %s", l, a) << link << "BitBtn2" << yes << "A5051612x\r";
+                QTest::addRow("%s, UBit1, %s", l, a) << link << "UBit1" << yes << "A5053712x\r";
+            }
+    }
+    void wrongValueIsAskedAbout() {
+        QFETCH(Link, link);
+        QFETCH(QString, button);
+        QFETCH(bool, yes);
+        QFETCH(QString, frame);
+        Program p;
+        p.show(QString(kWholeConfiguration) + " Bit1='12x' ipb='300.1.1.1'");
+        p.connect(link);
+        p.prompts.messages.clear();
+        p.prompts.answers << yes;
+
+        p.button(button.toLatin1().constData())->click();
+
+        QVERIFY(!p.prompts.questions.isEmpty());
+        QCOMPARE(p.prompts.questions[0].text,
+                 (button == "BitBtn2" ? QStringLiteral("Save Config.") : QStringLiteral("Update")) +
+                     " would send a value that cannot be right:\n\nStream 11 Bit Rate '12x': A "
+                     "whole number from 1 to 99999, in digits only.\n\nSend it to the board all "
+                     "the same?");
+        QVERIFY(p.prompts.messages.isEmpty());
+        if (!yes) {
+            QCOMPARE(p.prompts.questions.size(), 1);
+            QCOMPARE(p.sent(), QList<QByteArray>());
+            return;
+        }
+        const int count = button == "BitBtn2" ? 36 : 1;
+        const QList<QByteArray> sent = p.sent(count);
+        QCOMPARE(sent.size(), count);
+        QVERIFY(sent.contains(frame.toLatin1()));
+    }
+
+    // A value holding a control character is refused outright, naming the box: no question,
+    // nothing sent. A blank frame rate that the input's limit has to be checked against is named.
+    void refusedValuesNameTheBox_data() {
+        QTest::addColumn<Link>("link");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        const QString control = "' holds a control character, which would break its command. "
+                                "Nothing was sent.";
+        const QString blank = " is empty: it takes a whole number from 1 to 999, in digits only.";
+        for (Link link : {Link::Udp, Link::Serial}) {
+            const char* l = link == Link::Udp ? "udp" : "serial";
+            QTest::addRow("%s, save, carriage return in a bit rate", l)
+                << link << "BitBtn2"
+                << "Bit2"
+                << "1\r2"
+                << "Stream 12 Bit Rate: '1\\r2" + control;
+            QTest::addRow("%s, save, NUL in an RTP address", l)
+                << link << "BitBtn2"
+                << "RTP12_IP" << QString("10.0.0.1") + QChar(0) + "A50275"
+                << "RTP 12 Destination IP: '10.0.0.1\\x00A50275" + control;
+            QTest::addRow("%s, UGop2, tab", l) << link << "UGop2"
+                                               << "Gop2"
+                                               << "\t5"
+                                               << "Stream 12 GOP: '\\x095" + control;
+            QTest::addRow("%s, save, blank frame rate", l) << link << "BitBtn2"
+                                                           << "fps1"
+                                                           << ""
+                                                           << "Stream 11 Frame Rate" + blank;
+            QTest::addRow("%s, Ufps2, blank frame rate", l) << link << "Ufps2"
+                                                            << "fps2"
+                                                            << ""
+                                                            << "Stream 12 Frame Rate" + blank;
+        }
+    }
+    void refusedValuesNameTheBox() {
+        QFETCH(Link, link);
+        QFETCH(QString, button);
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        Program p;
+        p.show(kWholeConfiguration);
+        QWidget* window = box.startsWith("RTP") ? static_cast<QWidget*>(p.w->Form5) : p.f;
+        QLineEdit* edit = child<QLineEdit>(window, box);
+        edit->setText(text);
+        QCOMPARE(edit->text(), text);
+        p.connect(link);
+        p.prompts.messages.clear();
+
+        p.button(button.toLatin1().constData())->click();
+
+        QCOMPARE(p.prompts.texts(), QStringList{message});
+        QCOMPARE(p.prompts.questions.size(), 0);
         QCOMPARE(p.sent(), QList<QByteArray>());
     }
 

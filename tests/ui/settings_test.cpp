@@ -266,8 +266,8 @@ private slots:
             QCOMPARE(p.dir.read(file + ".old"), old);
     }
 
-    // A conf.ini that exists but cannot be read is not replaced (that would lose its other
-    // sections); the operator is told once, at close.
+    // A conf.ini that exists but cannot be read is named with the reason at start, and not
+    // replaced at close (that would lose its other sections), which is said again then.
     void unreadableConfIniIsLeftAsItIs() {
         Program p;
         p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
@@ -281,7 +281,13 @@ private slots:
         if (probe.open(QIODevice::ReadOnly))
             QSKIP("conf.ini stays readable here");
         p.start();
-        QCOMPARE(p.prompts.texts(), QStringList()); // nothing said at start
+        QCOMPARE(p.prompts.messages.size(), 1);
+        const QString atStart = p.prompts.messages[0].text;
+        QVERIFY2(atStart.startsWith("Cannot read " + p.dir.file("conf.ini") + ": ") &&
+                     atStart.endsWith("\nThe serial settings are the built-in ones.") &&
+                     !atStart.contains(": \n"),
+                 qPrintable(atStart));
+        p.prompts.messages.clear();
         QCOMPARE(p.f->serialSettings.portName, std::string("ttyS0"));
         auto s = p.f->serialSettings;
         s.portName = "ttyUSB4";

@@ -222,7 +222,11 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
         const QString sent = QStringLiteral("%1 of %2 %3").arg(r.sent).arg(r.total).arg(r.unit);
         switch (r.end) {
         case BoardLink::SequenceEnd::Completed:
-            if (r.name == QLatin1String("Save Config."))
+            if (r.name == QLatin1String("Save Config.") && r.refused > 0)
+                text = QStringLiteral("Configuration sent, but the board refused to start the "
+                                      "stream (%1)")
+                           .arg(ui->Panel9->text());
+            else if (r.name == QLatin1String("Save Config."))
                 text = r.whole() ? QStringLiteral("Configuration sent to the board")
                                  : QStringLiteral("Configuration sent, but the board did not "
                                                   "acknowledge %1 of %2 commands")

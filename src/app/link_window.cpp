@@ -16,6 +16,9 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStatusTipEvent>
+
+#include <utility>
 
 namespace replies = corvane::replies;
 
@@ -74,11 +77,10 @@ void TForm1::wireLink() {
             QGuiApplication::restoreOverrideCursor();
     });
 
-    connect(&keeper, &LinkKeeper::keepAliveMissed, this,
-            [this] { setConNot(QStringLiteral("Not Connected"), Qt::black); });
+    connect(&keeper, &LinkKeeper::keepAliveMissed, this, &TForm1::showLinkDown);
     connect(ui->StartKeepAlive1, &QAction::triggered, this, &TForm1::StartKeepAlive1Click);
     connect(ui->StopKeepAlive1, &QAction::triggered, this, &TForm1::StopKeepAlive1Click);
-    connect(ui->Test, &QMenu::aboutToShow, this, &TForm1::TestClick);
+    // Opening the "Test" menu changes nothing: its searches prepare themselves (TestClick).
     connect(ui->estRS2321, &QAction::triggered, this, &TForm1::estRS2321Click);
     connect(ui->estUDP1, &QAction::triggered, this, &TForm1::estUDP1Click);
     connect(ui->estBurn1, &QAction::triggered, this, &TForm1::estBurn1Click);
@@ -91,6 +93,7 @@ void TForm1::wireLink() {
         return opened;
     };
     search.setOwner(BoardSearch::Owner{
+        [this] { TestClick(); },
         [this] { ClearUI(); },
         [this, told] {
             QString error;
@@ -114,6 +117,13 @@ void TForm1::setConNot(const QString& text, const QColor& colour) {
     QPalette pal = ui->ConNot->palette();
     pal.setColor(QPalette::WindowText, colour);
     ui->ConNot->setPalette(pal);
+}
+
+// The board is not known to answer: no "Connected", no READY, no client shown as connected.
+void TForm1::showLinkDown() {
+    setConNot(QStringLiteral("Not Connected"), Qt::black);
+    setReady(false);
+    ui->Panel8->clear();
 }
 
 void TForm1::refuseSend() {
@@ -141,6 +151,7 @@ void TForm1::wireSequences() {
     });
     connect(&link, &BoardLink::sequenceProgress, this,
             [this](const QString& name, int sent, int total) {
+                holdControls(true);
                 sequenceProgress_->setText(
                     QStringLiteral("%1: %2 of %3").arg(name).arg(sent).arg(total));
                 sequenceProgress_->show();
@@ -148,12 +159,64 @@ void TForm1::wireSequences() {
                 sequenceEsc_->setEnabled(true);
             });
     connect(&link, &BoardLink::sequenceEnded, this, &TForm1::showSequenceEnd);
+    // A note shown for a while ("Busy: Save Config. is running") gives the bar back to the last
+    // sequence's result when it goes.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty() && !sequenceResult_.isEmpty())
+            statusBar()->showMessage(sequenceResult_);
+    });
+}
+
+// The result of the last sequence stays in the status bar until the next one: a menu or control
+// without a status tip of its own (the window's menus have none) sends an empty tip as the
+// pointer moves over it, which would erase it. A tip with text is shown while it lasts, and the
+// result comes back after it.
+bool TForm1::event(QEvent* e) {
+    if (e->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
+        if (tip.isEmpty()) {
+            if (std::exchange(statusTipShown_, false))
+                statusBar()->showMessage(sequenceResult_);
+            return true;
+        }
+        statusTipShown_ = true;
+    }
+    return QMainWindow::event(e);
+}
+
+// While a sequence runs, the controls whose change would send a command or re-aim the link keep
+// their state: they are disabled, and what the sequence itself enables or disables meanwhile
+// (the FEC boxes at "Stop Stream") is kept for them and applied when it ends.
+void TForm1::holdControls(bool hold) {
+    if (hold == !heldEnabled_.isEmpty())
+        return;
+    const QList<QWidget*> widgets = {ui->RS232Check, ui->UDPCheck, ui->CEFEC,    ui->ERRFEC,
+                                     ui->AutoDetect, ui->FixCheck, ui->MovCheck, ui->UDPRSB,
+                                     ui->PARTP,      ui->Rec1};
+    const QList<QAction*> actions = {ui->Connect1, ui->Configuration1, ui->ClearUIB};
+    if (hold) {
+        for (QWidget* w : widgets) {
+            heldEnabled_.insert(w, !w->testAttribute(Qt::WA_ForceDisabled));
+            w->setEnabled(false);
+        }
+        for (QAction* a : actions) {
+            heldEnabled_.insert(a, a->isEnabled());
+            a->setEnabled(false);
+        }
+        return;
+    }
+    const QHash<QObject*, bool> held = std::exchange(heldEnabled_, {});
+    for (QWidget* w : widgets)
+        w->setEnabled(held.value(w, true));
+    for (QAction* a : actions)
+        a->setEnabled(held.value(a, true));
 }
 
 // A sequence that ended early says so once: in a message when the board or the port failed, in
 // the status bar always.
 void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
     if (r.shown) {
+        holdControls(false);
         sequenceProgress_->hide();
         sequenceCancel_->hide();
         sequenceEsc_->setEnabled(false);
@@ -170,12 +233,19 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
                                                 "%2 commands")
                                      .arg(r.unanswered)
                                      .arg(r.total));
+            else if (r.name == QLatin1String("Save Config.") && r.refused > 0)
+                text = QStringLiteral("Configuration sent, but the board refused to start the "
+                                      "stream (%1)")
+                           .arg(ui->Panel9->text());
             else if (r.name == QLatin1String("Save Config."))
                 text = r.whole() ? QStringLiteral("Configuration sent to the board")
                                  : QStringLiteral("Configuration sent, but the board did not "
                                                   "acknowledge %1 of %2 commands")
                                        .arg(r.unanswered)
                                        .arg(r.total);
+            else if (r.refused > 0)
+                text =
+                    QStringLiteral("%1: the board refused it (%2)").arg(r.name, ui->Panel9->text());
             else if (r.unanswered > 0)
                 text = QStringLiteral("%1: the board did not acknowledge %2 of %3 commands")
                            .arg(r.name)
@@ -207,6 +277,8 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
             if (!set.empty())
                 text += QStringLiteral(" Sent: %1.").arg(platform::toQ(set));
         }
+        sequenceResult_ = text;
+        statusTipShown_ = false;
         if (text.isEmpty())
             statusBar()->clearMessage();
         else
@@ -259,7 +331,7 @@ void TForm1::dropLink(CloseLink close, const LinkDrop& how) {
         link.closeUdp();
     if (how.keepAlive)
         Timer1->stop();
-    setConNot(QStringLiteral("Not Connected"), Qt::black);
+    showLinkDown();
     if (how.streaming)
         StreamingOn = false;
     if (how.clear == ClearDisplay::AfterClosing)
@@ -268,8 +340,6 @@ void TForm1::dropLink(CloseLink close, const LinkDrop& how) {
         setLamp(corvane::controls::Lamp::Grey);
     if (how.panel5)
         ui->Panel5->clear();
-    // Whether a client is connected to the board is not known without the link.
-    ui->Panel8->clear();
 }
 
 // "Connect " opens the ticked interface's link, or closes it when it is open. While the link is
@@ -336,26 +406,25 @@ void TForm1::applyReplyEffect(const replies::Effect& effect) {
     }
 }
 
-// Opening the "Test" menu prepares a search.
+// A search of the "Test" menu prepares itself right before it starts (a search refused as busy
+// changes nothing): no interface chosen, the board not known to answer. Opening the menu only
+// shows it.
 void TForm1::TestClick() {
-    if (link.sequenceRunning())
-        return; // the interface boxes stay as the sequence uses them
-    SearchLimit = 15;
     ui->RS232Check->setChecked(false);
     ui->UDPCheck->setChecked(false);
-    setConNot(QStringLiteral("Not Connected"), Qt::black);
+    showLinkDown();
 }
 
 void TForm1::estRS2321Click() {
-    search.startSearch(BoardSearch::Rs232, SearchLimit);
+    search.startSearch(BoardSearch::Rs232, 15);
 }
 
 void TForm1::estUDP1Click() {
-    search.startSearch(BoardSearch::Udp, SearchLimit);
+    search.startSearch(BoardSearch::Udp, 15);
 }
 
 void TForm1::estBoth1Click() {
-    search.startSearch(BoardSearch::Both, SearchLimit);
+    search.startSearch(BoardSearch::Both, 15);
 }
 
 void TForm1::estBurn1Click() {

@@ -173,8 +173,15 @@ void TForm1::IdleProc() {
     }
 }
 
+// A click on the streaming panel marks the stream as running or not, and shows it at once:
+// "Streaming" with a green lamp, or neither.
 void TForm1::Panel5Click() {
     StreamingOn = !StreamingOn;
+    setLamp(StreamingOn ? corvane::controls::Lamp::Green : corvane::controls::Lamp::Grey);
+    if (StreamingOn)
+        ui->Panel5->setText(QStringLiteral("Streaming"));
+    else if (!SearchActive && !searchNoteTimer_->isActive())
+        ui->Panel5->clear();
 }
 
 void TForm1::Exit1Click() {
@@ -203,6 +210,15 @@ void TForm1::ClearUIBClick() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // A sequence still on the stack ends first; the window closes once it has unwound.
     if (link.sequenceRunning()) {
+        // A sequence the operator sees is stopped only when asked for ("No", the default, keeps
+        // it and the window).
+        if (link.sequenceShown() && !closeAfterSequence_ &&
+            !platform::question(
+                QStringLiteral("%1 is running.\n\nStop it and quit?").arg(link.sequence().name),
+                QStringLiteral("Exit"))) {
+            event->ignore();
+            return;
+        }
         closeAfterSequence_ = true;
         link.cancelSequence();
         event->ignore();

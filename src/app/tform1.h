@@ -1,6 +1,7 @@
 #pragma once
 // The main window. It owns everything that lives for the whole run; its member functions are
 // defined in the folder of their subsystem (app/, link/, config/, controls/, files/).
+#include <QHash>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QSerialPort>
@@ -138,7 +139,6 @@ public:
     void Timer1Timer();
     void StartKeepAlive1Click();
     void StopKeepAlive1Click();
-    void TestClick();
     void estRS2321Click();
     void estUDP1Click();
     void estBurn1Click();
@@ -263,6 +263,7 @@ public:
     QAction* reconnectAction() const { return reconnectAction_; }
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -292,6 +293,10 @@ private:
     // Holds the board search's last word in Panel5 for 2 s after the search ends.
     QTimer* searchNoteTimer_ = nullptr;
     void refuseSend();
+    // "Connected", READY and "Client Connected" go out: the board is not known to answer.
+    void showLinkDown();
+    // What a search of the "Test" menu does right before it starts.
+    void TestClick();
     // Sequences in the status bar: progress, "Cancel" (and Esc), how they ended
     // (app/link_window.cpp).
     void wireSequences();
@@ -300,6 +305,12 @@ private:
     QPushButton* sequenceCancel_ = nullptr;
     QShortcut* sequenceEsc_ = nullptr;
     bool closeAfterSequence_ = false;
+    // What the last sequence left in the status bar, and whether a status tip covers it now.
+    QString sequenceResult_;
+    // The controls held while a sequence runs, with the enabled state each is to have after it.
+    void holdControls(bool hold);
+    QHash<QObject*, bool> heldEnabled_;
+    bool statusTipShown_ = false;
     // The windows hold a configuration read from the board or a file (Save Config. asks when not).
     bool configHeld_ = false;
     // Reading or clearing the display is under way: the boxes it changes send nothing.

@@ -158,8 +158,15 @@ void ShapeIndicator::setFillColor(const QColor& colour) {
 void ShapeIndicator::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(fill_);
+    // Disabled (while a sequence runs), it is drawn faded, as disabled controls are.
+    const bool enabled = isEnabled();
+    QColor fill = fill_;
+    if (!enabled)
+        fill.setAlpha(96);
+    painter.setPen(QPen(enabled ? QColor(Qt::black)
+                                : palette().color(QPalette::Disabled, QPalette::WindowText),
+                        1));
+    painter.setBrush(fill);
     const qreal m = kFrameMargin + 0.5;
     painter.drawEllipse(QRectF(rect()).adjusted(m, m, -m, -m));
     painter.end();

@@ -349,6 +349,14 @@ bool Session::runSteps(const steps::Steps& sequence) {
                 linkFailed();
                 return false;
             }
+            // The board answered the start, with a refusal: nothing of what follows may run.
+            if (link_.startRefused) {
+                fail(NoAnswer, QStringLiteral("the board refused to start the stream (after %1 "
+                                              "of %2 commands)")
+                                   .arg(sent)
+                                   .arg(total));
+                return false;
+            }
             ++missedAcks_;
             if (awaited && ++unansweredInRow >= kUnansweredInRow) {
                 fail(NoAnswer,

@@ -29,8 +29,14 @@ void TForm1::applyActions(const controls::Applied& applied) {
         case Op::Select:
         case Op::SetChecked:
         case Op::SetCaption:
-        case Op::SetEnabled:
             controls_->apply(a);
+            break;
+        case Op::SetEnabled:
+            // A control held while a sequence runs gets its state when the sequence ends.
+            if (QWidget* w = controls_->widget(a.ctl); w && heldEnabled_.contains(w))
+                heldEnabled_[w] = a.on;
+            else
+                controls_->apply(a);
             break;
         case Op::StreamMode:
             StreamModeLetter = a.text;

@@ -1,8 +1,9 @@
 // Commands for the board as a whole: leaving its application, its firmware version, a reboot,
 // moving its control interface between RS232 and UDP, its default configuration; and the board
 // dialog. None of them waits for an acknowledgement. A send that fails on the serial port (which
-// closes the port and tells the operator) ends the handler there. The three that restart or reset
-// the board ask the operator first; "No" (the default) sends nothing.
+// closes the port and tells the operator) ends the handler there. Those that restart or reset the
+// board or move its interface (and so cut the operator off) ask first; "No" (the default) sends
+// nothing.
 #include "app/tform1.h"
 #include "core/frames.h"
 #include "core/steps.h"
@@ -85,6 +86,11 @@ void TForm1::RebootBoard1Click() {
 // "Change Interface to RS2323": the board now listens on RS232. The operator then ticks
 // "RS232" and connects; with both boxes clear, what the clearing sends goes nowhere.
 void TForm1::BitBtn6Click() {
+    if (!confirmed("Change the board's control interface to RS232?\n\nThe board then answers on "
+                   "its serial line only. The link is closed: tick \"RS232\" and connect "
+                   "afterwards.",
+                   "Change Interface to RS2323"))
+        return;
     if (!CWriteStr(frames::controlInterface(true)))
         return;
     ui->RS232Check->setChecked(false);
@@ -95,6 +101,10 @@ void TForm1::BitBtn6Click() {
 
 // "Change Interface to UDP": the serial line stays open for 200 ms after the command.
 void TForm1::BitBtn7Click() {
+    if (!confirmed("Change the board's control interface to UDP?\n\nThe board then answers on "
+                   "UDP only. The link is closed: tick \"UDP\" and connect afterwards.",
+                   "Change Interface to UDP"))
+        return;
     if (!runSteps({steps::Step::send(frames::controlInterface(false)), steps::Step::pause(200)}))
         return;
     ui->RS232Check->setChecked(false);

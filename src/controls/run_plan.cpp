@@ -40,7 +40,11 @@ void TForm1::runPlan(const plan::Plan& plan, const QString& sequenceName) {
         }
         if (!flush())
             return;
-        if (const auto* action = std::get_if<corvane::controls::Action>(&item)) {
+        if (std::holds_alternative<plan::Confirmed>(item)) {
+            // What the board did not confirm is not shown.
+            if (sendNothing || !link.confirmed())
+                return;
+        } else if (const auto* action = std::get_if<corvane::controls::Action>(&item)) {
             applyActions(corvane::controls::Applied{{*action}, {}});
         } else if (const auto* message = std::get_if<plan::Message>(&item)) {
             platform::message(platform::toQ(message->text));

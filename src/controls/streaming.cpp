@@ -45,7 +45,7 @@ void TForm1::wireStreaming() {
 }
 
 void TForm1::BitBtn3Click() {
-    runPlan(streaming::planStartStream(StreamingOn));
+    runPlan(streaming::planStartStream(StreamingOn), QStringLiteral("Start Stream"));
 }
 
 void TForm1::BitBtn4Click() {

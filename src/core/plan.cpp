@@ -31,6 +31,7 @@ std::string describeItem(const Item& item) {
         std::string operator()(const Streaming& s) const {
             return s.on ? "StreamingOn=1" : "StreamingOn=0";
         }
+        std::string operator()(const Confirmed&) const { return "?confirmed"; }
     };
     return std::visit(Visitor{}, item);
 }

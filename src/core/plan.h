@@ -28,7 +28,14 @@ struct Streaming {
     friend bool operator==(const Streaming&, const Streaming&) = default;
 };
 
-using Item = std::variant<steps::Step, controls::Action, Message, Streaming>;
+// What follows shows a state the board must have confirmed: it runs only when the command sent
+// last left, was acknowledged and was not refused (a stream start error); otherwise the plan
+// ends here.
+struct Confirmed {
+    friend bool operator==(const Confirmed&, const Confirmed&) = default;
+};
+
+using Item = std::variant<steps::Step, controls::Action, Message, Streaming, Confirmed>;
 
 struct Plan {
     std::vector<Item> items;
@@ -43,6 +50,7 @@ struct Plan {
     Plan& pause(int ms) { return add(steps::Step::pause(ms)); }
     Plan& wait() { return add(steps::Step::wait()); }
     Plan& message(std::string text) { return add(Message{std::move(text)}); }
+    Plan& confirmed() { return add(Confirmed{}); }
     // The FEC boxes ("FEC", "FEC Error") or the FEC edits (L, D, overhead) enabled or not.
     Plan& enableFecBoxes(bool on);
     Plan& enableFecEdits(bool on);
@@ -52,7 +60,7 @@ struct Plan {
 
 // The plan as one line for tests, items joined by " ": steps as steps::describe writes them
 // ("A50205<CR>", "~100", "W"), actions as controls::describe ("CEFEC:off", "lamp=green",
-// "enable(CEFEC)"), "!'<message>'", "StreamingOn=1".
+// "enable(CEFEC)"), "!'<message>'", "StreamingOn=1", "?confirmed".
 std::string describe(const Plan& plan);
 
 } // namespace corvane::plan

@@ -194,7 +194,7 @@ struct DispatchFlags {
 // One thing the window must do. `text` is used by the kinds that say so.
 struct Effect {
     enum class Kind {
-        SetPanel9,             // Panel9 text = text (stream status error)
+        SetPanel9,             // Panel9 text = text: the board refused to start a stream
         SetReplySeen,          // set ReplySeen
         ShowMessage,           // modal message box (no title of its own, one OK, plain text)
         FindAssem,             // FindAssem(text)

@@ -14,8 +14,12 @@ plan::Plan planStartStream(bool streamingOn) {
     plan::Plan p;
     if (streamingOn)
         return p.message(std::string(kAlreadyStarted));
-    p.enableFecBoxes(true);
+    // The window shows a stream only once the board has acknowledged the start: a board that
+    // refuses it ("Error Start Stream 11") or does not answer leaves the window as it was.
     p.send(frames::startStream());
+    p.wait();
+    p.confirmed();
+    p.enableFecBoxes(true);
     p.add(Streaming{true});
     p.add(Action::lampColour(Lamp::Green));
     p.enableFecEdits(false);

@@ -20,8 +20,9 @@ inline constexpr std::string_view kStartStreamFirst = "Please Start Stream First
 inline constexpr std::string_view kAudioForRecording =
     "Please Change Audio to On in Both Channels , Before Start Recording  ";
 
-// "Start Stream": refused while streaming; otherwise the FEC boxes are unlocked, the start
-// command sent, the stream marked as running (green lamp) and the FEC edits locked.
+// "Start Stream": refused while streaming; otherwise the start command is sent and, once the
+// board has acknowledged it (and not refused it), the FEC boxes are unlocked, the stream marked
+// as running (green lamp) and the FEC edits locked.
 plan::Plan planStartStream(bool streamingOn);
 
 // "Stop Stream": refused while not streaming. Each FEC box that is checked sends its on command

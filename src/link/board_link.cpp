@@ -268,6 +268,7 @@ bool BoardLink::send(const std::string& frame) {
         writeUdp(frame);
         emit frameSent();
         ackReceived = false;
+        startRefused = false;
         receiveDatagram(awaitDatagram(udpReceiveTimeout));
         return true;
     }
@@ -275,11 +276,13 @@ bool BoardLink::send(const std::string& frame) {
         return refuse();
     if (!frame.empty() && !writeSerial(frame)) {
         ackReceived = false;
+        startRefused = false;
         return false;
     }
     seq_.usedSerial = true;
     emit frameSent();
     ackReceived = false;
+    startRefused = false;
     return true;
 }
 
@@ -287,6 +290,7 @@ bool BoardLink::send(const std::string& frame) {
 // left nowhere must not pass on it.
 bool BoardLink::refuse() {
     ackReceived = false;
+    startRefused = false;
     emit sendRefused();
     stopSequence(SequenceEnd::NoLink);
     return false;
@@ -346,6 +350,10 @@ bool BoardLink::runSteps(const corvane::steps::Steps& steps) {
             const bool awaited = std::exchange(seq_.sentSinceWait, false);
             if (waitForAck()) {
                 seq_.timeoutsInRow = 0;
+            } else if (startRefused && !stopped()) {
+                // The board answered, with a refusal.
+                ++report.refused;
+                seq_.timeoutsInRow = 0;
             } else if (awaited && !stopped()) {
                 ++report.unanswered;
                 if (report.shown && ++seq_.timeoutsInRow >= 3)
@@ -367,11 +375,11 @@ bool BoardLink::waitForAck() {
     ackWaiting = true;
     if (!ackTimer->isActive())
         ackTimer->start();
-    while (!ackReceived && ackWaiting && !stopped()) {
+    while (!ackReceived && !startRefused && ackWaiting && !stopped()) {
         idle(platform::pacing::interval(200));
         receiveSerialNow();
     }
-    if (stopped()) {
+    if (stopped() || (startRefused && !ackReceived)) {
         ackTimer->stop();
         return false;
     }
@@ -396,6 +404,10 @@ void BoardLink::ackTimeout() {
 void BoardLink::applyEffect(const replies::Effect& e) {
     using Kind = replies::Effect::Kind;
     switch (e.kind) {
+    case Kind::SetPanel9:
+        // The error line's only text from the dispatch: the board refused to start a stream.
+        startRefused = true;
+        break;
     case Kind::SetReplySeen:
         replySeen = true;
         break;

@@ -84,6 +84,8 @@ public:
     bool ackReceived = false;
     bool ackWaiting = false;
     bool keepAlivePending = false;
+    // The board refused to start a stream ("Error Start Stream 11") since the last send.
+    bool startRefused = false;
     int udpReceiveTimeout = 1000;
 
     // Where send() writes: one interface, or none. The link keeper chooses it (the window's
@@ -109,9 +111,12 @@ public:
     // did not leave, which ends the sequence (a send refused for want of a link ends it as
     // NoLink), or when the sequence was stopped.
     bool runSteps(const corvane::steps::Steps& steps);
-    // Waits for the acknowledgement of the command just sent until it arrives or the
-    // acknowledgement timer runs out (ackTimedOut). True when it arrived.
+    // Waits for the acknowledgement of the command just sent until it arrives, the board refuses
+    // to start a stream (which answers the start) or the acknowledgement timer runs out
+    // (ackTimedOut). True when the acknowledgement arrived.
     bool waitForAck();
+    // The command sent last left and the board acknowledged it without refusing it.
+    bool confirmed() const { return ackReceived && !startRefused; }
     // The acknowledgement timer ran out: the wait in progress ends.
     void ackTimeout();
     // Pauses a sequence for a nominal number of milliseconds (the pacing seam).
@@ -165,9 +170,12 @@ public:
         QString reason; // SerialLost: the serial layer's text
         bool shown = false;
         int unanswered = 0;                        // acknowledgement waits that ended unanswered
+        int refused = 0;                           // stream starts the board refused
         QString unit = QStringLiteral("commands"); // what `sent` and `total` count
         // Every command left and every acknowledgement awaited came.
-        bool whole() const { return end == SequenceEnd::Completed && unanswered == 0; }
+        bool whole() const {
+            return end == SequenceEnd::Completed && unanswered == 0 && refused == 0;
+        }
     };
     // Starts a sequence and makes the caller its owner until the Sequence object goes; a shown
     // sequence reports its progress, ends after three unanswered acknowledgement waits in a row

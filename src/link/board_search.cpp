@@ -34,6 +34,10 @@ void BoardSearch::startSearch(std::uint8_t searchMode, std::int32_t searchLimit)
         }
         sequence_->setUnit(QStringLiteral("tries"));
         sequence_->yield();
+        if (owner_.starting) {
+            const BoardLink::Sequence::Turn turn(link_);
+            owner_.starting();
+        }
     }
     mode = searchMode;
     limit = searchLimit;

@@ -22,6 +22,9 @@ public:
 
     // What the search needs of its owner, set once at wiring.
     struct Owner {
+        // When a search starts (not when it is refused as busy, nor when a running search
+        // goes on with another mode), before the display is cleared.
+        std::function<void()> starting;
         std::function<void()> clearDisplay;         // before a search starts
         std::function<bool()> openSerial;           // opens the port, telling the operator why not
         std::function<bool(int timeoutMs)> openUdp; // connects UDP, telling the operator why not
@@ -41,8 +44,8 @@ public:
     std::uint8_t mode = Rs232;
     bool active = false;
 
-    // Starts a search (clearing the display first); a running search goes on with the new mode.
-    // Refused (busy reported, nothing cleared) while another sequence runs.
+    // Starts a search (the owner's `starting`, then clearing the display); a running search goes
+    // on with the new mode. Refused (busy reported, nothing changed) while another sequence runs.
     void startSearch(std::uint8_t searchMode, std::int32_t searchLimit);
     // One search tick: probe, then report.
     void tick();

@@ -371,6 +371,31 @@ private slots:
             QCOMPARE(frames(*board, link).size(), 1);
     }
 
+    // A board that refuses to start the stream: status 2 naming the refusal, on both links, and
+    // the FEC command that would follow the start is not sent.
+    void refusedStart_data() {
+        QTest::addColumn<Link>("link");
+        QTest::newRow("udp") << Link::Udp;
+        QTest::newRow("serial") << Link::Pty;
+    }
+    void refusedStart() {
+        QFETCH(Link, link);
+        BoardProcess board(QStringList{"--start-error", "11"});
+        QVERIFY2(board.ready(), qPrintable(board.why()));
+        QStringList args = linkArgs(board, link);
+        const QString label = args[1];
+        const Result r = ctl(args << "start"
+                                  << "--fec"
+                                  << "--fec-l"
+                                  << "4"
+                                  << "--fec-d"
+                                  << "4");
+        QCOMPARE(r.status, 2);
+        QCOMPARE(QString(r.err),
+                 label + ": the board refused to start the stream (after 1 of 2 commands)\n");
+        QCOMPARE(frames(board, link), QList<QByteArray>{"  A50205<CR>  => 9911771"});
+    }
+
     // A board that falls silent or a serial port that goes away during a save: status 2 within
     // 40 s, saying after how many of the commands, and nothing sent after that.
     void boardFailsDuringSave_data() {

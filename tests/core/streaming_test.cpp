@@ -58,9 +58,10 @@ void StreamingTest::startAndStop_data() {
     const char* stopTail =
         "disable(CEFEC) disable(ERRFEC) A50206<CR> StreamingOn=0 lamp=grey Panel9='' "
         "enable(LFEC) enable(DFEC) enable(FECP)";
-    QTest::newRow("start") << true << false << "CEFEC L=4 D=4"
-                           << "enable(CEFEC) enable(ERRFEC) A50205<CR> StreamingOn=1 lamp=green "
-                              "disable(LFEC) disable(DFEC) disable(FECP)";
+    QTest::newRow("start: the stream is shown only once the board has confirmed it")
+        << true << false << "CEFEC L=4 D=4"
+        << "A50205<CR> W ?confirmed enable(CEFEC) enable(ERRFEC) StreamingOn=1 lamp=green "
+           "disable(LFEC) disable(DFEC) disable(FECP)";
     QTest::newRow("start while streaming: only the message") << true << true << ""
                                                              << "!'Stream Already Start '";
     QTest::newRow("stop with no FEC box checked: only the stop command")

@@ -1,6 +1,7 @@
 // The program's main window against the stand-in board corvane-board, run as a child process:
 // over UDP on 127.0.0.1 and over the board's pseudo-terminal, opened by its link name as the
 // serial port. Timers and sleeps are shrunk; the board answers in real time.
+#include "app/widgets.h"
 #include "app/windows.h"
 #include "core/controls.h"
 #include "core/frames.h"
@@ -21,6 +22,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
@@ -184,7 +186,6 @@ void BoardLinkTest::searchFindsTheBoard() {
 
     QAction* start = p.action(item.toLatin1().constData());
     QCOMPARE(start->text(), caption);
-    p.f->TestClick(); // opening the menu
     start->trigger();
     QVERIFY(p.f->SearchActive);
     p.waitForSearch();
@@ -220,7 +221,8 @@ void BoardLinkTest::streamStartError_data() {
         << Link::Serial << "11" << QStringList{"--split", "6", "--split-gap", "40"};
 }
 
-// The board refuses "Start Stream" on one stream; the error line names it.
+// The board refuses "Start Stream" on one stream: the error line and the status bar name it, and
+// the window shows no stream (no "Streaming", a grey lamp, the FEC edits usable).
 void BoardLinkTest::streamStartError() {
     QFETCH(Link, link);
     QFETCH(QString, stream);
@@ -233,7 +235,7 @@ void BoardLinkTest::streamStartError() {
     p.f->Timer1->stop(); // no keep-alive reply in between
     p.f->ReplySeen = false;
 
-    p.f->CWriteStr(corvane::frames::startStream());
+    QTest::mouseClick(child<QPushButton>(p.f, "BitBtn3"), Qt::LeftButton);
     const QByteArray used = link == Link::Udp ? "udp" : "pty";
     const QByteArray answer = "  A50205<CR>  => 991177" + stream.right(1).toLatin1();
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -244,6 +246,16 @@ void BoardLinkTest::streamStartError() {
                               QStringLiteral("Error Start Stream ") + stream, 15000);
     QVERIFY(!p.f->AckReceived);
     QVERIFY(!p.label("RDS")->isVisible());
+    QVERIFY(!p.f->StreamingOn);
+    QCOMPARE(child<ShapeIndicator>(p.f, "Rec1")->fillColor(), QColor(128, 128, 128));
+    runEventLoop(20);
+    QCOMPARE(p.label("Panel5")->text(), QString());
+    for (const char* edit : {"LFEC", "DFEC", "FECP"})
+        QVERIFY2(child<QLineEdit>(p.f, edit)->isEnabled(), edit);
+    QCOMPARE(
+        p.f->statusBar()->currentMessage(),
+        QStringLiteral("Start Stream: the board refused it (Error Start Stream %1)").arg(stream));
+    QVERIFY(p.prompts.messages.isEmpty());
 
     // Stopping is acknowledged as usual and READY comes back.
     p.f->CWriteStr(corvane::frames::stopStream());

@@ -250,7 +250,6 @@ void ClearTest::everyWayOfDroppingTheBoardClears() {
         QCOMPARE(linkUpWhileClearing, QList<bool>{true});
         QVERIFY(!p.f->ComPort1->isOpen() && !p.f->udpActive());
     } else {
-        p.f->TestClick();
         child<QAction>(p.f, way)->trigger();
         p.f->link.cancelSequence();
         QCOMPARE(linkUpWhileClearing, QList<bool>{false});

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -78,11 +79,54 @@ QStringList counting(int from, int to) {
 class DiscoveryTest : public QObject {
     Q_OBJECT
 private slots:
+    // Opening the "Test" menu only shows it: the link stays chosen and open, the keep-alive runs
+    // and the board is still shown as answering. Choosing a search then does what opening it
+    // once did, right before the search.
+    void openingTheTestMenuChangesNothing_data() {
+        QTest::addColumn<bool>("serial");
+        QTest::newRow("serial") << true;
+        QTest::newRow("udp") << false;
+    }
+    void openingTheTestMenuChangesNothing() {
+        QFETCH(bool, serial);
+        Program p;
+        PtyResponder pty(board());
+        UdpResponder udp(board());
+        p.serialAt(pty.slavePath());
+        p.udpAt(udp.port());
+        QCheckBox* box = serial ? p.rs232() : p.udp();
+        box->setChecked(true);
+        p.f->Connect1Click();
+        p.f->link.udpReceiveTimeout = 1000; // the stand-in answers from a thread of its own
+        QTRY_COMPARE_WITH_TIMEOUT(p.conNot()->text(), QStringLiteral("Connected"), 10000);
+        QVERIFY(p.f->Timer1->isActive());
+
+        auto* menu = child<QMenu>(p.f, "Test");
+        menu->popup(p.f->mapToGlobal(QPoint(0, 0)));
+        QTRY_VERIFY(menu->isVisible());
+        QTest::mouseMove(menu, menu->actionGeometry(menu->actions().first()).center());
+        runEventLoop(50);
+        menu->hide();
+        QVERIFY(box->isChecked());
+        QVERIFY(serial ? p.f->ComPort1->isOpen() : p.f->udpActive());
+        QVERIFY(p.f->Timer1->isActive());
+        QCOMPARE(p.conNot()->text(), QStringLiteral("Connected"));
+        QCOMPARE(p.label("Panel8")->text(), QStringLiteral("Client Connected"));
+
+        // The search itself starts from a clean slate.
+        p.f->estUDP1Click();
+        QVERIFY(p.f->SearchActive);
+        QCOMPARE(p.conNot()->text(), QStringLiteral("Not Connected"));
+        QCOMPARE(p.label("Panel8")->text(), QString());
+        p.waitForSearch();
+        QVERIFY(p.udp()->isChecked());
+        QCOMPARE(p.f->SearchLimit, 15);
+    }
+
     void serialSearchFindsTheBoard() {
         Program p;
         PtyResponder pty(board());
         p.serialAt(pty.slavePath());
-        p.f->TestClick();
         p.f->estRS2321Click();
         QVERIFY(p.f->SearchActive);
         p.waitForSearch();
@@ -104,7 +148,6 @@ private slots:
         Program p;
         PtyResponder pty(silent());
         p.serialAt(pty.slavePath());
-        p.f->TestClick();
         p.f->estRS2321Click();
         p.waitForSearch();
         QCOMPARE(p.panel5History, counting(1, 15) << "Error no Board Found ");
@@ -119,7 +162,6 @@ private slots:
         Program p(0.002);
         PtyResponder pty(silent());
         p.serialAt(pty.slavePath());
-        p.f->TestClick();
         p.f->estBurn1Click();
         p.waitForSearch(60000);
         QCOMPARE(p.panel5History.size(), 81);
@@ -132,7 +174,6 @@ private slots:
         UdpResponder udp(board());
         p.serialAt(pty.slavePath());
         p.udpAt(udp.port());
-        p.f->TestClick();
         p.f->estBoth1Click();
         p.waitForSearch();
         QCOMPARE(p.panel5History, QStringList{"Board Found"});
@@ -147,7 +188,6 @@ private slots:
         Program p;
         UdpResponder udp(silent());
         p.udpAt(udp.port());
-        p.f->TestClick();
         p.f->estUDP1Click();
         QTRY_VERIFY_WITH_TIMEOUT(p.panel5History.size() >= 2, 10000); // two ticks and their probes
         Timer2Stop(p);
@@ -163,14 +203,12 @@ private slots:
             return frame == kProbe && ++probes == 3 ? QByteArray("B74D") : QByteArray();
         });
         p.serialAt(pty.slavePath());
-        p.f->TestClick();
         p.f->estRS2321Click();
         p.waitForSearch();
         QCOMPARE(p.panel5History, counting(1, 2) << "Board Found");
         QCOMPARE(p.f->SearchTries, 3);
         p.panel5History.clear();
         probes = 2;
-        p.f->TestClick();
         p.f->estRS2321Click();
         p.waitForSearch();
         QCOMPARE(p.panel5History, QStringList{"Board Found"});
@@ -242,12 +280,10 @@ private slots:
     void choosingATestItemDuringASearchKeepsTheTick() {
         Program p(1.0);
         p.serialAt("/dev/ttyCORVANE-none");
-        p.f->TestClick();
         p.f->estRS2321Click();
         runEventLoop(1000);
         const int before = p.f->Timer2->remainingTime();
         QVERIFY(before <= 3500);
-        p.f->TestClick();
         p.f->estUDP1Click();
         QVERIFY(p.f->Timer2->isActive());
         QVERIFY2(p.f->Timer2->remainingTime() <= before,
@@ -258,7 +294,6 @@ private slots:
     void searchThatCannotOpenThePortStillEnds() {
         Program p;
         p.serialAt("/dev/ttyCORVANE-none");
-        p.f->TestClick();
         p.f->estRS2321Click();
         p.waitForSearch();
         QCOMPARE(p.panel5History.last(), QStringLiteral("Error no Board Found "));
@@ -341,7 +376,6 @@ private slots:
         p.udpAt(udp.port());
         p.serialAt(pty.slavePath());
         const auto probes = [&] { return int((overUdp ? udp.frames() : pty.frames()).size()); };
-        p.f->TestClick();
         overUdp ? p.f->estUDP1Click() : p.f->estRS2321Click();
         QCOMPARE(p.progress()->text(), QStringLiteral("Board search: 0 of 16"));
         QTRY_COMPARE_WITH_TIMEOUT(p.progress()->text(), QStringLiteral("Board search: 1 of 16"),
@@ -391,7 +425,6 @@ private slots:
         QString busy;
         bool searching = true;
         QTimer::singleShot(50, p.f, [&] {
-            p.f->TestClick();
             p.f->estRS2321Click();
             busy = p.status();
             searching = p.f->Timer2->isActive();

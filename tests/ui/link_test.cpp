@@ -238,8 +238,8 @@ private slots:
     }
 
     // A write that fails shows the serial layer's own text, closes the port once and ends the
-    // sending handler at that point: READY stays as it was, and the acknowledgement flag is
-    // cleared (the frame did not leave, so no wait may pass on an earlier acknowledgement).
+    // sending handler at that point: READY goes out with the link, and the acknowledgement flag
+    // is cleared (the frame did not leave, so no wait may pass on an earlier acknowledgement).
     void serialWriteErrorEndsTheSendingHandler() {
         Program p;
         auto pty = std::make_unique<PtyPair>();
@@ -252,7 +252,7 @@ private slots:
         QVERIFY(!p.f->ComPort1->isOpen());
         QCOMPARE(p.prompts.texts(), QStringList{QStringLiteral("The serial port %1 was lost: %2")
                                                     .arg(pty->slavePath(), qt_error_string(EIO))});
-        QVERIFY(p.readyShown());
+        QVERIFY(!p.readyShown());
         QVERIFY(!p.f->AckReceived);
         QVERIFY(!p.f->Timer1->isActive());
         QCOMPARE(child<QLabel>(p.f, "ConNot")->text(), QStringLiteral("Not Connected"));

@@ -347,8 +347,8 @@ void MaintenanceTest::menuItemsForTheKeepAliveAndTheBoardDialog() {
     QVERIFY(p.pty.frames().isEmpty() && p.udpBoard.frames().isEmpty());
 }
 
-// Reboot, Exit and Create Default ask first. "No" sends nothing and leaves the link, the display
-// and the stream state as they were; "Yes" sends the command as before.
+// Reboot, Exit, Create Default and both interface changes ask first. "No" sends nothing and leaves
+// the link, the display and the stream state as they were; "Yes" sends the command as before.
 void MaintenanceTest::askFirst_data() {
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("link");
@@ -361,7 +361,9 @@ void MaintenanceTest::askFirst_data() {
         const char* title;
     } commands[] = {{"RebootBoard1", "A50275", "Reboot Board"},
                     {"ExitBoard1", "A50204", "Exit Board Application"},
-                    {"CreateDefault1", "A50230", "Create Default"}};
+                    {"CreateDefault1", "A50230", "Create Default"},
+                    {"BitBtn6", "A503351", "Change Interface to RS2323"},
+                    {"BitBtn7", "A503350", "Change Interface to UDP"}};
     for (const auto& c : commands)
         for (const QString link : {"serial", "udp"})
             for (const bool yes : {false, true})
@@ -380,7 +382,10 @@ void MaintenanceTest::askFirst() {
     p.use(link);
     p.prompts.answers = {yes};
 
-    p.trigger(qPrintable(item));
+    if (item.startsWith("BitBtn"))
+        child<QPushButton>(p.f, item)->click();
+    else
+        p.trigger(qPrintable(item));
 
     QCOMPARE(p.prompts.questions.size(), 1);
     QCOMPARE(p.prompts.questions[0].title, title);

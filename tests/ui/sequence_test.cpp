@@ -8,12 +8,16 @@
 #include "support/links.h"
 #include "support/program.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -460,6 +464,104 @@ private slots:
         QCOMPARE(p.prompts.questions.size(), 1); // the save's own, before it began
         QCOMPARE(p.status(), text);
         QVERIFY(!p.f->ComPort1->isOpen());
+    }
+
+    // While the save runs, the controls whose change would send a command or re-aim the link are
+    // disabled: "FEC" clicked during the save stays as the board has it, and nothing but the save
+    // reaches the board. Afterwards they are usable again.
+    void controlsKeepTheirStateDuringASave_data() {
+        linkAndMomentColumns();
+        for (Link link : kLinks)
+            for (Moment moment : kMoments)
+                row(link, moment);
+    }
+
+    void controlsKeepTheirStateDuringASave() {
+        QFETCH(Link, link);
+        QFETCH(Moment, moment);
+        Program p(link, moment);
+        const QStringList boxes = {"RS232Check", "UDPCheck", "CEFEC",  "ERRFEC", "AutoDetect",
+                                   "FixCheck",   "MovCheck", "UDPRSB", "PARTP",  "Rec1"};
+        const QStringList actions = {"Connect1", "Configuration1", "ClearUIB"};
+        QStringList enabledDuring;
+        bool clicked = false;
+        p.during(moment, [&] {
+            for (const QString& name : boxes)
+                if (child<QWidget>(p.f, name)->isEnabled())
+                    enabledDuring << name;
+            for (const QString& name : actions)
+                if (child<QAction>(p.f, name)->isEnabled())
+                    enabledDuring << name;
+            QTest::mouseClick(child<QCheckBox>(p.f, "CEFEC"), Qt::LeftButton);
+            child<QAction>(p.f, "ClearUIB")->trigger();
+            clicked = true;
+        });
+        p.save();
+        QVERIFY(clicked);
+        QCOMPARE(enabledDuring, QStringList());
+        QVERIFY(!child<QCheckBox>(p.f, "CEFEC")->isChecked());
+        QVERIFY(p.ended);
+        QCOMPARE(p.ended->end, BoardLink::SequenceEnd::Completed);
+        QCOMPARE(p.written, p.ended->total);
+        p.boardReceived(p.ended->total);
+        for (const QString& name : boxes)
+            QVERIFY2(child<QWidget>(p.f, name)->isEnabled(), qPrintable(name));
+        for (const QString& name : actions)
+            QVERIFY2(child<QAction>(p.f, name)->isEnabled(), qPrintable(name));
+        // Usable again: the operator's click on "IAD" now goes to the board.
+        QTest::mouseClick(child<QCheckBox>(p.f, "AutoDetect"), Qt::LeftButton);
+        QVERIFY(child<QCheckBox>(p.f, "AutoDetect")->isChecked());
+        p.boardReceived(p.ended->total + 1);
+        QCOMPARE(p.frames().last(), QByteArray("A503731"));
+    }
+
+    // The save's result stays in the status bar while the operator opens menus and moves over
+    // their items (which have no status tips: each sends an empty one); a tip with text is shown
+    // while it lasts, and a note shown for a while, then the result again.
+    void resultStaysWhenAMenuOpens() {
+        Program p(Link::Udp, Moment::Pause);
+        p.save();
+        const QString result = QStringLiteral("Configuration sent to the board");
+        QCOMPARE(p.status(), result);
+        QMenuBar* bar = p.f->menuBar();
+        for (QMenu* menu : bar->findChildren<QMenu*>()) {
+            if (menu->parentWidget() != bar || menu->actions().isEmpty())
+                continue;
+            menu->popup(p.f->mapToGlobal(QPoint(0, 0)));
+            QTRY_VERIFY(menu->isVisible());
+            for (QAction* action : menu->actions())
+                if (!action->isSeparator())
+                    QTest::mouseMove(menu, menu->actionGeometry(action).center());
+            menu->hide();
+            QCOMPARE(p.status(), result);
+        }
+        QStatusTipEvent empty{QString()};
+        QCoreApplication::sendEvent(bar, &empty);
+        QCOMPARE(p.status(), result);
+        QStatusTipEvent tip(QStringLiteral("Opens the link"));
+        QCoreApplication::sendEvent(bar, &tip);
+        QCOMPARE(p.status(), QStringLiteral("Opens the link"));
+        QCoreApplication::sendEvent(bar, &empty);
+        QCOMPARE(p.status(), result);
+        p.f->statusBar()->showMessage(QStringLiteral("Busy: Save Config. is running"), 20);
+        QTRY_COMPARE(p.status(), result);
+    }
+
+    // "Exit" during a save asks whether to stop it and quit; "No" (the default) keeps the save
+    // and the window.
+    void exitDuringASaveAsksFirst() {
+        Program p(Link::Udp, Moment::Pause);
+        p.prompts.answers = {true, false}; // the save goes ahead; the exit does not
+        p.during(Moment::Pause, [&] { child<QAction>(p.f, "Exit1")->trigger(); });
+        p.save();
+        QCOMPARE(p.prompts.questions.size(), 2);
+        QCOMPARE(p.prompts.questions[1].text,
+                 QStringLiteral("Save Config. is running.\n\nStop it and quit?"));
+        QVERIFY(p.ended);
+        QCOMPARE(p.ended->end, BoardLink::SequenceEnd::Completed);
+        QCOMPARE(p.written, p.ended->total);
+        runEventLoop(50);
+        QVERIFY(p.f->isVisible());
     }
 
     // Closing the main window during a save ends the save first; the window then closes and the

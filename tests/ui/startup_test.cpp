@@ -186,18 +186,17 @@ private slots:
         runEventLoop(10);
         QCOMPARE(panel4->text(), QStringLiteral("Not Connected"));
         QCOMPARE(panel5->text(), QString());
+        // The panel's click shows what it did: "Streaming" beside a lit lamp, then neither.
+        auto* lamp = child<ShapeIndicator>(w->Form1.get(), "Rec1");
         QTest::mouseClick(panel5, Qt::LeftButton);
         QVERIFY(w->Form1->StreamingOn);
         runEventLoop(10);
-        // Not beside the grey lamp of start-up; beside a lit one.
-        QCOMPARE(panel5->text(), QString());
-        w->Form1->applyActions(
-            {{corvane::controls::Action::lampColour(corvane::controls::Lamp::Green)}, {}});
-        runEventLoop(10);
         QCOMPARE(panel5->text(), QStringLiteral("Streaming"));
+        QCOMPARE(lamp->fillColor(), QColor(0, 255, 0));
         QTest::mouseClick(panel5, Qt::LeftButton);
         runEventLoop(10);
         QCOMPARE(panel5->text(), QString());
+        QCOMPARE(lamp->fillColor(), QColor(128, 128, 128));
         // A running search keeps its own text in the panel.
         w->Form1->SearchActive = true;
         panel5->setText("Please Wait Try  3");

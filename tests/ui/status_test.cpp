@@ -179,8 +179,9 @@ private slots:
         QCOMPARE(p.text("Panel9"), QStringLiteral("Stream 11 Error"));
     }
 
-    // "Client Connected" is the board's news about its client; with the link gone it is no longer
-    // known, however the link went.
+    // "Client Connected" is the board's news about its client, "Connected" and READY that it
+    // answers; with the link gone (or the board silent) none of it is known any more, however the
+    // link went: all three go out at once, not at the next keep-alive.
     void clientConnectedClearedWhenTheLinkDrops_data() {
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("how");
@@ -189,6 +190,8 @@ private slots:
                 QTest::addRow("%s, %s", qPrintable(link), qPrintable(how)) << link << how;
         QTest::newRow("serial, device lost") << "serial"
                                              << "lost";
+        for (const QString link : {"serial", "udp"})
+            QTest::addRow("%s, keep-alive unanswered", qPrintable(link)) << link << "silent";
     }
     void clientConnectedClearedWhenTheLinkDrops() {
         QFETCH(QString, link);
@@ -203,6 +206,17 @@ private slots:
             line.write(kAlive);
         }
         QTRY_COMPARE_WITH_TIMEOUT(p.text("Panel8"), QStringLiteral("Client Connected"), 10000);
+        QCOMPARE(p.text("ConNot"), QStringLiteral("Connected"));
+        QVERIFY(!p.label("RDS")->isHidden());
+        if (how == "silent") {
+            // The keep-alive goes on; the first one left unanswered takes it all away.
+            p.board.answering = false;
+            p.f->link.udpReceiveTimeout = 20;
+            QTRY_COMPARE_WITH_TIMEOUT(p.text("ConNot"), QStringLiteral("Not Connected"), 10000);
+            QVERIFY(p.label("RDS")->isHidden());
+            QCOMPARE(p.text("Panel8"), QString());
+            return;
+        }
         p.f->Timer1->stop();
 
         if (how == "Connect ")
@@ -217,13 +231,14 @@ private slots:
 
         QVERIFY(!p.f->ComPort1->isOpen() && !p.f->udpActive());
         QCOMPARE(p.text("Panel8"), QString());
+        QCOMPARE(p.text("ConNot"), QStringLiteral("Not Connected"));
+        QVERIFY(p.label("RDS")->isHidden());
     }
 
     // The search's "Board Found" stays in view for 2 s, then the idle display empties the
     // panel.
     void boardFoundStaysInView() {
         Program p(1.0);
-        p.f->TestClick();
         p.f->estRS2321Click();
         QElapsedTimer clock;
         p.waitForSearch();
@@ -255,14 +270,49 @@ private slots:
         QCOMPARE(lamp->fillColor(), QColor(128, 128, 128));
         QVERIFY(p.f->StreamingOn);
         QCOMPARE(p.text("Panel5"), QString());
-        p.f->Panel5Click(); // the operator's toggle with a grey lamp shows nothing either
-        p.f->Panel5Click();
-        runEventLoop(20);
-        QCOMPARE(p.text("Panel5"), QString());
 
         p.f->applyActions({{Action::lampColour(Lamp::Green)}, {}});
         runEventLoop(20);
         QCOMPARE(p.text("Panel5"), QStringLiteral("Streaming"));
+    }
+
+    // A click on the streaming panel shows at once what it did: the stream marked as running
+    // shows "Streaming" and a green lamp, the next click neither; from a cleared display (grey
+    // lamp, the stream state left as it was) it takes effect the same way.
+    void streamingPanelClickShowsWhatItDid() {
+        Program p;
+        auto* lamp = child<ShapeIndicator>(p.f, "Rec1");
+        auto* panel = child<ClickPanel>(p.f, "Panel5");
+        const QColor grey(128, 128, 128), green(0, 255, 0);
+        const auto click = [&] { QTest::mouseClick(panel, Qt::LeftButton); };
+        struct Seen {
+            bool streaming;
+            QString panel;
+            QColor lamp;
+        };
+        const auto seen = [&] {
+            return Seen{p.f->StreamingOn, p.text("Panel5"), lamp->fillColor()};
+        };
+        const auto expect = [&](bool streaming) {
+            const Seen now = seen(); // at once, before any idle pass
+            QCOMPARE(now.streaming, streaming);
+            QCOMPARE(now.panel, streaming ? QStringLiteral("Streaming") : QString());
+            QCOMPARE(now.lamp, streaming ? green : grey);
+            runEventLoop(20); // and the idle display keeps it
+            QCOMPARE(p.text("Panel5"), now.panel);
+        };
+        click();
+        expect(true);
+        click();
+        expect(false);
+        click();
+        expect(true);
+        p.trigger("ClearUIB"); // grey lamp, the stream state untouched
+        QVERIFY(p.f->StreamingOn);
+        click();
+        expect(false);
+        click();
+        expect(true);
     }
 
     // "Create SDP File" names the file it wrote in the status line; the whole path is its

@@ -14,7 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
+
+#include <atomic>
 
 namespace {
 
@@ -73,6 +76,8 @@ private slots:
     void recordIndicator();
     void startAndStopOverUdp();
     void withoutLinkTheWindowStillFollows();
+    void refusedStartShowsNoStream_data();
+    void refusedStartShowsNoStream();
 };
 
 void StreamingTest::startThenStopShowTheStream() {
@@ -260,7 +265,8 @@ void StreamingTest::recordIndicator() {
     QCOMPARE(p.rec1()->fillColor(), kRed);
     p.f->BitBtn4Click(); // stopping while recording sends no stop-recording command
     QCOMPARE(p.rec1()->fillColor(), kGrey);
-    QCOMPARE(Program::sent(board), QStringList{"A50205 A503461 A503462 A503461 A50206"});
+    // The start waits for its acknowledgement: the board reads it apart from the rest.
+    QCOMPARE(Program::sent(board), (QStringList{"A50205", "A503461 A503462 A503461 A50206"}));
 }
 
 void StreamingTest::startAndStopOverUdp() {
@@ -289,6 +295,60 @@ void StreamingTest::withoutLinkTheWindowStillFollows() {
     QCOMPARE(p.rec1()->fillColor(), kGrey);
     QVERIFY(p.fecEditsEnabled());
     QCOMPARE(p.prompts.texts(), QStringList{"Please Connect First !! "});
+}
+
+void StreamingTest::refusedStartShowsNoStream_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("serial") << true;
+    QTest::newRow("udp") << false;
+}
+
+// A board that refuses to start the stream ("Error Start Stream 11") leaves the window as it was:
+// no "Streaming", a grey lamp, the FEC edits usable; the status bar and the error line say why.
+// Once the board starts it, the window shows the stream.
+void StreamingTest::refusedStartShowsNoStream() {
+    QFETCH(bool, serial);
+    std::atomic<bool> refuse{true};
+    const Responder board = [&refuse](const QByteArray& frame) {
+        return frame == "A50205" && refuse ? QByteArray("9911771") : QByteArray("55");
+    };
+    PtyResponder pty(board);
+    UdpResponder udp(board);
+    Program p;
+    if (serial) {
+        p.serialAt(pty.slavePath());
+        p.rs232()->setChecked(true);
+    } else {
+        p.udpAt(udp.port());
+        p.udp()->setChecked(true);
+    }
+    p.f->Connect1Click();
+    p.f->Timer1->stop();
+    p.f->link.udpReceiveTimeout = 1000; // the stand-in answers from a thread of its own
+    QElapsedTimer clock;
+    clock.start();
+    p.click("BitBtn3");
+    // The refusal answers the start: no acknowledgement wait runs out.
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!p.f->StreamingOn);
+    QCOMPARE(p.rec1()->fillColor(), kGrey);
+    QVERIFY(p.fecBoxesEnabled());
+    QVERIFY(p.fecEditsEnabled());
+    QCOMPARE(p.panel5(), QString());
+    QCOMPARE(p.label("Panel9")->text(), QStringLiteral("Error Start Stream 11"));
+    QCOMPARE(p.f->statusBar()->currentMessage(),
+             QStringLiteral("Start Stream: the board refused it (Error Start Stream 11)"));
+    QVERIFY(p.prompts.messages.isEmpty());
+    p.click("BitBtn4"); // nothing runs to be stopped
+    QCOMPARE(p.prompts.texts(), QStringList{"Stream Already Stop "});
+
+    refuse = false;
+    p.click("BitBtn3");
+    QVERIFY(p.f->StreamingOn);
+    QCOMPARE(p.rec1()->fillColor(), kGreen);
+    QCOMPARE(p.panel5(), QStringLiteral("Streaming"));
+    QVERIFY(!p.edit("LFEC")->isEnabled());
+    QCOMPARE(serial ? pty.frames() : udp.frames(), (QList<QByteArray>{"A50205", "A50205"}));
 }
 
 QTEST_MAIN(StreamingTest)

@@ -14,13 +14,14 @@
 #include "platform/files.h"
 #include "platform/pacing.h"
 #include "platform/prompts.h"
+#include "platform/screen.h"
 #include "ui_tform1.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QScreen>
+#include <QScrollArea>
 
 #include <algorithm>
 
@@ -70,6 +71,25 @@ TForm1::~TForm1() {
     keeper.blockSignals(true);
 }
 
+namespace {
+
+// The form's fixed-geometry controls inside the window: they scroll where the screen is too small
+// for the whole form. It asks for the form's whole size.
+class FormScroll : public QScrollArea {
+public:
+    explicit FormScroll(QWidget* parent) : QScrollArea(parent) {
+        setObjectName(QStringLiteral("FormScroll"));
+        setFrameShape(QFrame::NoFrame);
+        setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // Tab goes from control to control of the form (each scrolled into view), never to the
+        // scroll area itself.
+        setFocusPolicy(Qt::NoFocus);
+    }
+    QSize sizeHint() const override { return widget() ? widget()->size() : QSize(); }
+};
+
+} // namespace
+
 // Colours, fonts and pictures the form file cannot carry.
 void TForm1::applyLook(const QPixmap& logo) {
     QPalette pal = palette();
@@ -85,9 +105,14 @@ void TForm1::applyLook(const QPixmap& logo) {
     ui->Image1->setPixmap(makeLogo(ui->Image1->size()));
     setWindowIcon(logo);
     // Every control carries its caption or label as its accessible name (set in the form file).
-    adjustSize();
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // The menu bar and the status bar stay in the window, outside the scrolling form; the window
+    // opens at its whole size where the screen has room for it, and inside the screen anyway.
+    auto* scroll = new FormScroll(this);
+    scroll->setPalette(pal);
+    scroll->viewport()->setAutoFillBackground(true);
+    scroll->setWidget(takeCentralWidget());
+    setCentralWidget(scroll);
+    platform::fitToScreen(this, sizeHint());
 }
 
 void TForm1::wire() {

@@ -189,6 +189,8 @@ std::string meaning(const Row& row) {
     }
     if (row.stale)
         return "not read: came after its wait";
+    if (replies::isAutoDetectionReply(row.bytes))
+        return "auto-detection reply, not awaited";
     return row.link == replies::Transport::Serial ? "not recognised yet" : "not recognised";
 }
 
@@ -226,8 +228,21 @@ std::string rowLine(std::string_view time, const Row& row) {
 }
 
 bool matches(const Row& row, std::string_view needle) {
-    return needle.empty() || containsNoCase(displayText(row), needle) ||
-           containsNoCase(meaning(row), needle);
+    return needle.empty() || containsNoCase(linkName(row.link), needle) ||
+           containsNoCase(directionName(row.direction), needle) ||
+           containsNoCase(displayText(row), needle) || containsNoCase(meaning(row), needle);
+}
+
+std::string clockText(std::int64_t msecsSinceEpoch, int utcOffsetSeconds) {
+    constexpr std::int64_t kDay = 24 * 3600 * 1000;
+    std::int64_t ms = (msecsSinceEpoch + std::int64_t(utcOffsetSeconds) * 1000) % kDay;
+    if (ms < 0)
+        ms += kDay;
+    const auto two = [](std::int64_t v) {
+        return std::string{char('0' + v / 10), char('0' + v % 10)};
+    };
+    return two(ms / 3600000) + ':' + two(ms / 60000 % 60) + ':' + two(ms / 1000 % 60) + '.' +
+           char('0' + ms / 100 % 10) + char('0' + ms / 10 % 10) + char('0' + ms % 10);
 }
 
 // ---- The ring --------------------------------------------------------------------------------

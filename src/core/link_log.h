@@ -65,7 +65,9 @@ struct Row {
 // \xNN (so a tab never splits a saved line); a text cut short ends with "… (N bytes)". UTF-8.
 std::string displayText(const Row& row);
 // The meaning column: the command's name, what the dispatch recognised ("not recognised yet" while
-// a serial frame may still be arriving), or the unanswered wait.
+// a serial frame may still be arriving), or the unanswered wait. An auto-detection reply that came
+// while no keep-alive awaited it (the one that ends "Read Config.") is named too, though the
+// dispatch left it alone.
 std::string meaning(const Row& row);
 std::string_view linkName(replies::Transport link);
 std::string_view directionName(Direction d);
@@ -74,9 +76,13 @@ std::string_view directionName(Direction d);
 std::string headerLine();
 std::string rowLine(std::string_view time, const Row& row);
 
-// True when the shown text or the meaning contains `needle` (ASCII case ignored); an empty needle
-// matches every row.
+// True when the link, the direction, the shown text or the meaning contains `needle` (ASCII case
+// ignored); an empty needle matches every row.
 bool matches(const Row& row, std::string_view needle);
+
+// The time column, "hh:mm:ss.zzz", of a time `utcOffsetSeconds` ahead of UTC: plain arithmetic,
+// so that the window asks the time zone only when the offset may have changed.
+std::string clockText(std::int64_t msecsSinceEpoch, int utcOffsetSeconds);
 
 // The ring. Rows are numbered in the order they came (their sequence number); the oldest are
 // dropped once it is full.

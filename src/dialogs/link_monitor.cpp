@@ -14,12 +14,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 namespace linklog = corvane::linklog;
 
@@ -33,7 +35,53 @@ QString fromView(std::string_view s) {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
+// Rows kept formatted for the view: more than a screen holds.
+constexpr std::size_t kShownRows = 512;
+
 } // namespace
+
+// The table of the monitor. A row that comes while the list is laid out anew would repaint every
+// row shown; rows added at the end repaint only where they appear (and a scroll to them moves
+// the rows already painted).
+class LinkMonitorTable : public QTableView {
+public:
+    using QTableView::QTableView;
+
+    void doItemsLayout() override {
+        const int from = std::exchange(appendedFrom_, -1);
+        const bool relayout = std::exchange(relayout_, false);
+        if (from < 0 || relayout) {
+            QTableView::doItemsLayout();
+            return;
+        }
+        updateGeometries();
+        const int top = rowViewportPosition(from);
+        if (top < viewport()->height())
+            viewport()->update(0, std::max(top, 0), viewport()->width(),
+                               viewport()->height() - std::max(top, 0));
+    }
+
+protected:
+    void rowsInserted(const QModelIndex& parent, int start, int end) override {
+        if (end == model()->rowCount(parent) - 1 && !parent.isValid())
+            appendedFrom_ = appendedFrom_ < 0 ? start : std::min(appendedFrom_, start);
+        else
+            relayout_ = true;
+        QTableView::rowsInserted(parent, start, end);
+    }
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override {
+        relayout_ = true;
+        QTableView::rowsAboutToBeRemoved(parent, start, end);
+    }
+    void reset() override {
+        relayout_ = true;
+        QTableView::reset();
+    }
+
+private:
+    int appendedFrom_ = -1; // the first row added at the end since the last layout
+    bool relayout_ = false; // anything else changed since: every row is laid out anew
+};
 
 // ---- The model ----------------------------------------------------------------------------------
 
@@ -70,38 +118,43 @@ void LinkMonitorModel::sync() {
     const std::uint64_t next = ring_.nextSeq();
     const std::uint64_t shownEnd = shownFirst_ + static_cast<std::uint64_t>(shownCount_);
     bool changed = false;
+    const auto change = [&] {
+        if (!std::exchange(changed, true))
+            emit aboutToSync();
+    };
     if (shownCount_ > 0 && first >= shownEnd) {
         // Nothing shown is kept any more.
+        change();
         beginResetModel();
         shownFirst_ = first;
         shownCount_ = static_cast<int>(next - first);
         endResetModel();
-        changed = true;
     } else {
         if (shownCount_ == 0)
             shownFirst_ = std::max(shownFirst_, first);
         if (first > shownFirst_) {
             const int n = static_cast<int>(first - shownFirst_);
+            change();
             beginRemoveRows({}, 0, n - 1);
             shownFirst_ = first;
             shownCount_ -= n;
             endRemoveRows();
-            changed = true;
         }
+        forgetShown(changedFrom_, changedTo_);
         const std::uint64_t end = shownFirst_ + static_cast<std::uint64_t>(shownCount_);
         const std::uint64_t from = std::max(changedFrom_, shownFirst_);
         const std::uint64_t to = std::min(changedTo_, end == 0 ? 0 : end - 1);
         if (changedFrom_ <= changedTo_ && from <= to && to < end) {
+            change();
             emit dataChanged(index(static_cast<int>(from - shownFirst_), Meaning),
                              index(static_cast<int>(to - shownFirst_), Meaning));
-            changed = true;
         }
         if (next > end) {
             const int n = static_cast<int>(next - end);
+            change();
             beginInsertRows({}, shownCount_, shownCount_ + n - 1);
             shownCount_ += n;
             endInsertRows();
-            changed = true;
         }
     }
     changedFrom_ = UINT64_MAX;
@@ -116,8 +169,45 @@ const linklog::Row* LinkMonitorModel::rowAt(int row) const {
     return ring_.find(shownFirst_ + static_cast<std::uint64_t>(row));
 }
 
-QString LinkMonitorModel::timeText(qint64 msecsSinceEpoch) {
-    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("hh:mm:ss.zzz"));
+QString LinkMonitorModel::timeText(qint64 msecsSinceEpoch) const {
+    constexpr qint64 kQuarter = 15 * 60 * 1000;
+    const qint64 quarter = msecsSinceEpoch >= 0 ? msecsSinceEpoch / kQuarter
+                                                : -((-msecsSinceEpoch - 1) / kQuarter) - 1;
+    if (quarter != offsetQuarter_) {
+        offsetQuarter_ = quarter;
+        utcOffset_ = QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).offsetFromUtc();
+    }
+    return fromUtf8(linklog::clockText(msecsSinceEpoch, utcOffset_));
+}
+
+const LinkMonitorModel::Shown& LinkMonitorModel::shown(std::uint64_t seq,
+                                                       const linklog::Row& row) const {
+    if (shown_.empty())
+        shown_.resize(kShownRows);
+    Shown& s = shown_[static_cast<std::size_t>(seq % kShownRows)];
+    if (s.tag != seq + 1) {
+        s.tag = seq + 1;
+        s.time = timeText(row.msecsSinceEpoch);
+        s.text = fromUtf8(linklog::displayText(row));
+        s.meaning = fromUtf8(linklog::meaning(row));
+    }
+    return s;
+}
+
+// Rows whose meaning changed are formatted again when next shown.
+void LinkMonitorModel::forgetShown(std::uint64_t from, std::uint64_t to) {
+    if (shown_.empty() || from > to)
+        return;
+    if (to - from >= kShownRows) {
+        for (Shown& s : shown_)
+            s.tag = 0;
+        return;
+    }
+    for (std::uint64_t seq = from; seq <= to; ++seq) {
+        Shown& s = shown_[static_cast<std::size_t>(seq % kShownRows)];
+        if (s.tag == seq + 1)
+            s.tag = 0;
+    }
 }
 
 QString LinkMonitorModel::line(int row) const {
@@ -143,15 +233,15 @@ QVariant LinkMonitorModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (index.column()) {
     case Time:
-        return timeText(r->msecsSinceEpoch);
+        return shown(shownFirst_ + static_cast<std::uint64_t>(index.row()), *r).time;
     case Link:
         return fromView(linklog::linkName(r->link));
     case Direction:
         return fromView(linklog::directionName(r->direction));
     case Text:
-        return fromUtf8(linklog::displayText(*r));
+        return shown(shownFirst_ + static_cast<std::uint64_t>(index.row()), *r).text;
     case Meaning:
-        return fromUtf8(linklog::meaning(*r));
+        return shown(shownFirst_ + static_cast<std::uint64_t>(index.row()), *r).meaning;
     default:
         return {};
     }
@@ -186,7 +276,7 @@ bool LinkMonitorFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) cons
 
 LinkMonitorWindow::LinkMonitorWindow(LinkMonitorModel* model, QWidget* parent)
     : QWidget(parent, Qt::Window), model_(model), filter_(new LinkMonitorFilter(this)),
-      table_(new QTableView(this)), filterEdit_(new QLineEdit(this)),
+      table_(new LinkMonitorTable(this)), filterEdit_(new QLineEdit(this)),
       pause_(new QPushButton(QStringLiteral("Pause"), this)),
       clear_(new QPushButton(QStringLiteral("Clear"), this)),
       save_(new QPushButton(QStringLiteral("Save As\u2026"), this)), dropped_(new QLabel(this)) {
@@ -230,6 +320,8 @@ LinkMonitorWindow::LinkMonitorWindow(LinkMonitorModel* model, QWidget* parent)
     table_->setTabKeyNavigation(false);
     table_->verticalHeader()->setVisible(false);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+    // By pixels: rows that come or go move nothing in sight while the operator reads.
+    table_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setColumnWidth(LinkMonitorModel::Time, 100);
     table_->setColumnWidth(LinkMonitorModel::Link, 60);
@@ -259,7 +351,28 @@ LinkMonitorWindow::LinkMonitorWindow(LinkMonitorModel* model, QWidget* parent)
     setTabOrder(clear_, save_);
     setTabOrder(save_, table_);
 
-    connect(filterEdit_, &QLineEdit::textChanged, filter_, &LinkMonitorFilter::setNeedle);
+    connect(filterEdit_, &QLineEdit::textChanged, this, [this](const QString& needle) {
+        const bool follow = following();
+        filter_->setNeedle(needle);
+        if (follow)
+            table_->scrollToBottom();
+    });
+    // Scrolled to the bottom, the list follows; scrolled up, it stays. What the view does to the
+    // scroll bar while the rows change is not the operator's.
+    QScrollBar* bar = table_->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+        if (!syncing_)
+            following_ = value >= bar->maximum();
+    });
+    connect(model_, &LinkMonitorModel::aboutToSync, this, [this, bar] {
+        syncing_ = true;
+        valueBefore_ = bar->value();
+    });
+    connect(filter_, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int last) {
+                if (first == 0)
+                    rowsDropped(last - first + 1);
+            });
     connect(pause_, &QPushButton::clicked, this, &LinkMonitorWindow::togglePause);
     connect(clear_, &QPushButton::clicked, model_, &LinkMonitorModel::clearRows);
     connect(save_, &QPushButton::clicked, this, &LinkMonitorWindow::saveAs);
@@ -273,10 +386,29 @@ void LinkMonitorWindow::showEvent(QShowEvent* event) {
     rowsArrived();
 }
 
+QTableView* LinkMonitorWindow::table() const {
+    return table_;
+}
+
 void LinkMonitorWindow::rowsArrived() {
     updateDropped();
-    if (!paused_ && isVisible())
+    const int above = std::exchange(droppedAbove_, 0);
+    const bool synced = std::exchange(syncing_, false);
+    if (!isVisible())
+        return;
+    if (following()) {
         table_->scrollToBottom();
+    } else if (synced) {
+        // The rows being read stay where they are on the screen, also when the oldest went.
+        table_->verticalScrollBar()->setValue(
+            std::max(0, valueBefore_ - above * table_->verticalHeader()->defaultSectionSize()));
+    }
+}
+
+// The oldest rows shown went for room (or were cleared).
+void LinkMonitorWindow::rowsDropped(int count) {
+    if (!following())
+        droppedAbove_ += count;
 }
 
 void LinkMonitorWindow::updateDropped() {
@@ -291,8 +423,10 @@ void LinkMonitorWindow::togglePause() {
     paused_ = !paused_;
     pause_->setText(paused_ ? QStringLiteral("Resume") : QStringLiteral("Pause"));
     pause_->setAccessibleName(pause_->text());
-    if (!paused_)
+    if (!paused_) {
+        following_ = true; // back to the newest
         rowsArrived();
+    }
 }
 
 QStringList LinkMonitorWindow::shownLines() const {

@@ -168,12 +168,66 @@ private slots:
         }
     }
 
-    void filterMatchesTextOrMeaning() {
-        const Row sent = row(frames::keepAlive(), Direction::Sent);
-        QVERIFY(linklog::matches(sent, ""));
-        QVERIFY(linklog::matches(sent, "KEEP"));
-        QVERIFY(linklog::matches(sent, "a50224\\r"));
-        QVERIFY(!linklog::matches(sent, "configuration"));
+    // The filter looks at every column but the time: link, direction, text and meaning.
+    void filterMatchesEveryColumnButTheTime() {
+        const struct {
+            Direction direction;
+            Transport link;
+            const char* needle;
+            bool matched;
+        } cases[] = {
+            {Direction::Sent, Transport::Udp, "", true},
+            {Direction::Sent, Transport::Udp, "KEEP", true},      // meaning
+            {Direction::Sent, Transport::Udp, "a50224\\r", true}, // text as shown
+            {Direction::Sent, Transport::Udp, "configuration", false},
+            {Direction::Sent, Transport::Udp, "udp", true},
+            {Direction::Sent, Transport::Udp, "RS232", false},
+            {Direction::Sent, Transport::Serial, "rs232", true},
+            {Direction::Sent, Transport::Serial, "SENT", true},
+            {Direction::Sent, Transport::Serial, "received", false},
+            {Direction::Received, Transport::Serial, "receiv", true},
+            {Direction::Timeout, Transport::Serial, "timeout", true},
+        };
+        for (const auto& c : cases) {
+            const Row r = row(frames::keepAlive(), c.direction, c.link);
+            QVERIFY2(linklog::matches(r, c.needle) == c.matched, c.needle);
+        }
+    }
+
+    // The reply to a keep-alive is named also when no keep-alive awaited it (the one that ends
+    // "Read Config.": the dispatch leaves it alone); a piece holding only part of it is not.
+    void autoDetectionReplyIsNamed() {
+        linklog::Ring ring;
+        ring.add(1, Transport::Udp, Direction::Received, "22882B$01$%1", 1);
+        ring.add(2, Transport::Udp, Direction::Received, "22882B$01$%1", 2);
+        ring.add(3, Transport::Serial, Direction::Received, "22882B$0", 3);
+        ring.add(4, Transport::Udp, Direction::Received, "2288", 4);
+        QCOMPARE(ring.recognise(2, Recognised::AutoDetectionReply), 1);
+        QStringList meanings;
+        for (std::uint64_t seq = ring.firstSeq(); seq < ring.nextSeq(); ++seq)
+            meanings << QString::fromStdString(linklog::meaning(*ring.find(seq)));
+        QCOMPARE(meanings, (QStringList{"auto-detection reply, not awaited", "auto-detection reply",
+                                        "not recognised yet", "not recognised"}));
+    }
+
+    // The time column is the time of day at the given offset from UTC, whatever the date.
+    void clockText() {
+        const struct {
+            std::int64_t msecs;
+            int offset;
+            const char* text;
+        } cases[] = {
+            {0, 0, "00:00:00.000"},
+            {86399999, 0, "23:59:59.999"},
+            {86400000 + 3723004, 0, "01:02:03.004"},
+            {1765411200000 + 45296789, 3600, "13:34:56.789"}, // 12:34:56.789 UTC
+            {1765411200000 + 1000, -5 * 3600, "19:00:01.000"},
+            {1765411200000 + 1000, 5 * 3600 + 45 * 60, "05:45:01.000"},
+            {-1, 0, "23:59:59.999"},
+        };
+        for (const auto& c : cases)
+            QCOMPARE(QString::fromStdString(linklog::clockText(c.msecs, c.offset)),
+                     QString::fromLatin1(c.text));
     }
 
     // Off and never stored: conf.ini stays byte for byte as it was.

@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSocketNotifier>
 #include <QTableView>
 #include <QTest>
@@ -133,6 +134,21 @@ private:
 };
 
 const QString kReply = QString::fromLatin1(kConfigurationReply).replace("\r", "\\r");
+
+// The top row in sight and the bottom one, by their text.
+QString textAt(QTableView* table, int y) {
+    const QModelIndex i = table->indexAt(QPoint(5, y));
+    return table->model()->index(i.row(), LinkMonitorModel::Text).data().toString();
+}
+QString topText(QTableView* table) {
+    return textAt(table, 1);
+}
+QString bottomText(QTableView* table) {
+    const int last = table->model()->rowCount() - 1;
+    const int y = std::min(table->viewport()->height() - 2,
+                           table->rowViewportPosition(last) + table->rowHeight(last) - 2);
+    return textAt(table, y);
+}
 
 } // namespace
 
@@ -276,6 +292,13 @@ private slots:
                                         "UDP|received|" + kReply + "|configuration reply"}));
         filter->setText("255.255.255.0"); // in the text only
         QCOMPARE(p.rows().size(), 1);
+        filter->setText("Received"); // the direction
+        QCOMPARE(p.rows(), (QStringList{"UDP|received|55|acknowledgement",
+                                        "UDP|received|" + kReply + "|configuration reply"}));
+        filter->setText("udp"); // the link
+        QCOMPARE(p.rows().size(), 5);
+        filter->setText("rs232");
+        QCOMPARE(p.rows().size(), 0);
         filter->clear();
         QCOMPARE(p.rows().size(), 5);
 
@@ -285,6 +308,89 @@ private slots:
         w->table()->setFocus();
         w->copySelection();
         QCOMPARE(QApplication::clipboard()->text(), line(1) + '\n' + line(3) + '\n');
+    }
+
+    // The keep-alive that ends "Read Config." is answered with an auto-detection reply, which no
+    // keep-alive tick awaited: it is named, and said to be left alone; the next tick's reply is
+    // the auto-detection reply the window reads.
+    void autoDetectionReplyIsNamed() {
+        UdpResponder board([](const QByteArray& frame) {
+            return frame == "A50224" ? QByteArray("228800$00$%1") : answer(frame);
+        });
+        Program p;
+        p.udpAt(board.port());
+        p.udp()->setChecked(true);
+        p.f->Connect1Click();
+        p.readConfig();
+        QTRY_VERIFY_WITH_TIMEOUT(!p.rows().isEmpty() && p.rows().last().contains("228800"), 10000);
+        p.f->Timer1->stop();
+        QCOMPARE(p.rows().mid(p.rows().size() - 2),
+                 (QStringList{"UDP|sent|A50224\\r|keep-alive",
+                              "UDP|received|228800$00$%1|auto-detection reply, not "
+                              "awaited"}));
+        p.f->linkMonitor()->clearRows();
+        p.f->keeper.keepAliveTick();
+        QCOMPARE(p.rows(), (QStringList{"UDP|sent|A50224\\r|keep-alive",
+                                        "UDP|received|228800$00$%1|auto-detection reply"}));
+        QCOMPARE(child<QLabel>(p.f, "ConNot")->text(), QStringLiteral("Connected"));
+    }
+
+    // At the bottom the list follows new rows; scrolled up, the rows read stay in sight, also
+    // while the oldest rows go for room; back at the bottom it follows again. Paused, it stays;
+    // resumed, it shows the newest.
+    void followsOnlyAtTheBottom() {
+        BoardLink link;
+        LinkMonitorModel model(nullptr, 60);
+        link.setRecorder(&model);
+        const auto receive = [&](int from, int to) {
+            for (int i = from; i <= to; ++i)
+                link.receiveSerialPiece("piece " + std::to_string(i));
+            model.sync();
+            QCoreApplication::processEvents();
+        };
+        receive(1, 40);
+        LinkMonitorWindow w(&model);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTableView* table = w.table();
+        QScrollBar* bar = table->verticalScrollBar();
+        QVERIFY2(bar->maximum() > 5 * table->rowHeight(0),
+                 "the test needs more rows than the window shows");
+        QCOMPARE(bottomText(table), QStringLiteral("piece 40"));
+        QVERIFY(w.following());
+
+        receive(41, 45);
+        QCOMPARE(bottomText(table), QStringLiteral("piece 45"));
+        QCOMPARE(bar->value(), bar->maximum());
+
+        // The operator scrolls up to read.
+        bar->setValue(15 * table->rowHeight(0));
+        QVERIFY(!w.following());
+        const QString read = topText(table);
+        QCOMPARE(read, QStringLiteral("piece 16"));
+        receive(46, 50); // the ring still has room
+        QCOMPARE(topText(table), read);
+        receive(51, 70); // 10 of the oldest go
+        QCOMPARE(model.ring().firstSeq(), std::uint64_t(10));
+        QCOMPARE(topText(table), read);
+        QVERIFY(!w.following());
+
+        bar->setValue(bar->maximum());
+        QVERIFY(w.following());
+        receive(71, 75);
+        QCOMPARE(bottomText(table), QStringLiteral("piece 75"));
+
+        QPushButton* pause = child<QPushButton>(&w, "MonitorPause");
+        QTest::mouseClick(pause, Qt::LeftButton);
+        const QString top = topText(table);
+        receive(76, 80);
+        QCOMPARE(topText(table), top);
+        QVERIFY(!w.following());
+        QTest::mouseClick(pause, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(bottomText(table), QStringLiteral("piece 80"));
+        QVERIFY(w.following());
+        link.setRecorder(nullptr);
     }
 
     // A timed-out acknowledgement wait is a row of its own; Pause stops the list from following

@@ -54,8 +54,6 @@ void BoardLink::setInterface(Interface chosen) {
     if (chosen == interface_)
         return;
     interface_ = chosen;
-    serialTicked_ = chosen == Interface::Serial;
-    udpTicked_ = chosen == Interface::Udp;
     emit interfaceChanged(chosen);
 }
 
@@ -68,7 +66,7 @@ bool BoardLink::udpConnected() const {
 }
 
 replies::Transport BoardLink::activeTransport() const {
-    return udpTicked_ ? replies::Transport::Udp : replies::Transport::Serial;
+    return interface_ == Interface::Udp ? replies::Transport::Udp : replies::Transport::Serial;
 }
 
 // ---- What runs while the link waits -------------------------------------------------------------
@@ -261,36 +259,32 @@ bool BoardLink::send(const std::string& frame) {
     std::optional<Sequence> lone;
     if (!seq_.active)
         lone.emplace(*this, QStringLiteral("a command"), 1, false);
-    if (udpTicked_) {
+    if (interface_ == Interface::Udp) {
         if (!udpConnected())
             return refuse();
         dropStaleDatagrams();
         writeUdp(frame);
         emit frameSent();
-        ackReceived = false;
-        startRefused = false;
+        forgetAnswer();
         receiveDatagram(awaitDatagram(udpReceiveTimeout));
         return true;
     }
-    if (!serialTicked_ || !serial->isOpen())
+    if (interface_ != Interface::Serial || !serial->isOpen())
         return refuse();
     if (!frame.empty() && !writeSerial(frame)) {
-        ackReceived = false;
-        startRefused = false;
+        forgetAnswer();
         return false;
     }
     seq_.usedSerial = true;
     emit frameSent();
-    ackReceived = false;
-    startRefused = false;
+    forgetAnswer();
     return true;
 }
 
 // An acknowledgement seen earlier belongs to an earlier command: the wait after a frame that
 // left nowhere must not pass on it.
 bool BoardLink::refuse() {
-    ackReceived = false;
-    startRefused = false;
+    forgetAnswer();
     emit sendRefused();
     stopSequence(SequenceEnd::NoLink);
     return false;
@@ -584,7 +578,7 @@ void BoardLink::onSerialError(int code) {
     serial->close();
     serial->clearError();
     // A sequence on the other link goes on without the serial port.
-    if (serialTicked_ || seq_.usedSerial)
+    if (interface_ == Interface::Serial || seq_.usedSerial)
         stopSequence(SequenceEnd::SerialLost, text);
     emit serialLost(text);
 }

@@ -93,8 +93,6 @@ public:
     enum class Interface { None, Serial, Udp };
     void setInterface(Interface chosen);
     Interface chosenInterface() const { return interface_; }
-    bool serialTicked() const { return serialTicked_; }
-    bool udpTicked() const { return udpTicked_; }
     bool serialOpen() const;
     bool udpConnected() const;
     corvane::replies::Transport activeTransport() const;
@@ -269,6 +267,11 @@ private:
     bool writeSerial(const std::string& frame);
     void writeUdp(const std::string& frame);
     bool refuse(); // a frame that leaves nowhere
+    // What the board said of the command before does not answer the one now on its way.
+    void forgetAnswer() {
+        ackReceived = false;
+        startRefused = false;
+    }
     void onSerialError(int error);
     void record(corvane::replies::Transport link, LinkTraffic::Direction direction,
                 std::string_view text, bool stale = false);
@@ -300,9 +303,6 @@ private:
     bool udpWaiting_ = false;
     bool serialClosing_ = false;
     Interface interface_ = Interface::None;
-    // The send path's view of interface_, set by setInterface() alone.
-    bool serialTicked_ = false;
-    bool udpTicked_ = false;
     // A probe may go out now; false when it would come between another command and its reply.
     bool probeAllowed() const { return !foreign() && !udpWaiting_; }
     void reportRecognised(std::uint64_t piece, corvane::linklog::Recognised what);

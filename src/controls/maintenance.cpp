@@ -84,7 +84,7 @@ void TForm1::RebootBoard1Click() {
 }
 
 // "Change Interface to RS2323": the board now listens on RS232. The operator then ticks
-// "RS232" and connects; with both boxes clear, what the clearing sends goes nowhere.
+// "RS232" and connects; the display is cleared, which sends nothing.
 void TForm1::BitBtn6Click() {
     if (!confirmed("Change the board's control interface to RS232?\n\nThe board then answers on "
                    "its serial line only. The link is closed: tick \"RS232\" and connect "

@@ -212,6 +212,7 @@ void BoardLink::reportRecognised(std::uint64_t piece, corvane::linklog::Recognis
         if (seq >= 0 && recorder_->rowMarked)
             recorder_->rowMarked(static_cast<std::uint64_t>(seq));
     }
+    recheckListeners();
     if (recognisedConnected_)
         emit recognised(piece, what);
 }
@@ -223,7 +224,16 @@ void BoardLink::connectNotify(const QMetaMethod& signal) {
         recognisedConnected_ = true;
 }
 
+// Qt may call this while it holds the lock of the listener that goes away, and that lock can be
+// the very one isSignalConnected() takes for the link (the locks are shared by address), so asking
+// here could lock the thread against itself. The flags are asked again before the next row.
 void BoardLink::disconnectNotify(const QMetaMethod&) {
+    listenersChanged_ = true;
+}
+
+void BoardLink::recheckListeners() {
+    if (!std::exchange(listenersChanged_, false))
+        return;
     trafficConnected_ = isSignalConnected(QMetaMethod::fromSignal(&BoardLink::traffic));
     recognisedConnected_ = isSignalConnected(QMetaMethod::fromSignal(&BoardLink::recognised));
 }
@@ -233,6 +243,7 @@ void BoardLink::record(replies::Transport link, LinkTraffic::Direction direction
     const std::uint64_t id = ++trafficCount_;
     if (direction == LinkTraffic::Direction::Received)
         lastPiece_ = id;
+    recheckListeners();
     if (!recorder_ && !trafficConnected_)
         return;
     const qint64 stamp = stampMsecs();

@@ -311,6 +311,8 @@ private:
     LinkRecorder* recorder_ = nullptr;
     bool trafficConnected_ = false;    // somebody listens to traffic()
     bool recognisedConnected_ = false; // somebody listens to recognised()
+    bool listenersChanged_ = false;    // a listener left: the two flags above are asked again
+    void recheckListeners();
     std::uint64_t trafficCount_ = 0;
     std::uint64_t lastPiece_ = 0; // the id of the piece received last
     // The wall clock in milliseconds for a row of the record: read exactly once per tick of the

@@ -246,6 +246,31 @@ private slots:
         QCOMPARE(reports.refused, 1);
     }
 
+    // A listener to the traffic going away: Qt tells the link while it holds the listener's lock,
+    // and the locks are shared by address, so with a listener that shares the link's lock a link
+    // asking Qt about its listeners then locked the thread against itself (the test hung). The
+    // link still tells its traffic to whoever listens after that.
+    void listenerLeavingDoesNotLockTheLink() {
+        AckingPty pty;
+        BoardLink link;
+        link.serial->setPortName(pty.slavePath());
+        QVERIFY(link.openSerial(nullptr));
+        link.setInterface(BoardLink::Interface::Serial);
+        constexpr uint kLocks = 131; // how many signal-slot locks Qt shares out by address
+        std::vector<std::unique_ptr<QObject>> tried;
+        do
+            tried.push_back(std::make_unique<QObject>());
+        while (uint(quintptr(tried.back().get())) % kLocks != uint(quintptr(&link)) % kLocks);
+        QObject::connect(&link, &BoardLink::traffic, tried.back().get(), [] {});
+        tried.clear();
+
+        int rows = 0;
+        QObject listener;
+        QObject::connect(&link, &BoardLink::traffic, &listener, [&rows] { ++rows; });
+        QVERIFY(link.send("A50224\r"));
+        QCOMPARE(rows, 1);
+    }
+
     // The probes: the board's probe answer on either link.
     void probesFindTheBoard() {
         PtyResponder serialBoard([](const QByteArray&) { return QByteArray("B74D"); });

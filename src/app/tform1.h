@@ -1,6 +1,6 @@
 #pragma once
 // The main window. It owns everything that lives for the whole run; its member functions are
-// defined in the folder of their subsystem (app/, link/, config/, controls/, files/).
+// defined in this folder: the window's own side here, the handlers of each subsystem in handlers/.
 #include <QHash>
 #include <QMainWindow>
 #include <QPixmap>
@@ -149,7 +149,7 @@ public:
     void WaitforAck();
     void Timer3Timer();
 
-    // --- Sensor input and resolution selection (controls/inputs.cpp)
+    // --- Sensor input and resolution selection (handlers/inputs.cpp)
     void wireInputs();
     void S1IChange();
     void S2IChange();
@@ -159,7 +159,7 @@ public:
     // flags (0: none); the recording dialog applies it when the operator picks a resolution.
     int selectedInputFloor(int stream) const;
 
-    // --- Configuration controls as data (config/control_apply.cpp)
+    // --- Configuration controls as data (handlers/control_apply.cpp)
     // What the configuration controls of the three windows show now.
     corvane::controls::ConfigView readControls() const;
     // Applies the actions in order through the widgets (so their handlers run as an operator's
@@ -171,7 +171,7 @@ public:
     // serial port, which ends the sequence and its handler.
     bool runSteps(const corvane::steps::Steps& steps);
 
-    // --- Board maintenance (controls/maintenance.cpp)
+    // --- Board maintenance (handlers/maintenance.cpp)
     void wireMaintenance();
     void ExitBoard2Click();          // "&Exit Board Application"
     void GetFirmwareVersion1Click(); // "Get Firmware Version "
@@ -191,8 +191,8 @@ public:
     std::int32_t RateMode11 = 1;
     std::int32_t RateMode12 = 1;
 
-    // --- Saving the configuration (config/save_conf.cpp) and the per-stream updates
-    //     (controls/updates.cpp)
+    // --- Saving the configuration (handlers/save_conf.cpp) and the per-stream updates
+    //     (handlers/updates.cpp)
     void BitBtn2Click();
     void Push_Aut(const QString& text);
     void URes1Click();
@@ -208,8 +208,8 @@ public:
     void CBR12BClick();
     void VBR12BClick();
 
-    // --- Network, FEC and streaming (controls/network.cpp, controls/streaming.cpp,
-    //     controls/run_plan.cpp)
+    // --- Network, FEC and streaming (handlers/network.cpp, handlers/streaming.cpp,
+    //     handlers/run_plan.cpp)
     void wireNetwork();
     void wireStreaming();
     void BitBtn5Click();
@@ -236,7 +236,7 @@ public:
     // A plan given a name runs as that sequence, with its progress and Cancel in the status bar.
     void runPlan(const corvane::plan::Plan& plan, const QString& sequence = {});
 
-    // --- Server configuration file and SDP files (files/)
+    // --- Server configuration file and SDP files (handlers/server_file.cpp, sdp_files.cpp)
     // The server configuration record, all zero at start; opening a file reads into it, updating
     // and creating a default file write it.
     corvane::record::ServerConfigRecord ServerRecord;
@@ -332,7 +332,7 @@ private:
     };
     void dropLink(CloseLink close, const LinkDrop& how);
 
-    // server configuration and SDP files (files/)
+    // server configuration and SDP files (handlers/server_file.cpp, sdp_files.cpp)
     void wireFiles();
 
     // the link monitor and "Reconnect Automatically" (app/link_monitor_menu.cpp)
@@ -341,11 +341,11 @@ private:
     LinkMonitorWindow* monitorWindow_ = nullptr;
     QAction* reconnectAction_ = nullptr;
 
-    // configuration controls (config/)
+    // configuration controls (handlers/control_apply.cpp)
     void setLamp(corvane::controls::Lamp lamp);
     void wireConfig();
 
-    // saving and per-stream updates (config/save_conf.cpp, controls/updates.cpp)
+    // saving and per-stream updates (handlers/save_conf.cpp, handlers/updates.cpp)
     void wireSave();
     void wireUpdates();
     void runUpdate(corvane::save::Update button);

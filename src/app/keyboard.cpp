@@ -1,5 +1,6 @@
 // The main window from the keyboard: Tab in reading order, the shortcuts of the most used
 // commands (shown in the menus), and a menu bar that shows every menu at the window's width.
+#include "app/handlers/wiring.h"
 #include "app/tform1.h"
 
 #include "ui_tform1.h"
@@ -53,15 +54,15 @@ const char* const kTabOrder[] = {
 };
 } // namespace
 
-void TForm1::wireKeyboard() {
+void handlers::wireKeyboard(TForm1& f, Ui::TForm1& ui) {
     QWidget* previous = nullptr;
     for (const char* name : kTabOrder) {
-        auto* w = centralWidget()->findChild<QWidget*>(QLatin1String(name));
+        auto* w = f.centralWidget()->findChild<QWidget*>(QLatin1String(name));
         Q_ASSERT(w);
         if (!w)
             continue;
         if (previous)
-            setTabOrder(previous, w);
+            QWidget::setTabOrder(previous, w);
         previous = w;
     }
 
@@ -69,11 +70,11 @@ void TForm1::wireKeyboard() {
     // "Configuration" menu, which show them and press the buttons (a disabled button stays
     // unpressed). Save Config. takes Shift as well: a Ctrl+S out of habit would send the whole
     // configuration to a board that may be on air.
-    const auto pressing = [this](QPushButton* button, const QKeySequence& keys) {
-        auto* action = new QAction(button->text(), this);
+    const auto pressing = [&f](QPushButton* button, const QKeySequence& keys) {
+        auto* action = new QAction(button->text(), &f);
         action->setObjectName(button->objectName() + QStringLiteral("Item"));
         action->setShortcut(keys);
-        connect(action, &QAction::triggered, button, [button] {
+        QObject::connect(action, &QAction::triggered, button, [button] {
             if (button->isEnabled())
                 button->click();
         });
@@ -81,20 +82,20 @@ void TForm1::wireKeyboard() {
                                                          keys.toString(QKeySequence::NativeText)));
         return action;
     };
-    QMenu* configuration = ui->CreateDefaultConfigurationFile1;
+    QMenu* configuration = ui.CreateDefaultConfigurationFile1;
     QAction* first = configuration->actions().value(0);
-    configuration->insertAction(first, pressing(ui->BitBtn1, QKeySequence(Qt::CTRL | Qt::Key_R)));
+    configuration->insertAction(first, pressing(ui.BitBtn1, QKeySequence(Qt::CTRL | Qt::Key_R)));
     configuration->insertAction(
-        first, pressing(ui->BitBtn2, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+        first, pressing(ui.BitBtn2, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
     configuration->insertSeparator(first);
 
     // "Connect " stays on the menu bar; the "Interface" menu, where the link is chosen, shows it
     // again with its shortcut.
-    ui->Connect1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-    ui->InterfaceSel->addSeparator();
-    ui->InterfaceSel->addAction(ui->Connect1);
+    ui.Connect1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    ui.InterfaceSel->addSeparator();
+    ui.InterfaceSel->addAction(ui.Connect1);
 
     auto* style = new TightMenuBarStyle;
-    style->setParent(menuBar());
-    menuBar()->setStyle(style);
+    style->setParent(f.menuBar());
+    f.menuBar()->setStyle(style);
 }

@@ -16,16 +16,8 @@ void TForm1::WaitforAck() {
     link.waitForAck();
 }
 
-void TForm1::Timer3Timer() {
-    link.ackTimeout();
-}
-
 bool TForm1::udpActive() const {
     return link.udpConnected();
-}
-
-void TForm1::ComPort1RxChar() {
-    link.receiveSerial();
 }
 
 // The UDP dispatch: the datagram replaces the receive buffer.
@@ -46,14 +38,6 @@ void TForm1::StopKeepAlive1Click() {
     keeper.stopKeepAlive();
 }
 
-void TForm1::Timer2Timer() {
-    search.tick();
-}
-
 void TForm1::TestforConnectionRS232() {
     search.trySerial();
-}
-
-void TForm1::TestforConnectionUDP() {
-    search.tryUdp();
 }

@@ -1,5 +1,6 @@
 // The main window: creation, wiring, start-up, the idle status display and closing.
 #include "app/tform1.h"
+#include "app/handlers/wiring.h"
 
 #include "app/control_map.h"
 #include "app/logo.h"
@@ -119,8 +120,8 @@ void TForm1::wire() {
     Form2->setStore([this] { return AppDir; }, [this] { ui->Panel4->clear(); });
     Form3->setInputFloor([this](int stream) { return selectedInputFloor(stream); });
     connect(Form4.get(), &TForm4::fullBoardChosen, this, [this](bool full) {
-        FullBoard = full;
-        BoardVariant = full ? 0 : 1;
+        Board.fullBoard = full;
+        Board.boardVariant = full ? 0 : 1;
     });
     connect(Form4.get(), &TForm4::saveRequested, this, &TForm1::saveBoard);
     connect(Form4.get(), &TForm4::assemblyRequested, this,
@@ -130,16 +131,13 @@ void TForm1::wire() {
     connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
     connect(ui->Panel5, &ClickPanel::clicked, this, &TForm1::Panel5Click);
     wireLink();
-    wireInputs();
-    wireConfig();
-    wireSave();
-    wireUpdates();
-    wireNetwork();
-    wireStreaming();
-    wireFiles();
-    wireMaintenance();
+    for (auto wireSubsystem :
+         {handlers::wireInputs, handlers::wireConfig, handlers::wireSave, handlers::wireUpdates,
+          handlers::wireNetwork, handlers::wireStreaming, handlers::wireFiles,
+          handlers::wireMaintenance})
+        wireSubsystem(*this, *ui);
     wireMonitorAndReconnect();
-    wireKeyboard();
+    handlers::wireKeyboard(*this, *ui);
     watchValues(*controls_);
 }
 
@@ -193,7 +191,7 @@ void TForm1::IdleProc() {
     if (StreamingOn && !lampGrey) {
         if (ui->Panel5->text() != QLatin1String("Streaming"))
             ui->Panel5->setText(QStringLiteral("Streaming"));
-    } else if (!SearchActive && !searchNoteTimer_->isActive() && !ui->Panel5->text().isEmpty()) {
+    } else if (!search.active && !searchNoteTimer_->isActive() && !ui->Panel5->text().isEmpty()) {
         ui->Panel5->clear();
     }
 }
@@ -205,7 +203,7 @@ void TForm1::Panel5Click() {
     setLamp(StreamingOn ? corvane::controls::Lamp::Green : corvane::controls::Lamp::Grey);
     if (StreamingOn)
         ui->Panel5->setText(QStringLiteral("Streaming"));
-    else if (!SearchActive && !searchNoteTimer_->isActive())
+    else if (!search.active && !searchNoteTimer_->isActive())
         ui->Panel5->clear();
 }
 

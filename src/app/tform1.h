@@ -83,16 +83,9 @@ public:
     bool StreamingOn = false;
 
     // --- Board variant and module flags (app/variant.cpp)
-    // The board flags, held once; the product's names for them are aliases into it.
+    // The board flags, held once: FullBoard (the full variant), BoardVariant and the module flags
+    // of channels 11 and 12 (SDI, analog, HDMI).
     corvane::variant::BoardFlags Board;
-    bool& FullBoard = Board.fullBoard;
-    int& BoardVariant = Board.boardVariant;
-    bool& Ch11Sdi = Board.ch11.sdi;
-    bool& Ch11Analog = Board.ch11.analog;
-    bool& Ch11Hdmi = Board.ch11.hdmi;
-    bool& Ch12Sdi = Board.ch12.sdi;
-    bool& Ch12Analog = Board.ch12.analog;
-    bool& Ch12Hdmi = Board.ch12.hdmi;
     // Applies a board variant to the title, the stream groups, the sensor-input lists, the flags
     // and the board dialog's module groups; what the effect leaves empty stays as it is.
     void applyVariant(const corvane::variant::VariantEffect& effect);
@@ -116,7 +109,6 @@ public:
     void UDPCheckClick(bool checked);
     void ConfigurationClick();
     void Configuration2Click();
-    void ComPort1RxChar();
     bool udpActive() const;
 
     // --- Replies
@@ -132,10 +124,6 @@ public:
     QTimer* const& Timer3 = link.ackTimer;
     bool& KeepAlivePending = link.keepAlivePending;
     bool& AckWaiting = link.ackWaiting;
-    std::int32_t& SearchTries = search.tries;
-    std::int32_t& SearchLimit = search.limit;
-    std::uint8_t& TestMode = search.mode;
-    bool& SearchActive = search.active;
     void Timer1Timer();
     void StartKeepAlive1Click();
     void StopKeepAlive1Click();
@@ -143,14 +131,10 @@ public:
     void estUDP1Click();
     void estBurn1Click();
     void estBoth1Click();
-    void Timer2Timer();
     void TestforConnectionRS232();
-    void TestforConnectionUDP();
     void WaitforAck();
-    void Timer3Timer();
 
     // --- Sensor input and resolution selection (handlers/inputs.cpp)
-    void wireInputs();
     void S1IChange();
     void S2IChange();
     void Res1Change();
@@ -172,7 +156,6 @@ public:
     bool runSteps(const corvane::steps::Steps& steps);
 
     // --- Board maintenance (handlers/maintenance.cpp)
-    void wireMaintenance();
     void ExitBoard2Click();          // "&Exit Board Application"
     void GetFirmwareVersion1Click(); // "Get Firmware Version "
     void RebootBoard1Click();        // "Reboot Board !!!!"
@@ -210,8 +193,6 @@ public:
 
     // --- Network, FEC and streaming (handlers/network.cpp, handlers/streaming.cpp,
     //     handlers/run_plan.cpp)
-    void wireNetwork();
-    void wireStreaming();
     void BitBtn5Click();
     void CEFECClick(bool checked);
     void ERRFECClick(bool checked);
@@ -269,7 +250,6 @@ protected:
 
 private:
     void wire();
-    void wireKeyboard(); // app/keyboard.cpp
     void applyLook(const QPixmap& logo);
     void FormClose();
 
@@ -332,9 +312,6 @@ private:
     };
     void dropLink(CloseLink close, const LinkDrop& how);
 
-    // server configuration and SDP files (handlers/server_file.cpp, sdp_files.cpp)
-    void wireFiles();
-
     // the link monitor and "Reconnect Automatically" (app/link_monitor_menu.cpp)
     void wireMonitorAndReconnect();
     LinkMonitorModel* monitorModel_ = nullptr;
@@ -343,11 +320,8 @@ private:
 
     // configuration controls (handlers/control_apply.cpp)
     void setLamp(corvane::controls::Lamp lamp);
-    void wireConfig();
 
     // saving and per-stream updates (handlers/save_conf.cpp, handlers/updates.cpp)
-    void wireSave();
-    void wireUpdates();
     void runUpdate(corvane::save::Update button);
     void setRateMode(int stream, bool vbr);
     // Settles what an action is about to send, before anything goes out: a text in `boxes` that

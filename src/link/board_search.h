@@ -37,7 +37,8 @@ public:
 
     void setOwner(Owner owner) { owner_ = std::move(owner); }
 
-    // The window knows these as Timer2, SearchTries, SearchLimit, TestMode and SearchActive.
+    // The window knows the timer as Timer2; the others are the search's tries, limit, mode and
+    // whether it runs.
     QTimer* const timer;
     std::int32_t tries = 0;
     std::int32_t limit = 0;

@@ -187,12 +187,12 @@ void BoardLinkTest::searchFindsTheBoard() {
     QAction* start = p.action(item.toLatin1().constData());
     QCOMPARE(start->text(), caption);
     start->trigger();
-    QVERIFY(p.f->SearchActive);
+    QVERIFY(p.f->search.active);
     p.waitForSearch();
     QCOMPARE(p.panel5History, QStringList{"Board Found"});
     QCOMPARE(p.rs232()->isChecked(), found == Link::Serial);
     QCOMPARE(p.udp()->isChecked(), found == Link::Udp);
-    QVERIFY(!p.f->SearchActive);
+    QVERIFY(!p.f->search.active);
     QVERIFY(!p.connected());
     QVERIFY(p.prompts.messages.isEmpty());
     const QList<QByteArray> probes = board.traced(found == Link::Udp ? "udp" : "pty");

@@ -115,12 +115,12 @@ private slots:
 
         // The search itself starts from a clean slate.
         p.f->estUDP1Click();
-        QVERIFY(p.f->SearchActive);
+        QVERIFY(p.f->search.active);
         QCOMPARE(p.conNot()->text(), QStringLiteral("Not Connected"));
         QCOMPARE(p.label("Panel8")->text(), QString());
         p.waitForSearch();
         QVERIFY(p.udp()->isChecked());
-        QCOMPARE(p.f->SearchLimit, 15);
+        QCOMPARE(p.f->search.limit, 15);
     }
 
     void serialSearchFindsTheBoard() {
@@ -128,13 +128,13 @@ private slots:
         PtyResponder pty(board());
         p.serialAt(pty.slavePath());
         p.f->estRS2321Click();
-        QVERIFY(p.f->SearchActive);
+        QVERIFY(p.f->search.active);
         p.waitForSearch();
         QCOMPARE(p.panel5History, QStringList{"Board Found"});
         QVERIFY(p.rs232()->isChecked());
         QVERIFY(!p.udp()->isChecked());
         QVERIFY(!p.f->ComPort1->isOpen());
-        QVERIFY(!p.f->SearchActive);
+        QVERIFY(!p.f->search.active);
         QCOMPARE(pty.frames(), QList<QByteArray>{kProbe});
         // A moment after the search is over the idle display empties the panel again.
         QElapsedTimer clock;
@@ -152,8 +152,8 @@ private slots:
         p.waitForSearch();
         QCOMPARE(p.panel5History, counting(1, 15) << "Error no Board Found ");
         QCOMPARE(pty.frames().size(), 16);
-        QCOMPARE(p.f->SearchTries, 0);
-        QVERIFY(p.f->SearchActive);
+        QCOMPARE(p.f->search.tries, 0);
+        QVERIFY(p.f->search.active);
         runEventLoop(20);
         QCOMPARE(p.panel5(), QStringLiteral("Error no Board Found "));
     }
@@ -206,13 +206,13 @@ private slots:
         p.f->estRS2321Click();
         p.waitForSearch();
         QCOMPARE(p.panel5History, counting(1, 2) << "Board Found");
-        QCOMPARE(p.f->SearchTries, 3);
+        QCOMPARE(p.f->search.tries, 3);
         p.panel5History.clear();
         probes = 2;
         p.f->estRS2321Click();
         p.waitForSearch();
         QCOMPARE(p.panel5History, QStringList{"Board Found"});
-        QCOMPARE(p.f->SearchTries, 4);
+        QCOMPARE(p.f->search.tries, 4);
     }
 
     // The probe watches for a full second: an answer late in that second still counts.

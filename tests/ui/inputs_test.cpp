@@ -20,17 +20,18 @@ QString flagsText(bool sdi, bool analog, bool hdmi) {
 }
 
 void setFlags(TForm1& form1, int stream, const QString& text) {
-    bool& sdi = stream == 12 ? form1.Ch12Sdi : form1.Ch11Sdi;
-    bool& analog = stream == 12 ? form1.Ch12Analog : form1.Ch11Analog;
-    bool& hdmi = stream == 12 ? form1.Ch12Hdmi : form1.Ch11Hdmi;
+    bool& sdi = stream == 12 ? form1.Board.ch12.sdi : form1.Board.ch11.sdi;
+    bool& analog = stream == 12 ? form1.Board.ch12.analog : form1.Board.ch11.analog;
+    bool& hdmi = stream == 12 ? form1.Board.ch12.hdmi : form1.Board.ch11.hdmi;
     sdi = text.contains('S');
     analog = text.contains('A');
     hdmi = text.contains('H');
 }
 
 QString flagsOf(const TForm1& form1, int stream) {
-    return stream == 12 ? flagsText(form1.Ch12Sdi, form1.Ch12Analog, form1.Ch12Hdmi)
-                        : flagsText(form1.Ch11Sdi, form1.Ch11Analog, form1.Ch11Hdmi);
+    return stream == 12
+               ? flagsText(form1.Board.ch12.sdi, form1.Board.ch12.analog, form1.Board.ch12.hdmi)
+               : flagsText(form1.Board.ch11.sdi, form1.Board.ch11.analog, form1.Board.ch11.hdmi);
 }
 
 // One stream's controls as the operator sees them.

@@ -355,8 +355,8 @@ private slots:
         QCOMPARE(p.s2i()->count(), s2iCount);
         QCOMPARE(p.s2i()->currentText(), s2iSelected);
         QCOMPARE((QStringList{p.caption11(), p.caption12()}), captions);
-        QCOMPARE(p.f->BoardVariant, variant);
-        QCOMPARE(p.f->FullBoard, variant == 0);
+        QCOMPARE(p.f->Board.boardVariant, variant);
+        QCOMPARE(p.f->Board.fullBoard, variant == 0);
         QCOMPARE(p.board->LumoS()->isChecked(), variant == 1);
         QCOMPARE(p.board->CorS()->isChecked(), variant == 0);
         QCOMPARE(child<QGroupBox>(p.board, "C11G")->isVisibleTo(p.board), variant == 1);
@@ -367,8 +367,8 @@ private slots:
         p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
         p.dir.write("brdf.ini", "Lumo\r\nSDI\r\nNone\r\n");
         p.start();
-        QVERIFY(p.f->Ch11Sdi && !p.f->Ch11Analog && !p.f->Ch11Hdmi);
-        QVERIFY(!p.f->Ch12Sdi && !p.f->Ch12Analog && !p.f->Ch12Hdmi);
+        QVERIFY(p.f->Board.ch11.sdi && !p.f->Board.ch11.analog && !p.f->Board.ch11.hdmi);
+        QVERIFY(!p.f->Board.ch12.sdi && !p.f->Board.ch12.analog && !p.f->Board.ch12.hdmi);
         QCOMPARE(p.board->C11GIndex(), 0);
         QCOMPARE(p.board->C12GIndex(), 3);
     }
@@ -390,33 +390,33 @@ private slots:
         QTest::mouseClick(p.board->LumoS(), Qt::LeftButton);
         QVERIFY(p.board->LumoS()->isChecked());
         QVERIFY(!p.board->CorS()->isChecked());
-        QCOMPARE(p.f->BoardVariant, 1);
-        QVERIFY(!p.f->FullBoard);
+        QCOMPARE(p.f->Board.boardVariant, 1);
+        QVERIFY(!p.f->Board.fullBoard);
         for (const char* name : {"StaticText1", "C11G", "C12G", "AOAD"})
             QVERIFY2(child<QWidget>(p.board, name)->isVisibleTo(p.board), name);
         QTest::mouseClick(p.board->LumoS(), Qt::LeftButton);
         QVERIFY(p.board->CorS()->isChecked());
         QVERIFY(!p.board->LumoS()->isChecked());
-        QCOMPARE(p.f->BoardVariant, 0);
-        QVERIFY(p.f->FullBoard);
+        QCOMPARE(p.f->Board.boardVariant, 0);
+        QVERIFY(p.f->Board.fullBoard);
         for (const char* name : {"StaticText1", "C11G", "C12G", "AOAD"})
             QVERIFY2(!child<QWidget>(p.board, name)->isVisibleTo(p.board), name);
         // A click on "Corvane" itself toggles to the small board the same way.
         QTest::mouseClick(p.board->CorS(), Qt::LeftButton);
         QVERIFY(p.board->LumoS()->isChecked());
-        QCOMPARE(p.f->BoardVariant, 1);
+        QCOMPARE(p.f->Board.boardVariant, 1);
     }
 
     void boardDialogSave() {
         Program p;
         p.start();
-        p.f->Ch11Analog = true; // the full board's Save leaves module flags alone
+        p.f->Board.ch11.analog = true; // the full board's Save leaves module flags alone
         p.board->showCentred();
         QTest::mouseClick(child<QPushButton>(p.board, "BitBtn1"), Qt::LeftButton);
         QCOMPARE(p.dir.read("brdf.ini"), QByteArray("Corvane\r\n"));
         QCOMPARE(p.f->windowTitle(), QStringLiteral("Corvane"));
         QCOMPARE(items(p.s1i()), kFull);
-        QVERIFY(p.f->Ch11Analog);
+        QVERIFY(p.f->Board.ch11.analog);
         QVERIFY(!p.board->isVisible());
 
         p.board->LumoS()->setChecked(true);
@@ -431,13 +431,13 @@ private slots:
         QCOMPARE(p.s2i()->currentIndex(), 0);
         QCOMPARE(p.caption11(), QStringLiteral("RTSP Stream 11 (HD SDI)"));
         QCOMPARE(p.caption12(), QStringLiteral("RTSP Stream 12 (No Module)"));
-        QVERIFY(p.f->Ch11Sdi && !p.f->Ch11Analog);
+        QVERIFY(p.f->Board.ch11.sdi && !p.f->Board.ch11.analog);
 
         // "Close" after changing a module group changes nothing in the main window.
         p.board->setC11GIndex(2);
         p.board->BitBtn2Click();
         QCOMPARE(p.caption11(), QStringLiteral("RTSP Stream 11 (HD SDI)"));
-        QVERIFY(p.f->Ch11Sdi && !p.f->Ch11Hdmi);
+        QVERIFY(p.f->Board.ch11.sdi && !p.f->Board.ch11.hdmi);
     }
 
     void boardDialogSaveFailureKeepsItOpen() {
@@ -526,8 +526,8 @@ private slots:
         p.dir.write("udpf.ini", "\r\n\r\n8070\r\n");
         p.dir.write("brdf.ini", "Corvane\r\n");
         p.start();
-        p.f->Ch11Sdi = true;
-        p.f->Ch12Analog = true;
+        p.f->Board.ch11.sdi = true;
+        p.f->Board.ch12.analog = true;
         p.f->KeepAlivePending = true;
         p.f->UDPRxChar("22882B$01$%1", 12);
         QCOMPARE(p.s1i()->currentIndex(), 0);

@@ -198,7 +198,7 @@ private slots:
         QCOMPARE(panel5->text(), QString());
         QCOMPARE(lamp->fillColor(), QColor(128, 128, 128));
         // A running search keeps its own text in the panel.
-        w->Form1->SearchActive = true;
+        w->Form1->search.active = true;
         panel5->setText("Please Wait Try  3");
         runEventLoop(10);
         QCOMPARE(panel5->text(), QStringLiteral("Please Wait Try  3"));

@@ -1,5 +1,6 @@
 // Reading the board's configuration and decoding the configuration reply into the windows.
 #include "app/control_map.h"
+#include "app/handlers/wiring.h"
 #include "app/tform1.h"
 #include "app/timers.h"
 #include "core/config_decode.h"
@@ -13,10 +14,10 @@
 namespace steps = corvane::steps;
 namespace frames = corvane::frames;
 
-void TForm1::wireConfig() {
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
-    connect(ui->Recording1, &QAction::triggered, this, [this] { Form3->showCentred(); });
-    connect(ui->RTP1, &QAction::triggered, this, [this] { Form5->showCentred(); });
+void handlers::wireConfig(TForm1& f, Ui::TForm1& ui) {
+    QObject::connect(ui.BitBtn1, &QPushButton::clicked, &f, &TForm1::BitBtn1Click);
+    QObject::connect(ui.Recording1, &QAction::triggered, &f, [&f] { f.form3()->showCentred(); });
+    QObject::connect(ui.RTP1, &QAction::triggered, &f, [&f] { f.form5()->showCentred(); });
 }
 
 // "Read Config.": opens the read, then asks for the configuration with the keep-alive stopped;

@@ -4,6 +4,7 @@
 // closes the port and tells the operator) ends the handler there. Those that restart or reset the
 // board or move its interface (and so cut the operator off) ask first; "No" (the default) sends
 // nothing.
+#include "app/handlers/wiring.h"
 #include "app/tform1.h"
 #include "core/frames.h"
 #include "core/steps.h"
@@ -22,14 +23,15 @@ bool confirmed(const char* text, const char* title) {
 
 } // namespace
 
-void TForm1::wireMaintenance() {
-    connect(ui->ExitBoard1, &QAction::triggered, this, &TForm1::ExitBoard2Click);
-    connect(ui->GetFirmwareVersion1, &QAction::triggered, this, &TForm1::GetFirmwareVersion1Click);
-    connect(ui->RebootBoard1, &QAction::triggered, this, &TForm1::RebootBoard1Click);
-    connect(ui->BitBtn6, &QPushButton::clicked, this, &TForm1::BitBtn6Click);
-    connect(ui->BitBtn7, &QPushButton::clicked, this, &TForm1::BitBtn7Click);
-    connect(ui->CreateDefault1, &QAction::triggered, this, &TForm1::CreateDefault1Click);
-    connect(ui->Board1, &QAction::triggered, this, &TForm1::Board1Click);
+void handlers::wireMaintenance(TForm1& f, Ui::TForm1& ui) {
+    QObject::connect(ui.ExitBoard1, &QAction::triggered, &f, &TForm1::ExitBoard2Click);
+    QObject::connect(ui.GetFirmwareVersion1, &QAction::triggered, &f,
+                     &TForm1::GetFirmwareVersion1Click);
+    QObject::connect(ui.RebootBoard1, &QAction::triggered, &f, &TForm1::RebootBoard1Click);
+    QObject::connect(ui.BitBtn6, &QPushButton::clicked, &f, &TForm1::BitBtn6Click);
+    QObject::connect(ui.BitBtn7, &QPushButton::clicked, &f, &TForm1::BitBtn7Click);
+    QObject::connect(ui.CreateDefault1, &QAction::triggered, &f, &TForm1::CreateDefault1Click);
+    QObject::connect(ui.Board1, &QAction::triggered, &f, &TForm1::Board1Click);
 }
 
 // The display is cleared while the link is still open, so the commands of the check boxes it

@@ -1,6 +1,7 @@
 // The network panel: "Save Network Configuration", the "FEC" and "FEC Error" boxes, and the three
 // FEC edits kept consistent as the operator types. The decisions are core's (core/network.h,
 // core/fec.h); these handlers read the controls, run the plan and apply what it changes.
+#include "app/handlers/wiring.h"
 #include "app/tform1.h"
 
 #include "core/fec.h"
@@ -40,16 +41,16 @@ void onKeyRelease(QLineEdit* edit, std::function<void()> handler) {
 
 } // namespace
 
-void TForm1::wireNetwork() {
-    connect(ui->BitBtn5, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
+void handlers::wireNetwork(TForm1& f, Ui::TForm1& ui) {
+    QObject::connect(ui.BitBtn5, &QPushButton::clicked, &f, &TForm1::BitBtn5Click);
     // Both boxes are also changed by the decoder, the clearing and "Stop Stream": their handlers
     // run on every change of state, whoever makes it.
-    connect(ui->CEFEC, &QCheckBox::toggled, this, &TForm1::CEFECClick);
-    connect(ui->ERRFEC, &QCheckBox::toggled, this, &TForm1::ERRFECClick);
+    QObject::connect(ui.CEFEC, &QCheckBox::toggled, &f, &TForm1::CEFECClick);
+    QObject::connect(ui.ERRFEC, &QCheckBox::toggled, &f, &TForm1::ERRFECClick);
     // Only the operator's typing recomputes; texts written from code do not.
-    onKeyRelease(ui->LFEC, [this] { LFECKeyUp(); });
-    onKeyRelease(ui->DFEC, [this] { DFECKeyUp(); });
-    onKeyRelease(ui->FECP, [this] { FECPKeyUp(); });
+    onKeyRelease(ui.LFEC, [&f] { f.LFECKeyUp(); });
+    onKeyRelease(ui.DFEC, [&f] { f.DFECKeyUp(); });
+    onKeyRelease(ui.FECP, [&f] { f.FECPKeyUp(); });
 }
 
 // The status bar says what the save sent (see showSequenceEnd), or what stopped it.

@@ -1,5 +1,6 @@
 // "Save Config.": the whole configuration of the three windows sent to the board as one paced
 // sequence, with a running stream stopped before it and started again after it.
+#include "app/handlers/wiring.h"
 #include "app/tform1.h"
 #include "core/text.h"
 #include "core/value_rules.h"
@@ -10,8 +11,8 @@
 
 namespace save = corvane::save;
 
-void TForm1::wireSave() {
-    connect(ui->BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+void handlers::wireSave(TForm1& f, Ui::TForm1& ui) {
+    QObject::connect(ui.BitBtn2, &QPushButton::clicked, &f, &TForm1::BitBtn2Click);
 }
 
 // The controls are read once, so what goes out is what the windows showed when the operator

@@ -1,5 +1,6 @@
 // The server configuration file: opening one into the windows, updating it from the windows and
 // creating one with the factory defaults, all through the one record the main window holds.
+#include "app/handlers/wiring.h"
 #include "app/tform1.h"
 #include "core/server_record.h"
 #include "dialogs/tform5.h"
@@ -30,14 +31,14 @@ void writeRecord(const QString& path, const record::ServerConfigRecord& record) 
 
 } // namespace
 
-void TForm1::wireFiles() {
-    connect(ui->OpenConfigurationFile1, &QAction::triggered, this,
-            &TForm1::OpenConfigurationFile1Click);
-    connect(ui->UpdateConfigurationFile1, &QAction::triggered, this,
-            &TForm1::UpdateConfigurationFile1Click);
-    connect(ui->CreateDefaultConfigurationfile2, &QAction::triggered, this,
-            &TForm1::CreateDefaultConfigurationFile1Click);
-    connect(Form5.get(), &TForm5::sdpRequested, this, &TForm1::writeSdpFile);
+void handlers::wireFiles(TForm1& f, Ui::TForm1& ui) {
+    QObject::connect(ui.OpenConfigurationFile1, &QAction::triggered, &f,
+                     &TForm1::OpenConfigurationFile1Click);
+    QObject::connect(ui.UpdateConfigurationFile1, &QAction::triggered, &f,
+                     &TForm1::UpdateConfigurationFile1Click);
+    QObject::connect(ui.CreateDefaultConfigurationfile2, &QAction::triggered, &f,
+                     &TForm1::CreateDefaultConfigurationFile1Click);
+    QObject::connect(f.form5(), &TForm5::sdpRequested, &f, &TForm1::writeSdpFile);
 }
 
 // The open dialog's answer is not needed: a cancelled dialog keeps the name it held, and that

@@ -2,6 +2,7 @@
 // "RTP11", "RTP12", "UDPRS" and hidden "TCPRS" menu items, the mode panel PARTP, "IAD", the
 // camera type boxes, "UDPRS Mode" and the recording indicator Rec1. The decisions are core's
 // (core/streaming.h); these handlers read the controls and state and run the plan.
+#include "app/handlers/wiring.h"
 #include "app/tform1.h"
 
 #include "core/frames.h"
@@ -26,22 +27,22 @@ Lamp lampOf(const ShapeIndicator* indicator) {
 
 } // namespace
 
-void TForm1::wireStreaming() {
-    connect(ui->BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
-    connect(ui->BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
-    connect(ui->StartRTP11, &QAction::triggered, this, &TForm1::StartRTP11Click);
-    connect(ui->StartRTP12, &QAction::triggered, this, &TForm1::StartRTP12Click);
-    connect(ui->UDPRS1, &QAction::triggered, this, &TForm1::UDPRS1Click);
-    connect(ui->CPRS1, &QAction::triggered, this, &TForm1::CPRS1Click);
-    connect(ui->PARTP, &ClickPanel::clicked, this, &TForm1::PARTPClick);
+void handlers::wireStreaming(TForm1& f, Ui::TForm1& ui) {
+    QObject::connect(ui.BitBtn3, &QPushButton::clicked, &f, &TForm1::BitBtn3Click);
+    QObject::connect(ui.BitBtn4, &QPushButton::clicked, &f, &TForm1::BitBtn4Click);
+    QObject::connect(ui.StartRTP11, &QAction::triggered, &f, &TForm1::StartRTP11Click);
+    QObject::connect(ui.StartRTP12, &QAction::triggered, &f, &TForm1::StartRTP12Click);
+    QObject::connect(ui.UDPRS1, &QAction::triggered, &f, &TForm1::UDPRS1Click);
+    QObject::connect(ui.CPRS1, &QAction::triggered, &f, &TForm1::CPRS1Click);
+    QObject::connect(ui.PARTP, &ClickPanel::clicked, &f, &TForm1::PARTPClick);
     // These boxes are also set by the decoder, the clearing and each other: their handlers run
     // on every change of state, whoever makes it.
-    connect(ui->AutoDetect, &QCheckBox::toggled, this, &TForm1::AutoDetectClick);
-    connect(ui->FixCheck, &QCheckBox::toggled, this, &TForm1::FixCheckClick);
-    connect(ui->MovCheck, &QCheckBox::toggled, this, &TForm1::MovCheckClick);
-    connect(ui->UDPRSB, &QCheckBox::toggled, this, &TForm1::Auto_rtpClick);
-    connect(ui->Auto_rtp, &QCheckBox::toggled, this, &TForm1::Auto_rtpClick);
-    connect(ui->Rec1, &ShapeIndicator::clicked, this, &TForm1::Rec1MouseActivate);
+    QObject::connect(ui.AutoDetect, &QCheckBox::toggled, &f, &TForm1::AutoDetectClick);
+    QObject::connect(ui.FixCheck, &QCheckBox::toggled, &f, &TForm1::FixCheckClick);
+    QObject::connect(ui.MovCheck, &QCheckBox::toggled, &f, &TForm1::MovCheckClick);
+    QObject::connect(ui.UDPRSB, &QCheckBox::toggled, &f, &TForm1::Auto_rtpClick);
+    QObject::connect(ui.Auto_rtp, &QCheckBox::toggled, &f, &TForm1::Auto_rtpClick);
+    QObject::connect(ui.Rec1, &ShapeIndicator::clicked, &f, &TForm1::Rec1MouseActivate);
 }
 
 void TForm1::BitBtn3Click() {

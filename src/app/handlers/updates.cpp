@@ -1,5 +1,6 @@
 // The "Update" buttons of the two stream panels, which send one setting of the running stream at
 // once, and the "CBR"/"VBR" choice of each stream, which "Save Config." sends.
+#include "app/handlers/wiring.h"
 #include "app/tform1.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
@@ -7,26 +8,26 @@
 
 namespace save = corvane::save;
 
-void TForm1::wireUpdates() {
-    connect(ui->URes1, &QPushButton::clicked, this, &TForm1::URes1Click);
-    connect(ui->URes2, &QPushButton::clicked, this, &TForm1::URes2Click);
-    connect(ui->UBit1, &QPushButton::clicked, this, &TForm1::UBit1Click);
-    connect(ui->UBit2, &QPushButton::clicked, this, &TForm1::UBit2Click);
-    connect(ui->UGop1, &QPushButton::clicked, this, &TForm1::UGop1Click);
-    connect(ui->UGop2, &QPushButton::clicked, this, &TForm1::UGop2Click);
-    connect(ui->Ufps1, &QPushButton::clicked, this, &TForm1::Ufps1Click);
-    connect(ui->Ufps2, &QPushButton::clicked, this, &TForm1::Ufps2Click);
+void handlers::wireUpdates(TForm1& f, Ui::TForm1& ui) {
+    QObject::connect(ui.URes1, &QPushButton::clicked, &f, &TForm1::URes1Click);
+    QObject::connect(ui.URes2, &QPushButton::clicked, &f, &TForm1::URes2Click);
+    QObject::connect(ui.UBit1, &QPushButton::clicked, &f, &TForm1::UBit1Click);
+    QObject::connect(ui.UBit2, &QPushButton::clicked, &f, &TForm1::UBit2Click);
+    QObject::connect(ui.UGop1, &QPushButton::clicked, &f, &TForm1::UGop1Click);
+    QObject::connect(ui.UGop2, &QPushButton::clicked, &f, &TForm1::UGop2Click);
+    QObject::connect(ui.Ufps1, &QPushButton::clicked, &f, &TForm1::Ufps1Click);
+    QObject::connect(ui.Ufps2, &QPushButton::clicked, &f, &TForm1::Ufps2Click);
     // A radio button's handler runs when it becomes selected, by the operator or from code.
-    auto whenSelected = [this](QRadioButton* button, void (TForm1::*handler)()) {
-        connect(button, &QRadioButton::toggled, this, [this, handler](bool on) {
+    auto whenSelected = [&f](QRadioButton* button, void (TForm1::*handler)()) {
+        QObject::connect(button, &QRadioButton::toggled, &f, [&f, handler](bool on) {
             if (on)
-                (this->*handler)();
+                (f.*handler)();
         });
     };
-    whenSelected(ui->CBR11B, &TForm1::CBR11BClick);
-    whenSelected(ui->VBR11B, &TForm1::VBR11BClick);
-    whenSelected(ui->CBR12B, &TForm1::CBR12BClick);
-    whenSelected(ui->VBR12B, &TForm1::VBR12BClick);
+    whenSelected(ui.CBR11B, &TForm1::CBR11BClick);
+    whenSelected(ui.VBR11B, &TForm1::VBR11BClick);
+    whenSelected(ui.CBR12B, &TForm1::CBR12BClick);
+    whenSelected(ui.VBR12B, &TForm1::VBR12BClick);
 }
 
 // No acknowledgement is awaited. A refusal (frame rate, conversion, a blank frame rate, a value

@@ -2,6 +2,8 @@
 // close.
 #include "app/tform1.h"
 
+#include "app/link_menus.h"
+
 #include "core/link_options.h"
 
 #include "dialogs/tform4.h"
@@ -29,7 +31,7 @@ void TForm1::loadSerialSettings() {
     settings::SerialSettings settings = serialSettings;
     settings::applyConfIni(*bytes, settings);
     applySerialSettings(settings);
-    reconnectAction_->setChecked(corvane::linkoptions::reconnectFromConfIni(*bytes));
+    linkMenus->reconnectAction()->setChecked(corvane::linkoptions::reconnectFromConfIni(*bytes));
 }
 
 // Stores the serial settings into conf.ini, keeping whatever else the file holds. A failure is
@@ -49,8 +51,9 @@ void TForm1::storeSerialSettings() {
         }
         existing = std::move(*bytes);
     }
-    const std::string text = corvane::linkoptions::writeReconnect(
-        settings::writeConfIni(existing, serialSettings), reconnectAction_->isChecked());
+    const std::string text =
+        corvane::linkoptions::writeReconnect(settings::writeConfIni(existing, serialSettings),
+                                             linkMenus->reconnectAction()->isChecked());
     if (!platform::files::writeSetting(path, text, &error))
         platform::message(
             QStringLiteral("Failed to store settings\nCannot write %1: %2").arg(path, error));

@@ -1,6 +1,7 @@
 // The main window: creation, wiring, start-up, the idle status display and closing.
 #include "app/tform1.h"
 #include "app/handlers/wiring.h"
+#include "app/link_menus.h"
 
 #include "app/control_map.h"
 #include "app/logo.h"
@@ -136,7 +137,7 @@ void TForm1::wire() {
           handlers::wireNetwork, handlers::wireStreaming, handlers::wireFiles,
           handlers::wireMaintenance})
         wireSubsystem(*this, *ui);
-    wireMonitorAndReconnect();
+    linkMenus = new LinkMenus(*this, *ui->File1, link, keeper);
     handlers::wireKeyboard(*this, *ui);
     watchValues(*controls_);
 }

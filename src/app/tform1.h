@@ -38,8 +38,7 @@ class TForm4;
 class TForm5;
 class TAboutfrm;
 class ControlMap;
-class LinkMonitorModel;
-class LinkMonitorWindow;
+class LinkMenus;
 class QAction;
 class QLabel;
 class QPushButton;
@@ -235,13 +234,9 @@ public:
     // The RTP dialog's "Create SDP File" of stream 11 or 12.
     void writeSdpFile(int stream);
 
-    // --- The link monitor and "Reconnect Automatically" (app/link_monitor_menu.cpp; the keeper
-    //     reconnects)
-    // The record of the link, from start-up; the window is made when first opened.
-    LinkMonitorModel* linkMonitor() const { return monitorModel_; }
-    LinkMonitorWindow* linkMonitorWindow() const { return monitorWindow_; }
-    void LinkMonitor1Click(); // "Link Monitor"
-    QAction* reconnectAction() const { return reconnectAction_; }
+    // --- The link monitor and "Reconnect Automatically" (app/link_menus.h; the keeper
+    //     reconnects), made with the window.
+    LinkMenus* linkMenus = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -311,12 +306,6 @@ private:
         bool panel5 = false;   // Panel5 empty
     };
     void dropLink(CloseLink close, const LinkDrop& how);
-
-    // the link monitor and "Reconnect Automatically" (app/link_monitor_menu.cpp)
-    void wireMonitorAndReconnect();
-    LinkMonitorModel* monitorModel_ = nullptr;
-    LinkMonitorWindow* monitorWindow_ = nullptr;
-    QAction* reconnectAction_ = nullptr;
 
     // configuration controls (handlers/control_apply.cpp)
     void setLamp(corvane::controls::Lamp lamp);

@@ -1,6 +1,7 @@
 // The link monitor: what "Read Config." leaves in it over UDP and over a pseudo-terminal, the ring
 // of the newest rows, saving, filtering and copying. Real transports: a UDP responder on
 // 127.0.0.1 and a pseudo-terminal.
+#include "app/link_menus.h"
 #include "app/windows.h"
 #include "core/frames.h"
 #include "core/steps.h"
@@ -49,18 +50,18 @@ struct Program : RunningProgram {
     explicit Program(double scale = 0.5) : RunningProgram(scale) {}
 
     LinkMonitorWindow* open() {
-        if (f->linkMonitorWindow())
-            return f->linkMonitorWindow();
+        if (f->linkMenus->monitorWindow())
+            return f->linkMenus->monitorWindow();
         QAction* item = f->findChild<QAction*>("LinkMonitor1");
         if (!item)
             qFatal("no Link Monitor item");
         item->trigger();
-        return f->linkMonitorWindow();
+        return f->linkMenus->monitorWindow();
     }
     // The cells of the table as a screen reader gets them: one line per row, cells joined by |.
     QStringList rows(int from = 0, int columns = 5) {
         LinkMonitorWindow* w = open();
-        f->linkMonitor()->sync();
+        f->linkMenus->model()->sync();
         QAbstractItemModel* m = w->table()->model();
         QStringList out;
         for (int r = from; r < m->rowCount(); ++r) {
@@ -73,7 +74,7 @@ struct Program : RunningProgram {
     }
     void readConfig() {
         f->Timer1->stop();
-        f->linkMonitor()->clearRows();
+        f->linkMenus->model()->clearRows();
         child<QPushButton>(f, "BitBtn1")->click();
     }
 };
@@ -94,7 +95,7 @@ public:
 private:
     int received() const {
         int n = 0;
-        const auto& ring = p_.f->linkMonitor()->ring();
+        const auto& ring = p_.f->linkMenus->model()->ring();
         for (std::uint64_t s = ring.firstSeq(); s < ring.nextSeq(); ++s)
             n += ring.find(s)->direction == corvane::linklog::Direction::Received;
         return n;
@@ -236,11 +237,11 @@ private slots:
     // went.
     void ringKeepsTheNewestRows() {
         Program p;
-        QVERIFY(!p.f->linkMonitorWindow());
+        QVERIFY(!p.f->linkMenus->monitorWindow());
         for (int i = 1; i <= 10050; ++i)
             p.f->link.receiveSerialPiece("piece " + std::to_string(i) + " ");
         LinkMonitorWindow* w = p.open();
-        p.f->linkMonitor()->sync();
+        p.f->linkMenus->model()->sync();
         QAbstractItemModel* m = w->table()->model();
         QCOMPARE(m->rowCount(), 10000);
         QCOMPARE(m->index(0, 3).data().toString(), QStringLiteral("piece 51 "));
@@ -328,7 +329,7 @@ private slots:
                  (QStringList{"UDP|sent|A50224\\r|keep-alive",
                               "UDP|received|228800$00$%1|auto-detection reply, not "
                               "awaited"}));
-        p.f->linkMonitor()->clearRows();
+        p.f->linkMenus->model()->clearRows();
         p.f->keeper.keepAliveTick();
         QCOMPARE(p.rows(), (QStringList{"UDP|sent|A50224\\r|keep-alive",
                                         "UDP|received|228800$00$%1|auto-detection reply"}));
@@ -407,7 +408,7 @@ private slots:
         QTest::mouseClick(pause, Qt::LeftButton);
         QCOMPARE(pause->text(), QStringLiteral("Resume"));
         QVERIFY(w->paused());
-        p.f->linkMonitor()->clearRows();
+        p.f->linkMenus->model()->clearRows();
         p.f->runSteps({corvane::steps::Step::send(corvane::frames::openRead()),
                        corvane::steps::Step::wait()});
         QCOMPARE(p.rows(), (QStringList{"RS232|sent|A50226\\r|start of configuration read",

@@ -3,6 +3,7 @@
 // answers a probe; unticked, nothing is retried. Real transports: pseudo-terminals behind a
 // symbolic link, a UDP responder on 127.0.0.1.
 #include "app/control_map.h"
+#include "app/link_menus.h"
 #include "app/windows.h"
 #include "core/controls.h"
 #include "core/frames.h"
@@ -28,7 +29,7 @@ struct Program : RunningProgram {
     explicit Program(bool reconnect, double scale = 0.05) : RunningProgram(scale) {
         item()->setChecked(reconnect);
     }
-    QAction* item() const { return f->reconnectAction(); }
+    QAction* item() const { return f->linkMenus->reconnectAction(); }
     // The whole status line (its tooltip, where the panel shortens it).
     QString status() const {
         runEventLoop(1);

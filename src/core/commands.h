@@ -173,6 +173,15 @@ static_assert([] {
     return true;
 }());
 
+// No two commands share a code, but for the probe, which the monitor tells by its missing value.
+static_assert([] {
+    for (const Command& a : kCommands)
+        for (const Command& b : kCommands)
+            if (&a != &b && a.code == b.code && a.id != Cmd::Probe && b.id != Cmd::Probe)
+                return false;
+    return true;
+}());
+
 constexpr const Command& of(Cmd id) {
     return kCommands[static_cast<std::size_t>(id)];
 }

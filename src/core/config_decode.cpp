@@ -2,6 +2,7 @@
 
 #include "core/fec.h"
 #include "core/inputs.h"
+#include "core/mapping_actions.h"
 #include "core/mappings.h"
 #include "core/text.h"
 
@@ -109,10 +110,7 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     for (const auto& [edit, field] : kAddressEdits)
         out.push_back(Action::setText(edit, f[field]));
 
-    if (const auto camera = mappings::kCameraModes.shown(mappings::digitOf(f[F::CameraMode]))) {
-        out.push_back(Action::setChecked(FixCheck, *camera == mappings::CameraMode::Fixed));
-        out.push_back(Action::setChecked(MovCheck, *camera == mappings::CameraMode::Moving));
-    }
+    mappings::addCameraMode(out, mappings::kCameraModes.shown(mappings::digitOf(f[F::CameraMode])));
     if (const auto udprs = mappings::kUdprs.shown(mappings::letterOf(f[F::UdprsMode])))
         out.push_back(Action::setChecked(UDPRSB, *udprs));
     // Any text but the enabled letter clears the box.
@@ -141,23 +139,12 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     if (const auto caption = mappings::kStreamModes.shown(mappings::letterOf(mode)))
         out.push_back(Action::setCaption(PARTP, std::string(*caption)));
 
-    if (const auto detection = mappings::kAutoDetection.shown(n[F::InputAutoDetect])) {
-        if (*detection == mappings::AutoDetection::Error)
-            out.push_back(
-                Action::state(Action::Op::Panel5, std::string(mappings::kAutoDetectionErrorText)));
-        else
-            out.push_back(
-                Action::setChecked(AutoDetect, *detection == mappings::AutoDetection::On));
-    }
+    mappings::addAutoDetection(out, mappings::kAutoDetection.shown(n[F::InputAutoDetect]));
 
-    // Any letter but unicast's selects multicast.
-    const auto session = [&](controls::Ctl list, F field) {
-        const auto s = mappings::kRtpSessions.shown(mappings::letterOf(f[field]));
-        out.push_back(Action::select(
-            list, mappings::sessionPosition(s.value_or(mappings::RtpSession::Multicast))));
-    };
-    session(RTP11_S, F::RtpSession11);
-    session(RTP12_S, F::RtpSession12);
+    for (const auto& [list, field] :
+         {std::pair{RTP11_S, F::RtpSession11}, std::pair{RTP12_S, F::RtpSession12}})
+        mappings::addRtpSession(out, list,
+                                mappings::kRtpSessions.shown(mappings::letterOf(f[field])));
 
     const std::string& mtu = f[F::Mtu];
     out.push_back(Action::setText(MTUB, mtu.size() > 4 ? mtu.substr(0, 4) : mtu));
@@ -181,10 +168,7 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
         module(Module::Hdmi, &ModuleFlags::hdmi);
     }
 
-    if (const auto recorded = mappings::kRecordSelections.shown(n[F::RecordSelect])) {
-        out.push_back(Action::setChecked(ERec1, recorded->stream11));
-        out.push_back(Action::setChecked(ERec2, recorded->stream12));
-    }
+    mappings::addRecorded(out, mappings::kRecordSelections.shown(n[F::RecordSelect]));
 
     const auto number = [&](controls::Ctl edit, F field) {
         out.push_back(Action::setText(edit, text::decimal(n[field])));
@@ -203,13 +187,7 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     number(fps2, F::Fps12);
     out.push_back(Action::setText(SubB, f[F::SubnetMask]));
 
-    if (mappings::kAutoStart.shown(n[F::AutoStart]).value_or(false)) {
-        out.push_back(Action::setChecked(AutStart, true));
-        out.push_back(Action::state(Action::Op::StreamingOn));
-        out.push_back(Action::lampColour(controls::Lamp::Green));
-    } else {
-        out.push_back(Action::setChecked(AutStart, false));
-    }
+    mappings::addAutoStart(out, mappings::kAutoStart.shown(n[F::AutoStart]));
 
     const auto format = [&](controls::Ctl list, F field) {
         selectIf(out, list, mappings::kEncoderFormats.shown(n[field]));

@@ -23,9 +23,11 @@ using variant::Module;
 
 namespace {
 
-constexpr int kShort = steps::kShortPause; // after most commands and after the stop before it
-constexpr int kMedium = 200; // after "A5044300" and the RTP destinations, the save's own
-constexpr int kLong = 1000;  // after an HDMI input command, the save's own
+// After most commands, and after the stop ahead of a save: the board's usual pace.
+constexpr int kShort = steps::kShortPause;
+// The save's own longer pauses.
+constexpr int kMedium = 200; // after "A5044300" and the RTP destinations
+constexpr int kLong = 1000;  // after an HDMI input command
 
 // A frame of the normal rule: "A5" + two digits + two code characters + value + CR.
 constexpr std::size_t kFrameOverhead = 7;

@@ -2,6 +2,7 @@
 
 #include "core/bytes.h"
 #include "core/inputs.h"
+#include "core/mapping_actions.h"
 #include "core/mappings.h"
 #include "core/text.h"
 
@@ -337,28 +338,15 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
     if (const auto caption = mappings::kStreamModes.shown(r.ModeLetter))
         out.push_back(Action::setCaption(PARTP, std::string(*caption)));
 
-    if (const auto detection = mappings::kAutoDetection.shown(r.InputAutoDetect)) {
-        if (*detection == mappings::AutoDetection::Error)
-            out.push_back(
-                Action::state(Action::Op::Panel5, std::string(mappings::kAutoDetectionErrorText)));
-        else
-            out.push_back(
-                Action::setChecked(AutoDetect, *detection == mappings::AutoDetection::On));
-    }
+    mappings::addAutoDetection(out, mappings::kAutoDetection.shown(r.InputAutoDetect));
 
     if (r.ControlInterface == 0)
         out.push_back(Action::setChecked(UDPCheck, true));
     else if (r.ControlInterface == 1)
         out.push_back(Action::setChecked(RS232Check, true));
 
-    // Any letter but unicast's selects multicast.
-    const auto session = [&](Ctl list, char letter) {
-        const auto s = mappings::kRtpSessions.shown(letter);
-        out.push_back(Action::select(
-            list, mappings::sessionPosition(s.value_or(mappings::RtpSession::Multicast))));
-    };
-    session(RTP11_S, r.RtpSession11);
-    session(RTP12_S, r.RtpSession12);
+    mappings::addRtpSession(out, RTP11_S, mappings::kRtpSessions.shown(r.RtpSession11));
+    mappings::addRtpSession(out, RTP12_S, mappings::kRtpSessions.shown(r.RtpSession12));
 
     out.push_back(Action::setText(MTUB, textOf(r.Mtu)));
 
@@ -376,12 +364,9 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
     }
 
     // The file's 0 records neither stream.
-    if (const auto recorded = r.RecordSelect == 0
-                                  ? std::optional<mappings::Recorded>(mappings::Recorded{})
-                                  : mappings::kRecordSelections.shown(r.RecordSelect)) {
-        out.push_back(Action::setChecked(ERec1, recorded->stream11));
-        out.push_back(Action::setChecked(ERec2, recorded->stream12));
-    }
+    mappings::addRecorded(out, r.RecordSelect == 0
+                                   ? std::optional<mappings::Recorded>(mappings::Recorded{})
+                                   : mappings::kRecordSelections.shown(r.RecordSelect));
 
     selectIf(Res1, positionOfHeight(r.Height11, kStreamSizes));
     number(Gop1, r.Gop11);
@@ -392,13 +377,7 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
     number(Bit2, r.BitRate12);
     number(fps2, r.Fps12);
 
-    if (mappings::kAutoStart.shown(r.AutoStart).value_or(false)) {
-        out.push_back(Action::setChecked(AutStart, true));
-        out.push_back(Action::state(Action::Op::StreamingOn));
-        out.push_back(Action::lampColour(controls::Lamp::Green));
-    } else {
-        out.push_back(Action::setChecked(AutStart, false));
-    }
+    mappings::addAutoStart(out, mappings::kAutoStart.shown(r.AutoStart));
 
     const auto format = [&](Ctl list, std::int32_t value) {
         selectIf(list, mappings::kEncoderFormats.shown(value));
@@ -431,10 +410,7 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
     out.push_back(Action::setText(ipb, textOf(r.StaticIp)));
     out.push_back(Action::setText(gwp, textOf(r.GatewayIp)));
 
-    if (const auto camera = mappings::kCameraModes.shown(r.CameraMode)) {
-        out.push_back(Action::setChecked(FixCheck, *camera == mappings::CameraMode::Fixed));
-        out.push_back(Action::setChecked(MovCheck, *camera == mappings::CameraMode::Moving));
-    }
+    mappings::addCameraMode(out, mappings::kCameraModes.shown(r.CameraMode));
 
     // Any other letter clears the box (here and for UDPRS below).
     out.push_back(Action::setChecked(CEFEC, mappings::kFec.shown(r.FecEnable).value_or(false)));

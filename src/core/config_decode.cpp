@@ -2,6 +2,7 @@
 
 #include "core/fec.h"
 #include "core/inputs.h"
+#include "core/mapping_actions.h"
 #include "core/mappings.h"
 #include "core/text.h"
 
@@ -19,10 +20,19 @@ using variant::ModuleFlags;
 
 namespace {
 
-// Fields are numbered from 1 as the board numbers them.
+using F = ReplyField;
+
+// The fields as texts, by name.
 struct Fields {
     std::vector<std::string> texts;
-    const std::string& operator[](int n) const { return texts[std::size_t(n - 1)]; }
+    const std::string& operator[](F f) const { return texts[std::size_t(f) - 1]; }
+};
+
+// The integer fields (1 to 32 but the address) as converted.
+struct Numbers {
+    std::array<int, std::size_t(F::InputAutoDetect) + 1> values{};
+    int operator[](F f) const { return values[std::size_t(f)]; }
+    int& operator[](F f) { return values[std::size_t(f)]; }
 };
 
 // Res1/Res2 position of a stream picture size; nothing for sizes outside the table.
@@ -68,45 +78,53 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     const std::string_view body = frame.size() > 7 ? frame.substr(7) : std::string_view();
     const Fields f{text::splitFields(body, kConfigFieldCount)};
 
-    // Conversion phase: every integer field (1 to 32 but the address, 9) before any control
+    // Conversion phase: every integer field (1 to 32 but the address) before any control
     // changes.
-    std::array<int, 33> n{};
-    for (int i = 1; i <= 32; ++i) {
-        if (i == 9) // the board's address, a text
+    Numbers n;
+    for (int i = int(F::Width11); i <= int(F::InputAutoDetect); ++i) {
+        const F field = F(i);
+        if (field == F::StaticIp) // a text
             continue;
         text::Converted c;
-        if (i == 12 || i == 13)
-            c = text::hexCode(f[i] == "-1" ? std::string_view("0") : std::string_view(f[i]));
+        if (field == F::Input11 || field == F::Input12)
+            c = text::hexCode(f[field] == "-1" ? std::string_view("0")
+                                               : std::string_view(f[field]));
         else
-            c = text::toInteger(f[i]);
+            c = text::toInteger(f[field]);
         if (!c.ok()) {
             result.error = c.error;
             return result;
         }
-        n[std::size_t(i)] = c.value;
+        n[field] = c.value;
     }
 
-    constexpr std::array<controls::Ctl, 7> kAddressEdits{RTP11_IP, RTP12_IP, RTP11_Port, RTP12_Port,
-                                                         RTP11_M,  RTP12_M,  UDPRSIPB};
-    for (std::size_t i = 0; i < kAddressEdits.size(); ++i)
-        out.push_back(Action::setText(kAddressEdits[i], f[35 + int(i)]));
+    constexpr std::array<std::pair<controls::Ctl, F>, 7> kAddressEdits{{
+        {RTP11_IP, F::RtpDestIp11},
+        {RTP12_IP, F::RtpDestIp12},
+        {RTP11_Port, F::RtpPort11},
+        {RTP12_Port, F::RtpPort12},
+        {RTP11_M, F::RtpMulticastIp11},
+        {RTP12_M, F::RtpMulticastIp12},
+        {UDPRSIPB, F::UdprsDestIp},
+    }};
+    for (const auto& [edit, field] : kAddressEdits)
+        out.push_back(Action::setText(edit, f[field]));
 
-    if (f[42] == "0" || f[42] == "1" || f[42] == "2") {
-        out.push_back(Action::setChecked(FixCheck, f[42] == "1"));
-        out.push_back(Action::setChecked(MovCheck, f[42] == "2"));
-    }
-    if (f[43] == "Y" || f[43] == "N")
-        out.push_back(Action::setChecked(UDPRSB, f[43] == "Y"));
-    out.push_back(Action::setChecked(CEFEC, f[44] == "E"));
-    out.push_back(Action::setText(LFEC, f[45]));
-    out.push_back(Action::setText(DFEC, f[46]));
-    if (!f[45].empty() && !f[46].empty()) {
-        const auto l = text::toInteger(f[45]);
+    mappings::addCameraMode(out, mappings::kCameraModes.shown(mappings::digitOf(f[F::CameraMode])));
+    if (const auto udprs = mappings::kUdprs.shown(mappings::letterOf(f[F::UdprsMode])))
+        out.push_back(Action::setChecked(UDPRSB, *udprs));
+    // Any text but the enabled letter clears the box.
+    out.push_back(Action::setChecked(
+        CEFEC, mappings::kFec.shown(mappings::letterOf(f[F::FecEnable])).value_or(false)));
+    out.push_back(Action::setText(LFEC, f[F::FecL]));
+    out.push_back(Action::setText(DFEC, f[F::FecD]));
+    if (!f[F::FecL].empty() && !f[F::FecD].empty()) {
+        const auto l = text::toInteger(f[F::FecL]);
         if (!l.ok()) {
             result.error = l.error;
             return result;
         }
-        const auto d = text::toInteger(f[46]);
+        const auto d = text::toInteger(f[F::FecD]);
         if (!d.ok()) {
             result.error = d.error;
             return result;
@@ -116,23 +134,22 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
     }
 
     // Application phase.
-    const std::string& mode = f[49];
+    const std::string& mode = f[F::ModeLetter];
     out.push_back(Action::state(Action::Op::StreamMode, mode));
-    if (mode.size() == 1)
-        if (const auto caption = mappings::kStreamModes.shown(mode[0]))
-            out.push_back(Action::setCaption(PARTP, std::string(*caption)));
+    if (const auto caption = mappings::kStreamModes.shown(mappings::letterOf(mode)))
+        out.push_back(Action::setCaption(PARTP, std::string(*caption)));
 
-    if (n[32] == 0)
-        out.push_back(Action::state(Action::Op::Panel5, "Error aid"));
-    else if (n[32] == 1 || n[32] == 2)
-        out.push_back(Action::setChecked(AutoDetect, n[32] == 1));
+    mappings::addAutoDetection(out, mappings::kAutoDetection.shown(n[F::InputAutoDetect]));
 
-    out.push_back(Action::select(RTP11_S, f[47] == "U" ? 0 : 1));
-    out.push_back(Action::select(RTP12_S, f[48] == "U" ? 0 : 1));
+    for (const auto& [list, field] :
+         {std::pair{RTP11_S, F::RtpSession11}, std::pair{RTP12_S, F::RtpSession12}})
+        mappings::addRtpSession(out, list,
+                                mappings::kRtpSessions.shown(mappings::letterOf(f[field])));
 
-    out.push_back(Action::setText(MTUB, f[34].size() > 4 ? f[34].substr(0, 4) : f[34]));
+    const std::string& mtu = f[F::Mtu];
+    out.push_back(Action::setText(MTUB, mtu.size() > 4 ? mtu.substr(0, 4) : mtu));
 
-    const int c1 = n[12], c2 = n[13];
+    const int c1 = n[F::Input11], c2 = n[F::Input12];
     if (flags.fullBoard) {
         fullBoardInput(out, S1I, Channel::Ch11, c1, flags.ch11);
         fullBoardInput(out, S2I, Channel::Ch12, c2, flags.ch12);
@@ -151,60 +168,55 @@ Applied decodeConf(std::string_view frame, const BoardFlags& flags) {
         module(Module::Hdmi, &ModuleFlags::hdmi);
     }
 
-    if (n[31] >= 1 && n[31] <= 3) {
-        out.push_back(Action::setChecked(ERec1, n[31] != 2));
-        out.push_back(Action::setChecked(ERec2, n[31] != 1));
-    }
+    mappings::addRecorded(out, mappings::kRecordSelections.shown(n[F::RecordSelect]));
 
-    selectIf(out, Res1, streamResolution(n[1], n[2]));
-    out.push_back(Action::setText(Gop1, text::decimal(n[4])));
-    out.push_back(Action::setText(Bit1, text::decimal(n[3])));
-    out.push_back(Action::setText(fps1, text::decimal(n[10])));
-    selectIf(out, Res2, streamResolution(n[5], n[6]));
-    out.push_back(Action::setText(Gop2, text::decimal(n[8])));
-    out.push_back(Action::setText(Bit2, text::decimal(n[7])));
-
-    out.push_back(Action::setText(ipb, f[9].size() > 5 ? f[9].substr(5) : std::string()));
-    out.push_back(Action::setText(gwp, f[33]));
-    out.push_back(Action::setText(fps2, text::decimal(n[11])));
-    out.push_back(Action::setText(SubB, f[50]));
-
-    if (n[18] == 2) {
-        out.push_back(Action::setChecked(AutStart, true));
-        out.push_back(Action::state(Action::Op::StreamingOn));
-        out.push_back(Action::lampColour(controls::Lamp::Green));
-    } else {
-        out.push_back(Action::setChecked(AutStart, false));
-    }
-
-    const auto format = [&](controls::Ctl list, int value) {
-        selectIf(out, list, mappings::kEncoderFormats.shown(value));
+    const auto number = [&](controls::Ctl edit, F field) {
+        out.push_back(Action::setText(edit, text::decimal(n[field])));
     };
-    const auto audio = [&](controls::Ctl box, int value) {
-        if (const auto on = mappings::kAudio.shown(value))
+    selectIf(out, Res1, streamResolution(n[F::Width11], n[F::Height11]));
+    number(Gop1, F::Gop11);
+    number(Bit1, F::BitRate11);
+    number(fps1, F::Fps11);
+    selectIf(out, Res2, streamResolution(n[F::Width12], n[F::Height12]));
+    number(Gop2, F::Gop12);
+    number(Bit2, F::BitRate12);
+
+    const std::string& address = f[F::StaticIp];
+    out.push_back(Action::setText(ipb, address.size() > 5 ? address.substr(5) : std::string()));
+    out.push_back(Action::setText(gwp, f[F::GatewayIp]));
+    number(fps2, F::Fps12);
+    out.push_back(Action::setText(SubB, f[F::SubnetMask]));
+
+    mappings::addAutoStart(out, mappings::kAutoStart.shown(n[F::AutoStart]));
+
+    const auto format = [&](controls::Ctl list, F field) {
+        selectIf(out, list, mappings::kEncoderFormats.shown(n[field]));
+    };
+    const auto audio = [&](controls::Ctl box, F field) {
+        if (const auto on = mappings::kAudio.shown(n[field]))
             out.push_back(Action::setChecked(box, *on));
     };
-    format(Efmt1, n[14]);
-    audio(S1Aud, n[19]);
-    audio(S2Aud, n[20]);
-    format(Efmt2, n[15]);
+    format(Efmt1, F::Format11);
+    audio(S1Aud, F::Audio11);
+    audio(S2Aud, F::Audio12);
+    format(Efmt2, F::Format12);
 
-    const auto rate = [&](controls::Ctl cbr, controls::Ctl vbr, int value) {
-        if (const auto button = mappings::kRateControls.shown(value))
+    const auto rate = [&](controls::Ctl cbr, controls::Ctl vbr, F field) {
+        if (const auto button = mappings::kRateControls.shown(n[field]))
             out.push_back(
                 Action::setChecked(*button == mappings::RateControl::Cbr ? cbr : vbr, true));
     };
-    rate(CBR11B, VBR11B, n[16]);
-    rate(CBR12B, VBR12B, n[17]);
+    rate(CBR11B, VBR11B, F::RateControl11);
+    rate(CBR12B, VBR12B, F::RateControl12);
 
-    selectIf(out, RecRes1, recordingResolution(n[22]));
-    out.push_back(Action::setText(RecGop1, text::decimal(n[24])));
-    out.push_back(Action::setText(RecBit1, text::decimal(n[23])));
-    out.push_back(Action::setText(Recfps1, text::decimal(n[25])));
-    selectIf(out, RecRes2, recordingResolution(n[27]));
-    out.push_back(Action::setText(RecGop2, text::decimal(n[29])));
-    out.push_back(Action::setText(RecBit2, text::decimal(n[28])));
-    out.push_back(Action::setText(Recfps2, text::decimal(n[30])));
+    selectIf(out, RecRes1, recordingResolution(n[F::RecHeight11]));
+    number(RecGop1, F::RecGop11);
+    number(RecBit1, F::RecBitRate11);
+    number(Recfps1, F::RecFps11);
+    selectIf(out, RecRes2, recordingResolution(n[F::RecHeight12]));
+    number(RecGop2, F::RecGop12);
+    number(RecBit2, F::RecBitRate12);
+    number(Recfps2, F::RecFps12);
 
     out.push_back(Action::state(Action::Op::KeepAliveOn));
     return result;

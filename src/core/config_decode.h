@@ -11,6 +11,62 @@ namespace corvane::config {
 
 inline constexpr std::size_t kConfigFieldCount = 50;
 
+// The reply's fields, numbered from 1 as the board numbers them (named as the server record's
+// fields where both hold the same value).
+enum class ReplyField : int {
+    Width11 = 1,
+    Height11,
+    BitRate11,
+    Gop11,
+    Width12,
+    Height12,
+    BitRate12,
+    Gop12,
+    StaticIp, // 9: a text, the address behind five leading characters
+    Fps11,
+    Fps12,
+    Input11, // 12, 13: input codes, hexadecimal
+    Input12,
+    Format11,
+    Format12,
+    RateControl11,
+    RateControl12,
+    AutoStart,
+    Audio11,
+    Audio12,
+    RecWidth11,
+    RecHeight11,
+    RecBitRate11,
+    RecGop11,
+    RecFps11,
+    RecWidth12,
+    RecHeight12,
+    RecBitRate12,
+    RecGop12,
+    RecFps12,
+    RecordSelect,
+    InputAutoDetect, // 32: the last integer field
+    GatewayIp,       // 33 on: texts
+    Mtu,
+    RtpDestIp11,
+    RtpDestIp12,
+    RtpPort11,
+    RtpPort12,
+    RtpMulticastIp11,
+    RtpMulticastIp12,
+    UdprsDestIp,
+    CameraMode,
+    UdprsMode,
+    FecEnable,
+    FecL,
+    FecD,
+    RtpSession11,
+    RtpSession12,
+    ModeLetter,
+    SubnetMask,
+};
+static_assert(static_cast<std::size_t>(ReplyField::SubnetMask) == kConfigFieldCount);
+
 // Decodes one whole reply frame from "A3" on.
 //
 // Conversion phase: the integer fields 1 to 32 (input codes 12 and 13 hexadecimal, "-1" read as

@@ -15,16 +15,6 @@ using controls::Kind;
 
 namespace {
 
-variant::Module moduleOf(const variant::ModuleFlags& m) {
-    if (m.sdi)
-        return variant::Module::Sdi;
-    if (m.analog)
-        return variant::Module::Analog;
-    if (m.hdmi)
-        return variant::Module::Hdmi;
-    return variant::Module::None;
-}
-
 std::vector<std::string> resolutions(int count) {
     std::vector<std::string> out;
     for (int i = 0; i < count; ++i)
@@ -69,7 +59,7 @@ std::vector<std::string> listItems(Ctl c, const variant::BoardFlags& flags) {
         if (flags.fullBoard)
             return variant::fullList();
         const auto channel = c == Ctl::S1I ? variant::Channel::Ch11 : variant::Channel::Ch12;
-        return variant::moduleList(moduleOf(flags.modules(channel)));
+        return variant::moduleList(variant::moduleOf(flags.modules(channel)));
     }
     case Ctl::Res1:
     case Ctl::Res2:
@@ -218,8 +208,8 @@ save::SaveState saveState(const controls::ConfigView& view, const variant::Board
     s.streamingOn = view.checked(Ctl::AutStart);
     if (const auto letter = mappings::kStreamModes.code(view.text(Ctl::PARTP)))
         s.streamModeLetter = std::string(1, *letter);
-    s.rateMode11 = view.checked(Ctl::VBR11B) ? 2 : 1;
-    s.rateMode12 = view.checked(Ctl::VBR12B) ? 2 : 1;
+    s.rateMode11 = save::rateMode(view.checked(Ctl::VBR11B)).mode;
+    s.rateMode12 = save::rateMode(view.checked(Ctl::VBR12B)).mode;
     s.board = flags;
     return s;
 }

@@ -181,65 +181,28 @@ std::string_view label(Ctl c) {
 }
 
 Action Action::setText(Ctl c, std::string t) {
-    Action a;
-    a.op = Op::SetText;
-    a.ctl = c;
-    a.text = std::move(t);
-    return a;
+    return {.op = Op::SetText, .ctl = c, .text = std::move(t)};
 }
-
 Action Action::select(Ctl c, int i) {
-    Action a;
-    a.op = Op::Select;
-    a.ctl = c;
-    a.index = i;
-    return a;
+    return {.op = Op::Select, .ctl = c, .index = i};
 }
-
 Action Action::setChecked(Ctl c, bool on) {
-    Action a;
-    a.op = Op::SetChecked;
-    a.ctl = c;
-    a.on = on;
-    return a;
+    return {.op = Op::SetChecked, .ctl = c, .on = on};
 }
-
 Action Action::setCaption(Ctl c, std::string t) {
-    Action a;
-    a.op = Op::SetCaption;
-    a.ctl = c;
-    a.text = std::move(t);
-    return a;
+    return {.op = Op::SetCaption, .ctl = c, .text = std::move(t)};
 }
-
 Action Action::setEnabled(Ctl c, bool on) {
-    Action a;
-    a.op = Op::SetEnabled;
-    a.ctl = c;
-    a.on = on;
-    return a;
+    return {.op = Op::SetEnabled, .ctl = c, .on = on};
 }
-
 Action Action::state(Op op, std::string t) {
-    Action a;
-    a.op = op;
-    a.text = std::move(t);
-    return a;
+    return {.op = op, .text = std::move(t)};
 }
-
 Action Action::lampColour(Lamp l) {
-    Action a;
-    a.op = Op::SetLamp;
-    a.lamp = l;
-    return a;
+    return {.op = Op::SetLamp, .lamp = l};
 }
-
 Action Action::moduleFlags(variant::Channel ch, variant::ModuleFlags m) {
-    Action a;
-    a.op = Op::Modules;
-    a.channel = ch;
-    a.modules = m;
-    return a;
+    return {.op = Op::Modules, .channel = ch, .modules = m};
 }
 
 std::string describe(const Action& a) {

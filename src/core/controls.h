@@ -176,7 +176,7 @@ struct Action {
     };
     Op op = Op::SetText;
     Ctl ctl = Ctl::Count;
-    std::string text;
+    std::string text{};
     int index = -1;
     bool on = false;
     Lamp lamp = Lamp::Grey;

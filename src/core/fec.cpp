@@ -93,18 +93,19 @@ std::string tooLongMessage(std::string_view l, std::string_view d) {
 plan::Plan planFecBox(bool checked, const controls::ConfigView& view) {
     plan::Plan p;
     if (!checked)
-        return p.send(frames::fecOff(), 100);
+        return p.send(frames::fecOff(), steps::kShortPause);
     const std::string& l = view.text(Ctl::LFEC);
     const std::string& d = view.text(Ctl::DFEC);
     const auto frame = frames::fecOn(l, d);
     if (!frame)
         return p.message(tooLongMessage(l, d));
-    return p.send(frame.bytes, 100);
+    return p.send(frame.bytes, steps::kShortPause);
 }
 
 plan::Plan planFecErrorBox(bool checked, const controls::ConfigView& view) {
     plan::Plan p;
-    return p.send(checked ? frames::fecErrorOn(view.text(Ctl::LFEC)) : frames::fecErrorOff(), 100);
+    return p.send(checked ? frames::fecErrorOn(view.text(Ctl::LFEC)) : frames::fecErrorOff(),
+                  steps::kShortPause);
 }
 
 } // namespace corvane::fec

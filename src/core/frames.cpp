@@ -1,5 +1,7 @@
 #include "core/frames.h"
 
+#include "core/commands.h"
+
 namespace corvane::frames {
 
 namespace {
@@ -7,15 +9,21 @@ namespace {
 constexpr char kStart[] = "A5";
 constexpr char kEnd = '\r';
 
-std::string bare(std::string_view code) {
+using commands::Cmd;
+
+std::string_view code(Cmd c) {
+    return commands::of(c).code;
+}
+
+std::string bare(Cmd c) {
     std::string f = "A502";
-    f += code;
+    f += code(c);
     f += kEnd;
     return f;
 }
 
-std::string_view pick(Stream s, std::string_view code11, std::string_view code12) {
-    return s == Stream::S11 ? code11 : code12;
+Cmd pick(Stream s, Cmd stream11, Cmd stream12) {
+    return s == Stream::S11 ? stream11 : stream12;
 }
 
 FrameResult noFrame(Problem p) {
@@ -79,136 +87,151 @@ std::string fixedLength(std::string_view digits, std::string_view code, std::str
 // ---- Board control ---------------------------------------------------------------------------
 
 std::string exitBoard() {
-    return bare("04");
+    return bare(Cmd::ExitBoard);
 }
 std::string startStream() {
-    return bare("05");
+    return bare(Cmd::StartStream);
 }
 std::string stopStream() {
-    return bare("06");
+    return bare(Cmd::StopStream);
 }
 std::string configRequest() {
-    return bare("08");
+    return bare(Cmd::ConfigRequest);
 }
 std::string keepAlive() {
-    return bare("24");
+    return bare(Cmd::KeepAlive);
 }
 std::string closeSequence() {
-    return bare("25");
+    return bare(Cmd::CloseSequence);
 }
 std::string openRead() {
-    return bare("26");
+    return bare(Cmd::OpenRead);
 }
 std::string createDefault() {
-    return bare("30");
+    return bare(Cmd::CreateDefault);
 }
 std::string firmwareVersion() {
-    return bare("44");
+    return bare(Cmd::FirmwareVersion);
 }
 std::string probe() {
-    return bare("64");
+    return bare(Cmd::Probe);
 }
 std::string reboot() {
-    return bare("75");
+    return bare(Cmd::Reboot);
 }
 std::string assemblyDetect() {
-    return bare("76");
+    return bare(Cmd::AssemblyRequest);
 }
 std::string startRtp11() {
-    return bare("80");
+    return bare(Cmd::StartRtp11);
 }
 std::string startRtp12() {
-    return bare("84");
+    return bare(Cmd::StartRtp12);
 }
 std::string tcprsMode() {
-    return bare("85");
+    return bare(Cmd::TcprsMode);
 }
 std::string udprsMode() {
-    return bare("90");
+    return bare(Cmd::UdprsMode);
 }
 
 std::string controlInterface(bool rs232) {
-    return fixedLength("03", "35", rs232 ? "1" : "0");
+    return fixedLength("03", code(Cmd::ControlInterface), rs232 ? "1" : "0");
 }
+
+namespace {
+
+// A value the command takes only at the character counts of its catalogue row.
+FrameResult counted(Cmd c, std::string_view value) {
+    const commands::Command& command = commands::of(c);
+    return prefixed(command.code, value, command.minChars, command.maxChars);
+}
+
+} // namespace
 
 // ---- Live stream updates ---------------------------------------------------------------------
 
 std::string resolutionLive(Stream s, int listPosition) {
     const int value = listPosition < 0 ? 0 : listPosition + 1;
-    return fixedLength("03", pick(s, "70", "69"), std::to_string(value));
+    return fixedLength("03", code(pick(s, Cmd::ResolutionLive11, Cmd::ResolutionLive12)),
+                       std::to_string(value));
 }
 
 FrameResult gopLive(Stream s, std::string_view text) {
-    return prefixed(pick(s, "36", "39"), text, 1, 3);
+    return counted(pick(s, Cmd::GopLive11, Cmd::GopLive12), text);
 }
 FrameResult bitRateLive(Stream s, std::string_view text) {
-    return prefixed(pick(s, "37", "40"), text, 1, 5);
+    return counted(pick(s, Cmd::BitRateLive11, Cmd::BitRateLive12), text);
 }
 FrameResult frameRateLive(Stream s, std::string_view text) {
-    return prefixed(pick(s, "38", "41"), text, 1, 3);
+    return counted(pick(s, Cmd::FpsLive11, Cmd::FpsLive12), text);
 }
 
 // ---- Whole configuration ---------------------------------------------------------------------
 
 std::string pictureWidth(Stream s, int pixels) {
-    return normal(pick(s, "10", "12"), std::to_string(pixels)).bytes;
+    return normal(code(pick(s, Cmd::Width11, Cmd::Width12)), std::to_string(pixels)).bytes;
 }
 std::string pictureHeight(Stream s, int pixels) {
-    return normal(pick(s, "11", "14"), std::to_string(pixels)).bytes;
+    return normal(code(pick(s, Cmd::Height11, Cmd::Height12)), std::to_string(pixels)).bytes;
 }
 
 FrameResult gopSave(Stream s, std::string_view text) {
-    return prefixed(pick(s, "15", "20"), text, 1, 3);
+    return counted(pick(s, Cmd::Gop11, Cmd::Gop12), text);
 }
 FrameResult bitRateSave(Stream s, std::string_view text) {
-    return prefixed(pick(s, "16", "21"), text, 1, 5);
+    return counted(pick(s, Cmd::BitRate11, Cmd::BitRate12), text);
 }
 FrameResult frameRateSave(Stream s, std::string_view text) {
-    return prefixed(pick(s, "17", "22"), text, 1, 3);
+    return counted(pick(s, Cmd::Fps11, Cmd::Fps12), text);
 }
 
 std::string sensorInput(Stream s, char inputCharacter) {
-    return fixedLength("03", pick(s, "27", "28"), std::string_view(&inputCharacter, 1));
+    return fixedLength("03", code(pick(s, Cmd::Input11, Cmd::Input12)),
+                       std::string_view(&inputCharacter, 1));
 }
 
 std::string rateControl(int mode11, int mode12) {
-    return fixedLength("04", "29", std::to_string(mode11) + std::to_string(mode12));
+    return fixedLength("04", code(Cmd::RateControl),
+                       std::to_string(mode11) + std::to_string(mode12));
 }
 
 std::string encoderFormat(Stream s, bool h265) {
-    return fixedLength("03", pick(s, "32", "33"), h265 ? "2" : "1");
+    return fixedLength("03", code(pick(s, Cmd::Format11, Cmd::Format12)), h265 ? "2" : "1");
 }
 
 std::string autoStart(bool on) {
-    return fixedLength("03", "34", on ? "2" : "1");
+    return fixedLength("03", code(Cmd::AutoStart), std::to_string(*mappings::kAutoStart.code(on)));
 }
 
 std::string audio(bool stream11, bool stream12) {
     std::string v;
     v += stream11 ? '1' : '0';
     v += stream12 ? '1' : '0';
-    return fixedLength("04", "43", v);
+    return fixedLength("04", code(Cmd::Audio), v);
 }
 
 FrameResult recordSelection(bool stream11, bool stream12) {
-    if (!stream11 && !stream12)
+    const auto selection = mappings::kRecordSelections.code(mappings::Recorded{stream11, stream12});
+    if (!selection)
         return noFrame(Problem::Empty);
-    const char* v = stream11 && stream12 ? "3" : stream11 ? "1" : "2";
-    return FrameResult{fixedLength("03", "45", v), Problem::None};
+    return FrameResult{fixedLength("03", code(Cmd::RecordSelection), std::to_string(*selection)),
+                       Problem::None};
 }
 
 std::string inputAutoDetect(bool on) {
-    return fixedLength("03", "73", on ? "1" : "2");
+    return fixedLength("03", code(Cmd::InputAutoDetect),
+                       std::to_string(*mappings::kAutoDetection.code(mappings::autoDetection(on))));
 }
 
 std::string streamingMode(std::string_view letter) {
-    return fixedLength("03", "81", letter);
+    return fixedLength("03", code(Cmd::StreamingMode), letter);
 }
 
 std::string rtpDestination(Stream s, RtpSession session, std::string_view port,
                            std::string_view multicastIp, std::string_view destinationIp) {
     std::string v;
-    v += session == RtpSession::Unicast ? 'U' : 'M';
+    v += *mappings::kRtpSessions.code(session);
     v += std::to_string(port.size());
     v += port;
     v += multicastIp;
@@ -217,34 +240,34 @@ std::string rtpDestination(Stream s, RtpSession session, std::string_view port,
     v += '\0';
     v += " *";
     v += '\0';
-    return fixedLength("31", pick(s, "82", "83"), v);
+    return fixedLength("31", code(pick(s, Cmd::RtpDestination11, Cmd::RtpDestination12)), v);
 }
 
 std::string udprsFlag(bool on) {
-    return fixedLength("03", "92", on ? "Y" : "N");
+    return fixedLength("03", code(Cmd::UdprsFlag), std::string(1, *mappings::kUdprs.code(on)));
 }
 
 // ---- Recording settings ----------------------------------------------------------------------
 
 std::string recordWidth(Stream s, int pixels) {
-    return normal(pick(s, "50", "60"), std::to_string(pixels)).bytes;
+    return normal(code(pick(s, Cmd::RecWidth11, Cmd::RecWidth12)), std::to_string(pixels)).bytes;
 }
 std::string recordHeight(Stream s, int pixels) {
-    return normal(pick(s, "51", "61"), std::to_string(pixels)).bytes;
+    return normal(code(pick(s, Cmd::RecHeight11, Cmd::RecHeight12)), std::to_string(pixels)).bytes;
 }
 
 FrameResult recordGop(Stream s, std::string_view text) {
-    return prefixed(pick(s, "52", "62"), text, 1, 3);
+    return counted(pick(s, Cmd::RecGop11, Cmd::RecGop12), text);
 }
 FrameResult recordBitRate(Stream s, std::string_view text) {
-    return prefixed(pick(s, "53", "63"), text, 2, 5);
+    return counted(pick(s, Cmd::RecBitRate11, Cmd::RecBitRate12), text);
 }
 FrameResult recordFrameRate(Stream s, std::string_view text) {
-    return prefixed(pick(s, "54", "64"), text, 1, 3);
+    return counted(pick(s, Cmd::RecFps11, Cmd::RecFps12), text);
 }
 
 std::string recording(bool start) {
-    return fixedLength("03", "46", start ? "1" : "2");
+    return fixedLength("03", code(Cmd::Recording), start ? "1" : "2");
 }
 
 // ---- Network and FEC -------------------------------------------------------------------------
@@ -252,10 +275,10 @@ std::string recording(bool start) {
 namespace {
 
 // The length digits of the address commands count the address only.
-FrameResult addressFrame(std::string_view code, std::string_view address) {
+FrameResult addressFrame(Cmd c, std::string_view address) {
     if (address.size() > 99)
         return noFrame(Problem::TooLong);
-    std::string payload(code);
+    std::string payload(code(c));
     payload += address;
     return withLength(count(address), payload);
 }
@@ -263,21 +286,21 @@ FrameResult addressFrame(std::string_view code, std::string_view address) {
 } // namespace
 
 FrameResult staticIp(std::string_view address) {
-    return addressFrame("23", address);
+    return addressFrame(Cmd::StaticIp, address);
 }
 FrameResult udprsDestination(std::string_view address) {
-    return addressFrame("91", address);
+    return addressFrame(Cmd::UdprsDestination, address);
 }
 FrameResult subnetMask(std::string_view address) {
-    return addressFrame("93", address);
+    return addressFrame(Cmd::SubnetMask, address);
 }
 
 std::string gateway(std::string_view address) {
-    return fixedLength("17", "42", address);
+    return fixedLength("17", code(Cmd::Gateway), address);
 }
 
 FrameResult mtu(std::string_view text) {
-    return prefixed("72", text, 3, 4);
+    return counted(Cmd::Mtu, text);
 }
 
 FrameResult fecOn(std::string_view l, std::string_view d) {
@@ -287,7 +310,8 @@ FrameResult fecOn(std::string_view l, std::string_view d) {
     const int n = 5 + count(l) + count(d);
     if (n > 99)
         return noFrame(Problem::TooLong);
-    std::string payload = "87E";
+    std::string payload(code(Cmd::Fec));
+    payload += *mappings::kFec.code(true);
     payload += l;
     payload += 'L';
     payload += d;
@@ -297,23 +321,23 @@ FrameResult fecOn(std::string_view l, std::string_view d) {
 }
 
 std::string fecOff() {
-    return fixedLength("03", "87", "D");
+    return fixedLength("03", code(Cmd::Fec), std::string(1, *mappings::kFec.code(false)));
 }
 
 std::string fecErrorOn(std::string_view l) {
     std::string v = "Y";
     v += l;
-    return fixedLength("03", "88", v);
+    return fixedLength("03", code(Cmd::FecError), v);
 }
 
 std::string fecErrorOff() {
-    return fixedLength("03", "88", "N");
+    return fixedLength("03", code(Cmd::FecError), "N");
 }
 
 // ---- Camera ----------------------------------------------------------------------------------
 
 std::string cameraType(int type) {
-    return fixedLength("03", "86", std::to_string(type));
+    return fixedLength("03", code(Cmd::CameraType), std::to_string(type));
 }
 
 } // namespace corvane::frames

@@ -18,6 +18,8 @@
 // Value texts are taken exactly as typed: nothing trimmed or added, no check that they are numbers.
 #pragma once
 
+#include "core/mappings.h"
+
 #include <string>
 #include <string_view>
 
@@ -41,7 +43,7 @@ struct FrameResult {
 };
 
 enum class Stream { S11, S12 };
-enum class RtpSession { Unicast, Multicast };
+using RtpSession = mappings::RtpSession;
 
 // ---- Generic rules ---------------------------------------------------------------------------
 

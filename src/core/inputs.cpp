@@ -69,6 +69,12 @@ const InputRow* actingRow(std::string_view item) {
     return row && row->kind != InputKind::NoSensor ? row : nullptr;
 }
 
+// The item the channel's sensor input list shows selected, or "" when none is.
+std::string selectedItem(Channel channel, const controls::ConfigView& view) {
+    const controls::Ctl list = channel == Channel::Ch12 ? controls::Ctl::S2I : controls::Ctl::S1I;
+    return view.index(list) < 0 ? std::string() : view.text(list);
+}
+
 } // namespace
 
 int inputFloor(const BoardFlags& flags, Channel channel, std::string_view item) {
@@ -122,13 +128,12 @@ controls::Applied inputActions(const BoardFlags& flags, Channel channel,
     using controls::Action;
     using controls::Ctl;
     const bool s12 = channel == Channel::Ch12;
-    const Ctl input = s12 ? Ctl::S2I : Ctl::S1I;
     const Ctl res = s12 ? Ctl::Res2 : Ctl::Res1;
     const Ctl recRes = s12 ? Ctl::RecRes2 : Ctl::RecRes1;
     const Ctl fps = s12 ? Ctl::fps2 : Ctl::fps1;
     const Ctl recFps = s12 ? Ctl::Recfps2 : Ctl::Recfps1;
-    const std::string item = view.index(input) < 0 ? std::string() : view.text(input);
-    const InputEffect e = selectInput(flags, channel, item, view.index(res), view.index(recRes));
+    const InputEffect e = selectInput(flags, channel, selectedItem(channel, view), view.index(res),
+                                      view.index(recRes));
 
     controls::Applied out;
     auto& a = out.actions;
@@ -157,9 +162,7 @@ controls::Applied inputActions(const BoardFlags& flags, Channel channel,
 
 int selectedInputFloor(const variant::BoardFlags& flags, variant::Channel channel,
                        const controls::ConfigView& view) {
-    const controls::Ctl list =
-        channel == variant::Channel::Ch12 ? controls::Ctl::S2I : controls::Ctl::S1I;
-    return inputFloor(flags, channel, view.index(list) < 0 ? std::string() : view.text(list));
+    return inputFloor(flags, channel, selectedItem(channel, view));
 }
 
 controls::Applied resolutionActions(const variant::BoardFlags& flags, variant::Channel channel,
@@ -167,7 +170,8 @@ controls::Applied resolutionActions(const variant::BoardFlags& flags, variant::C
     const controls::Ctl res =
         channel == variant::Channel::Ch12 ? controls::Ctl::Res2 : controls::Ctl::Res1;
     controls::Applied out;
-    const int selected = applyFloor(view.index(res), selectedInputFloor(flags, channel, view));
+    const int selected =
+        pickResolution(flags, channel, selectedItem(channel, view), view.index(res));
     if (selected != view.index(res))
         out.actions.push_back(controls::Action::select(res, selected));
     return out;

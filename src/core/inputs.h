@@ -52,8 +52,12 @@ struct InputRow {
     std::string_view fps; // native frame rate pre-filled on selection; empty: none
     int floor;            // kNoFloor or 1..3
     int code;             // the input code of the configuration reply and the server record
-    char inputChar;       // the input character of the input commands
-    int fpsLimit;         // the highest frame rate the save and Ufps1/Ufps2 accept; 0: no limit
+    char inputChar;       // the input character of the input commands on the small board; the
+                          // full board's save gives it by list position instead (position, or
+                          // position + 4 above 5), which is the board's rule and differs for the
+                          // design-time list's HDMI items
+
+    int fpsLimit; // the highest frame rate the save and Ufps1/Ufps2 accept; 0: no limit
 };
 
 // Every input any list can show.

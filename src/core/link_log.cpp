@@ -1,5 +1,6 @@
 #include "core/link_log.h"
 
+#include "core/commands.h"
 #include "core/text.h"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 namespace corvane::linklog {
 
@@ -16,100 +16,16 @@ namespace {
 using replies::Effect;
 using replies::Step;
 
-struct Command {
-    std::string_view code;
-    std::string_view name;
-};
-
-// Command codes and their names. A code that two commands share is told apart by its value (see
-// commandName).
-constexpr Command kCatalogue[] = {
-    {"04", "exit board application"},
-    {"05", "start streaming"},
-    {"06", "stop streaming"},
-    {"08", "configuration request"},
-    {"10", "stream 11 picture width"},
-    {"11", "stream 11 picture height"},
-    {"12", "stream 12 picture width"},
-    {"14", "stream 12 picture height"},
-    {"15", "stream 11 GOP"},
-    {"16", "stream 11 bit rate"},
-    {"17", "stream 11 frame rate"},
-    {"20", "stream 12 GOP"},
-    {"21", "stream 12 bit rate"},
-    {"22", "stream 12 frame rate"},
-    {"23", "static IP address"},
-    {"24", "keep-alive"},
-    {"25", "end of configuration"},
-    {"26", "start of configuration read"},
-    {"27", "sensor 1 input"},
-    {"28", "sensor 2 input"},
-    {"29", "rate control"},
-    {"30", "create default configuration"},
-    {"32", "stream 11 encoder format"},
-    {"33", "stream 12 encoder format"},
-    {"34", "auto-start"},
-    {"35", "control interface"},
-    {"36", "stream 11 GOP update"},
-    {"37", "stream 11 bit rate update"},
-    {"38", "stream 11 frame rate update"},
-    {"39", "stream 12 GOP update"},
-    {"40", "stream 12 bit rate update"},
-    {"41", "stream 12 frame rate update"},
-    {"42", "gateway"},
-    {"43", "audio"},
-    {"44", "firmware version request"},
-    {"45", "recording selection"},
-    {"46", "recording start or stop"},
-    {"50", "stream 11 recording width"},
-    {"51", "stream 11 recording height"},
-    {"52", "stream 11 recording GOP"},
-    {"53", "stream 11 recording bit rate"},
-    {"54", "stream 11 recording frame rate"},
-    {"60", "stream 12 recording width"},
-    {"61", "stream 12 recording height"},
-    {"62", "stream 12 recording GOP"},
-    {"63", "stream 12 recording bit rate"},
-    {"64", "stream 12 recording frame rate"}, // without a value: the board probe
-    {"69", "stream 12 resolution update"},
-    {"70", "stream 11 resolution update"},
-    {"72", "MTU"},
-    {"73", "input auto-detection"},
-    {"75", "reboot board"},
-    {"76", "assembly request"},
-    {"80", "start RTP stream 11"},
-    {"81", "streaming mode"},
-    {"82", "stream 11 RTP destination"},
-    {"83", "stream 12 RTP destination"},
-    {"84", "start RTP stream 12"},
-    {"85", "TCPRS mode"},
-    {"86", "camera type"},
-    {"87", "FEC"},
-    {"88", "FEC error insertion"},
-    {"90", "UDPRS mode"},
-    {"91", "UDPRS destination"},
-    {"92", "UDPRS flag"},
-    {"93", "subnet mask"},
-};
-
 constexpr std::array<std::string_view, 8> kRecognisedNames{
     "stream status",        "probe answer",        "operator message", "assembly reply",
     "auto-detection reply", "configuration reply", "reply frame",      "acknowledgement",
 };
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool containsNoCase(std::string_view hay, std::string_view needle) {
     if (needle.empty())
         return true;
     const auto it = std::search(hay.begin(), hay.end(), needle.begin(), needle.end(),
-                                [](char a, char b) { return lower(a) == lower(b); });
+                                [](char a, char b) { return text::lower(a) == text::lower(b); });
     return it != hay.end();
 }
 
@@ -143,19 +59,11 @@ Recognised recognisedOf(const replies::DispatchOutcome& outcome) {
 std::string_view commandName(std::string_view frame) {
     if (frame.ends_with('\r'))
         frame.remove_suffix(1);
-    if (frame.size() < 6 || !frame.starts_with("A5") || !isDigit(frame[2]) || !isDigit(frame[3]))
+    if (frame.size() < 6 || !frame.starts_with("A5") || !text::isDigit(frame[2]) ||
+        !text::isDigit(frame[3]))
         return "unknown command";
-    const std::string_view code = frame.substr(4, 2);
-    const bool hasValue = frame.size() > 6;
-    if (code == "64" && !hasValue)
-        return "board probe";
-    return commandNameOfCode(code);
-}
-
-std::string_view commandNameOfCode(std::string_view code) {
-    const auto it = std::find_if(std::begin(kCatalogue), std::end(kCatalogue),
-                                 [code](const Command& c) { return c.code == code; });
-    return it == std::end(kCatalogue) ? std::string_view("unknown command") : it->name;
+    const commands::Command* command = commands::byCode(frame.substr(4, 2), frame.size() > 6);
+    return command ? command->name : std::string_view("unknown command");
 }
 
 std::string displayText(const Row& row) {

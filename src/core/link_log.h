@@ -37,11 +37,10 @@ enum class Recognised : std::uint8_t {
 // by its effects.
 Recognised recognisedOf(const replies::DispatchOutcome& outcome);
 
-// The name of a command frame in the command catalogue ("configuration request", "keep-alive",
-// "stream 11 bit rate"...); "unknown command" for a text that is no frame this program sends.
+// The name of a command frame in the command catalogue (core/commands.h: "configuration request",
+// "keep-alive", "stream 11 bit rate"...); "unknown command" for a text that is no frame this
+// program sends.
 std::string_view commandName(std::string_view frame);
-// The name of a two-digit command code ("16": "stream 11 bit rate"); "unknown command" for another.
-std::string_view commandNameOfCode(std::string_view code);
 
 // A row keeps at most this many characters of its text; the rest is counted only.
 inline constexpr std::size_t kTextLimit = 256;

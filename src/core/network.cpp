@@ -43,17 +43,17 @@ plan::Plan planNetworkSave(const controls::ConfigView& view) {
     if (auto tooLong = values::tooLongFor(Ctl::MTUB, mtu))
         return p.message(std::move(*tooLong));
 
-    p.send(ip.bytes, 100).wait();
-    p.send(frames::gateway(view.text(Ctl::gwp)), 100).wait();
+    p.send(ip.bytes, steps::kShortPause).wait();
+    p.send(frames::gateway(view.text(Ctl::gwp)), steps::kShortPause).wait();
 
     if (value.value > kMaxMtu)
         p.add(Action::setText(Ctl::MTUB, mtu));
     // A count without a frame still calls the send path, with an empty text.
     p.send(frames::mtu(mtu).bytes).wait();
 
-    p.send(udprs.bytes, 100).wait();
-    p.send(subnet.bytes, 100).wait();
-    p.pause(100).send(frames::closeSequence(), 100);
+    p.send(udprs.bytes, steps::kShortPause).wait();
+    p.send(subnet.bytes, steps::kShortPause).wait();
+    p.pause(steps::kShortPause).send(frames::closeSequence(), steps::kShortPause);
     return p;
 }
 

@@ -1,5 +1,8 @@
 #include "core/replies.h"
 
+#include "core/replies_reference.h"
+#include "core/text.h"
+
 #include <algorithm>
 
 namespace corvane::replies {
@@ -13,10 +16,6 @@ constexpr std::array<std::string_view, kMarkerCount> kMarkers = {
 };
 
 constexpr std::string_view kFrameMarker = "A3";
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The characters from `begin` up to `end`; empty when `end` comes first.
 std::string between(std::string_view text, std::size_t begin, std::size_t end) {
@@ -96,7 +95,8 @@ FrameStart locateFrame(std::string_view text, std::size_t from) {
     while (p != npos) {
         if (text.size() - p < 5)
             return FrameStart{FrameStart::Waiting, p, 0};
-        if (isDigit(text[p + 2]) && isDigit(text[p + 3]) && isDigit(text[p + 4])) {
+        if (text::isDigit(text[p + 2]) && text::isDigit(text[p + 3]) &&
+            text::isDigit(text[p + 4])) {
             const int length =
                 (text[p + 2] - '0') * 100 + (text[p + 3] - '0') * 10 + (text[p + 4] - '0');
             return FrameStart{FrameStart::Found, p, length};
@@ -122,7 +122,7 @@ bool mayBecomeConfigurationReply(std::string_view partial) {
     if (!partial.starts_with(kFrameMarker))
         return false;
     for (std::size_t i = 2; i < std::min<std::size_t>(partial.size(), 5); ++i)
-        if (!isDigit(partial[i]))
+        if (!text::isDigit(partial[i]))
             return false;
     if (partial.size() < 5)
         return true;

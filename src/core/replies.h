@@ -33,9 +33,6 @@ namespace corvane::replies {
 // The receive buffer keeps at most the newest this many characters; older text is dropped.
 inline constexpr std::size_t kMaxReceiveBuffer = 64 * 1024;
 
-// Drops the oldest characters of `buffer` so that at most `limit` remain.
-void trimToNewest(std::string& buffer, std::size_t limit = kMaxReceiveBuffer);
-
 // ---- Markers ---------------------------------------------------------------------------------
 
 enum class Marker {
@@ -111,16 +108,12 @@ StatusStart locateStreamStatus(std::string_view text, std::size_t from = 0);
 
 // ---- Other replies ---------------------------------------------------------------------------
 
-// Operator text: when the buffer contains both "A7" and "AA", the characters from the first "A7"
-// (included) up to the first "AA" (excluded); empty when "AA" comes first.
-std::optional<std::string> operatorText(std::string_view buffer);
-
-// Assembly reply: when the buffer contains both "A8" and "GG", the characters from the first "A8"
-// (included) up to the first "GG" (excluded); empty when "GG" comes first.
-std::optional<std::string> assemblyText(std::string_view buffer);
-
-// True when the buffer contains "2288" and "%" (in any order).
+// True when the buffer contains "2288" and "%" (in any order). The link monitor names such a
+// text even when no keep-alive awaited it.
 bool isAutoDetectionReply(std::string_view buffer);
+
+// The dispatch's other tests read the incremental ReceiveBuffer; their plain forms, which the
+// fuzz oracle and the tests compare it with, are in core/replies_reference.h.
 
 // ---- The receive buffer ----------------------------------------------------------------------
 

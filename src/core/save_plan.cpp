@@ -1,6 +1,7 @@
 #include "core/save_plan.h"
 
 #include "core/inputs.h"
+#include "core/mappings.h"
 #include "core/text.h"
 #include "core/value_rules.h"
 
@@ -22,7 +23,9 @@ using variant::Module;
 
 namespace {
 
-constexpr int kShort = 100;  // after most commands
+// After most commands, and after the stop ahead of a save: the board's usual pace.
+constexpr int kShort = steps::kShortPause;
+// The save's own longer pauses.
 constexpr int kMedium = 200; // after "A5044300" and the RTP destinations
 constexpr int kLong = 1000;  // after an HDMI input command
 
@@ -146,10 +149,8 @@ void rtp(Builder& b, const ConfigView& v, Stream s) {
     const std::string& port = v.text(s11 ? Ctl::RTP11_Port : Ctl::RTP12_Port);
     const std::string& multicast = v.text(s11 ? Ctl::RTP11_M : Ctl::RTP12_M);
     const std::string& destination = v.text(s11 ? Ctl::RTP11_IP : Ctl::RTP12_IP);
-    b.send(frames::rtpDestination(s,
-                                  v.index(session) == 0 ? frames::RtpSession::Unicast
-                                                        : frames::RtpSession::Multicast,
-                                  port, multicast, destination),
+    b.send(frames::rtpDestination(s, mappings::sessionAt(v.index(session)), port, multicast,
+                                  destination),
            {port, multicast, destination});
     b.pause(kMedium);
     b.wait();
@@ -422,9 +423,10 @@ UpdatePlan planUpdate(Update button, const ConfigView& view, const BoardFlags& f
 }
 
 RateMode rateMode(bool vbr) {
+    using mappings::RateControl;
     if (vbr)
-        return {2, "Max. Bitrate (kbps)", false};
-    return {1, "Bitrate (kbps)", true};
+        return {*mappings::kRateControls.code(RateControl::Vbr), "Max. Bitrate (kbps)", false};
+    return {*mappings::kRateControls.code(RateControl::Cbr), "Bitrate (kbps)", true};
 }
 
 std::vector<controls::Action> rateModeActions(int stream, bool vbr) {

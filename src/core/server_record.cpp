@@ -2,6 +2,7 @@
 
 #include "core/bytes.h"
 #include "core/inputs.h"
+#include "core/mapping_actions.h"
 #include "core/mappings.h"
 #include "core/text.h"
 
@@ -16,7 +17,6 @@ using controls::Ctl;
 using variant::BoardFlags;
 using variant::Channel;
 using variant::Module;
-using variant::ModuleFlags;
 
 namespace {
 
@@ -250,17 +250,6 @@ void applyFactoryDefaults(ServerConfigRecord& r) {
 
 namespace {
 
-// The module whose list a small-board channel shows, tested in the order HD SDI, analog, HDMI.
-std::optional<Module> moduleOf(const ModuleFlags& m) {
-    if (m.sdi)
-        return Module::Sdi;
-    if (m.analog)
-        return Module::Analog;
-    if (m.hdmi)
-        return Module::Hdmi;
-    return std::nullopt;
-}
-
 std::optional<std::int32_t> codeAt(const std::vector<std::string>& list, int position) {
     if (position < 0 || position >= int(list.size()))
         return std::nullopt;
@@ -291,11 +280,11 @@ std::optional<std::int32_t> inputCodeToWrite(const BoardFlags& flags, Channel ch
         code =
             position < 0 ? std::optional<std::int32_t>(-1) : codeAt(variant::fullList(), position);
     if (flags.boardVariant != 0) {
-        const std::optional<Module> module = moduleOf(flags.modules(channel));
+        const Module module = variant::moduleOf(flags.modules(channel));
         if (module == Module::Sdi && position < 0)
             code = -1;
-        else if (module)
-            code = codeAt(variant::moduleList(*module), position);
+        else if (module != Module::None)
+            code = codeAt(variant::moduleList(module), position);
     }
     return code;
 }
@@ -309,8 +298,8 @@ InputRead readInput(const BoardFlags& flags, Channel channel, std::int32_t code)
         out.modules = in.modules;
     }
     if (flags.boardVariant != 0) {
-        if (const std::optional<Module> module = moduleOf(flags.modules(channel)))
-            if (const auto p = inputs::modulePosition(*module, current))
+        if (const Module module = variant::moduleOf(flags.modules(channel)); module != Module::None)
+            if (const auto p = inputs::modulePosition(module, current))
                 out.select = p;
     }
     return out;
@@ -349,18 +338,15 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
     if (const auto caption = mappings::kStreamModes.shown(r.ModeLetter))
         out.push_back(Action::setCaption(PARTP, std::string(*caption)));
 
-    if (r.InputAutoDetect == 0)
-        out.push_back(Action::state(Action::Op::Panel5, "Error aid"));
-    else if (r.InputAutoDetect == 1 || r.InputAutoDetect == 2)
-        out.push_back(Action::setChecked(AutoDetect, r.InputAutoDetect == 1));
+    mappings::addAutoDetection(out, mappings::kAutoDetection.shown(r.InputAutoDetect));
 
     if (r.ControlInterface == 0)
         out.push_back(Action::setChecked(UDPCheck, true));
     else if (r.ControlInterface == 1)
         out.push_back(Action::setChecked(RS232Check, true));
 
-    out.push_back(Action::select(RTP11_S, r.RtpSession11 == 'U' ? 0 : 1));
-    out.push_back(Action::select(RTP12_S, r.RtpSession12 == 'U' ? 0 : 1));
+    mappings::addRtpSession(out, RTP11_S, mappings::kRtpSessions.shown(r.RtpSession11));
+    mappings::addRtpSession(out, RTP12_S, mappings::kRtpSessions.shown(r.RtpSession12));
 
     out.push_back(Action::setText(MTUB, textOf(r.Mtu)));
 
@@ -377,10 +363,10 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
         selectIf(S2I, in12.select);
     }
 
-    if (r.RecordSelect >= 0 && r.RecordSelect <= 3) {
-        out.push_back(Action::setChecked(ERec1, r.RecordSelect == 1 || r.RecordSelect == 3));
-        out.push_back(Action::setChecked(ERec2, r.RecordSelect == 2 || r.RecordSelect == 3));
-    }
+    // The file's 0 records neither stream.
+    mappings::addRecorded(out, r.RecordSelect == 0
+                                   ? std::optional<mappings::Recorded>(mappings::Recorded{})
+                                   : mappings::kRecordSelections.shown(r.RecordSelect));
 
     selectIf(Res1, positionOfHeight(r.Height11, kStreamSizes));
     number(Gop1, r.Gop11);
@@ -391,13 +377,7 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
     number(Bit2, r.BitRate12);
     number(fps2, r.Fps12);
 
-    if (r.AutoStart == 2) {
-        out.push_back(Action::setChecked(AutStart, true));
-        out.push_back(Action::state(Action::Op::StreamingOn));
-        out.push_back(Action::lampColour(controls::Lamp::Green));
-    } else {
-        out.push_back(Action::setChecked(AutStart, false));
-    }
+    mappings::addAutoStart(out, mappings::kAutoStart.shown(r.AutoStart));
 
     const auto format = [&](Ctl list, std::int32_t value) {
         selectIf(list, mappings::kEncoderFormats.shown(value));
@@ -430,16 +410,14 @@ Applied recordToControls(const ServerConfigRecord& r, const BoardFlags& flags) {
     out.push_back(Action::setText(ipb, textOf(r.StaticIp)));
     out.push_back(Action::setText(gwp, textOf(r.GatewayIp)));
 
-    if (r.CameraMode >= 0 && r.CameraMode <= 2) {
-        out.push_back(Action::setChecked(FixCheck, r.CameraMode == 1));
-        out.push_back(Action::setChecked(MovCheck, r.CameraMode == 2));
-    }
+    mappings::addCameraMode(out, mappings::kCameraModes.shown(r.CameraMode));
 
-    out.push_back(Action::setChecked(CEFEC, r.FecEnable == 'E'));
+    // Any other letter clears the box (here and for UDPRS below).
+    out.push_back(Action::setChecked(CEFEC, mappings::kFec.shown(r.FecEnable).value_or(false)));
     number(LFEC, r.FecL);
     number(DFEC, r.FecD);
 
-    out.push_back(Action::setChecked(UDPRSB, r.UdprsMode == 'Y'));
+    out.push_back(Action::setChecked(UDPRSB, mappings::kUdprs.shown(r.UdprsMode).value_or(false)));
     out.push_back(Action::setText(UDPRSIPB, textOf(r.UdprsDestIp)));
     out.push_back(Action::setText(SubB, textOf(r.SubnetMask)));
 
@@ -492,8 +470,9 @@ RecordUpdate recordFromControls(const ServerConfigRecord& current, const ConfigV
         *field = c.value;
     }
 
-    const bool rec1 = view.checked(ERec1), rec2 = view.checked(ERec2);
-    r.RecordSelect = rec1 && rec2 ? 3 : rec1 ? 1 : rec2 ? 2 : 0;
+    r.RecordSelect = mappings::kRecordSelections
+                         .code(mappings::Recorded{view.checked(ERec1), view.checked(ERec2)})
+                         .value_or(0);
 
     if (const auto code = inputCodeToWrite(flags, Channel::Ch11, view.index(S1I)))
         r.Input11 = *code;
@@ -507,18 +486,19 @@ RecordUpdate recordFromControls(const ServerConfigRecord& current, const ConfigV
     format(Efmt1, r.Format11);
     format(Efmt2, r.Format12);
 
-    r.AutoStart = view.checked(AutStart) ? 2 : 1;
-    r.InputAutoDetect = view.checked(AutoDetect) ? 1 : 2;
+    r.AutoStart = *mappings::kAutoStart.code(view.checked(AutStart));
+    r.InputAutoDetect =
+        *mappings::kAutoDetection.code(mappings::autoDetection(view.checked(AutoDetect)));
     if (const auto letter = mappings::kStreamModes.code(view.text(PARTP)))
         r.ModeLetter = *letter;
     r.Audio11 = *mappings::kAudio.code(view.checked(S1Aud));
     r.Audio12 = *mappings::kAudio.code(view.checked(S2Aud));
 
-    r.RtpSession11 = view.index(RTP11_S) == 0 ? 'U' : 'M';
+    r.RtpSession11 = *mappings::kRtpSessions.code(mappings::sessionAt(view.index(RTP11_S)));
     setText(r.RtpPort11, view.text(RTP11_Port));
     setText(r.RtpMulticastIp11, view.text(RTP11_M));
     setText(r.RtpDestIp11, view.text(RTP11_IP));
-    r.RtpSession12 = view.index(RTP12_S) == 0 ? 'U' : 'M';
+    r.RtpSession12 = *mappings::kRtpSessions.code(mappings::sessionAt(view.index(RTP12_S)));
     setText(r.RtpPort12, view.text(RTP12_Port));
     setText(r.RtpMulticastIp12, view.text(RTP12_M));
     setText(r.RtpDestIp12, view.text(RTP12_IP));
@@ -532,11 +512,16 @@ RecordUpdate recordFromControls(const ServerConfigRecord& current, const ConfigV
     if (view.checked(UDPCheck))
         r.ControlInterface = 0;
 
+    // Both boxes checked is no mode: the field keeps what it held.
     const bool fixed = view.checked(FixCheck), moving = view.checked(MovCheck);
-    if (!(fixed && moving))
-        r.CameraMode = fixed ? 1 : moving ? 2 : 0;
+    if (!(fixed && moving)) {
+        using mappings::CameraMode;
+        r.CameraMode = *mappings::kCameraModes.code(fixed    ? CameraMode::Fixed
+                                                    : moving ? CameraMode::Moving
+                                                             : CameraMode::None);
+    }
 
-    r.FecEnable = view.checked(CEFEC) ? 'E' : 'D';
+    r.FecEnable = *mappings::kFec.code(view.checked(CEFEC));
     for (const auto& [edit, field] : {std::pair{LFEC, &r.FecL}, std::pair{DFEC, &r.FecD}}) {
         const text::Converted c = text::toInteger(view.text(edit));
         if (!c.ok()) {
@@ -556,7 +541,7 @@ RecordUpdate recordFromControls(const ServerConfigRecord& current, const ConfigV
     rate(CBR11B, VBR11B, r.RateControl11);
     rate(CBR12B, VBR12B, r.RateControl12);
 
-    r.UdprsMode = view.checked(UDPRSB) ? 'Y' : 'N';
+    r.UdprsMode = *mappings::kUdprs.code(view.checked(UDPRSB));
     setText(r.UdprsDestIp, view.text(UDPRSIPB));
     setText(r.SubnetMask, view.text(SubB));
     return result;

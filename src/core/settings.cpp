@@ -10,15 +10,11 @@ namespace corvane::settings {
 
 namespace {
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
+        if (text::lower(a[i]) != text::lower(b[i]))
             return false;
     return true;
 }

@@ -9,6 +9,12 @@
 
 namespace corvane::steps {
 
+// The pause that paces the board after most commands of a sequence (the save, the network
+// settings, the FEC and camera boxes, stopping a stream): one setting for all of them. The few
+// longer pauses (after the audio off command and the RTP destinations, after an HDMI input) are
+// the save's own (save_plan.cpp).
+inline constexpr int kShortPause = 100;
+
 struct Step {
     enum class Kind { Send, Pause, Wait };
     Kind kind;

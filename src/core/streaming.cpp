@@ -33,14 +33,14 @@ plan::Plan planStopStream(const controls::ConfigView& view, bool streamingOn) {
     const std::string& l = view.text(Ctl::LFEC);
     const std::string& d = view.text(Ctl::DFEC);
     if (view.checked(Ctl::ERRFEC)) {
-        p.send(frames::fecErrorOn(l), 100);
+        p.send(frames::fecErrorOn(l), steps::kShortPause);
         p.add(Action::setChecked(Ctl::ERRFEC, false));
     }
     if (view.checked(Ctl::CEFEC)) {
         // FEC values that cannot be framed are named, and the stop goes on without that one
         // command: the stream must still stop.
         if (const auto frame = frames::fecOn(l, d))
-            p.send(frame.bytes, 100);
+            p.send(frame.bytes, steps::kShortPause);
         else
             p.message(fec::tooLongMessage(l, d));
         p.add(Action::setChecked(Ctl::CEFEC, false));
@@ -82,19 +82,23 @@ plan::Plan planModePanel(const controls::ConfigView& view) {
 }
 
 plan::Plan planCameraBox(Ctl box, bool checked, const controls::ConfigView& view) {
+    using mappings::CameraMode;
     plan::Plan p;
     if (!checked)
-        return p.send(frames::cameraType(0), 100);
+        return p.send(frames::cameraType(*mappings::kCameraModes.code(CameraMode::None)),
+                      steps::kShortPause);
     const bool fixed = box == Ctl::FixCheck;
     const Ctl other = fixed ? Ctl::MovCheck : Ctl::FixCheck;
     if (view.checked(other))
         p.add(Action::setChecked(other, false));
-    return p.send(frames::cameraType(fixed ? 1 : 2), 100);
+    return p.send(frames::cameraType(
+                      *mappings::kCameraModes.code(fixed ? CameraMode::Fixed : CameraMode::Moving)),
+                  steps::kShortPause);
 }
 
 plan::Plan planAutoDetect(bool checked) {
     plan::Plan p;
-    return p.send(frames::inputAutoDetect(checked), 100);
+    return p.send(frames::inputAutoDetect(checked), steps::kShortPause);
 }
 
 plan::Plan planRecordPress(Lamp lamp, const controls::ConfigView& view) {

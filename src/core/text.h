@@ -11,6 +11,14 @@
 
 namespace corvane::text {
 
+// ASCII only: a byte from a file or the board is never read through the C locale.
+constexpr bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+constexpr char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // Bytes as one line of plain ASCII: carriage return as \r, other control and non-ASCII bytes as
 // \xNN, everything else as it is. Appended to `out`.
 void appendEscaped(std::string& out, std::string_view bytes);

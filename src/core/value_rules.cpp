@@ -1,6 +1,5 @@
 #include "core/value_rules.h"
 
-#include "core/link_log.h"
 #include "core/mappings.h"
 #include "core/text.h"
 
@@ -9,21 +8,23 @@
 
 namespace corvane::values {
 
+using commands::Cmd;
 using controls::Ctl;
 
 namespace {
 
-constexpr ValueRule number(Ctl ctl, std::string_view code, int minChars, int maxChars,
-                           std::int64_t min, std::int64_t max, bool framed = false) {
-    return {ctl, Kind::Number, code, minChars, maxChars, min, max, framed};
+// A number whose command frame takes any length: the box's own digit counts.
+constexpr ValueRule number(Ctl ctl, Cmd command, int minChars, int maxChars, std::int64_t min,
+                           std::int64_t max) {
+    return {ctl, Kind::Number, command, minChars, maxChars, min, max, false};
 }
-// A number whose command frame exists only for minChars..maxChars characters.
-constexpr ValueRule framed(Ctl ctl, std::string_view code, int minChars, int maxChars,
-                           std::int64_t min, std::int64_t max) {
-    return number(ctl, code, minChars, maxChars, min, max, true);
+// A number whose command frame exists only for the character counts the command takes.
+constexpr ValueRule framed(Ctl ctl, Cmd command, std::int64_t min, std::int64_t max) {
+    const commands::Command& c = commands::of(command);
+    return {ctl, Kind::Number, command, c.minChars, c.maxChars, min, max, true};
 }
-constexpr ValueRule address(Ctl ctl, std::string_view code, Kind kind = Kind::Address) {
-    return {ctl, kind, code};
+constexpr ValueRule address(Ctl ctl, Cmd command, Kind kind = Kind::Address) {
+    return {ctl, kind, command};
 }
 
 // A whole number of at least 1 where the board's frame sets no length.
@@ -61,33 +62,33 @@ std::optional<std::uint32_t> ipv4(std::string_view text) {
 } // namespace
 
 const std::array<ValueRule, kValueRuleCount> kValueRules{{
-    framed(Ctl::Bit1, "16", 1, 5, 1, 99999),
-    framed(Ctl::Bit2, "21", 1, 5, 1, 99999),
-    framed(Ctl::Gop1, "15", 1, 3, 1, 999),
-    framed(Ctl::Gop2, "20", 1, 3, 1, 999),
-    framed(Ctl::fps1, "17", 1, 3, 1, 999),
-    framed(Ctl::fps2, "22", 1, 3, 1, 999),
-    framed(Ctl::RecBit1, "53", 2, 5, 10, 99999),
-    framed(Ctl::RecBit2, "63", 2, 5, 10, 99999),
-    framed(Ctl::RecGop1, "52", 1, 3, 1, 999),
-    framed(Ctl::RecGop2, "62", 1, 3, 1, 999),
-    framed(Ctl::Recfps1, "54", 1, 3, 1, 999),
-    framed(Ctl::Recfps2, "64", 1, 3, 1, 999),
+    framed(Ctl::Bit1, Cmd::BitRate11, 1, 99999),
+    framed(Ctl::Bit2, Cmd::BitRate12, 1, 99999),
+    framed(Ctl::Gop1, Cmd::Gop11, 1, 999),
+    framed(Ctl::Gop2, Cmd::Gop12, 1, 999),
+    framed(Ctl::fps1, Cmd::Fps11, 1, 999),
+    framed(Ctl::fps2, Cmd::Fps12, 1, 999),
+    framed(Ctl::RecBit1, Cmd::RecBitRate11, 10, 99999),
+    framed(Ctl::RecBit2, Cmd::RecBitRate12, 10, 99999),
+    framed(Ctl::RecGop1, Cmd::RecGop11, 1, 999),
+    framed(Ctl::RecGop2, Cmd::RecGop12, 1, 999),
+    framed(Ctl::Recfps1, Cmd::RecFps11, 1, 999),
+    framed(Ctl::Recfps2, Cmd::RecFps12, 1, 999),
     // Above 1500 the save writes 1500 back into the box and sends that.
-    framed(Ctl::MTUB, "72", 3, 4, 100, 1500),
-    number(Ctl::LFEC, "87", 1, kAnyLength, 1, kAnyValue),
-    number(Ctl::DFEC, "87", 1, kAnyLength, 1, kAnyValue),
-    number(Ctl::FECP, "87", 1, kAnyLength, 1, kAnyValue),
-    number(Ctl::RTP11_Port, "82", 1, 5, 1, 65535),
-    number(Ctl::RTP12_Port, "83", 1, 5, 1, 65535),
-    address(Ctl::ipb, "23"),
-    address(Ctl::gwp, "42"),
-    address(Ctl::SubB, "93", Kind::Mask),
-    address(Ctl::UDPRSIPB, "91"),
-    address(Ctl::RTP11_IP, "82"),
-    address(Ctl::RTP12_IP, "83"),
-    address(Ctl::RTP11_M, "82", Kind::Multicast),
-    address(Ctl::RTP12_M, "83", Kind::Multicast),
+    framed(Ctl::MTUB, Cmd::Mtu, 100, 1500),
+    number(Ctl::LFEC, Cmd::Fec, 1, kAnyLength, 1, kAnyValue),
+    number(Ctl::DFEC, Cmd::Fec, 1, kAnyLength, 1, kAnyValue),
+    number(Ctl::FECP, Cmd::Fec, 1, kAnyLength, 1, kAnyValue),
+    number(Ctl::RTP11_Port, Cmd::RtpDestination11, 1, 5, 1, 65535),
+    number(Ctl::RTP12_Port, Cmd::RtpDestination12, 1, 5, 1, 65535),
+    address(Ctl::ipb, Cmd::StaticIp),
+    address(Ctl::gwp, Cmd::Gateway),
+    address(Ctl::SubB, Cmd::SubnetMask, Kind::Mask),
+    address(Ctl::UDPRSIPB, Cmd::UdprsDestination),
+    address(Ctl::RTP11_IP, Cmd::RtpDestination11),
+    address(Ctl::RTP12_IP, Cmd::RtpDestination12),
+    address(Ctl::RTP11_M, Cmd::RtpDestination11, Kind::Multicast),
+    address(Ctl::RTP12_M, Cmd::RtpDestination12, Kind::Multicast),
 }};
 
 const ValueRule* ruleOf(Ctl ctl) {
@@ -146,7 +147,7 @@ std::string acceptedText(const ValueRule& rule) {
 }
 
 std::string_view valueName(const ValueRule& rule) {
-    return linklog::commandNameOfCode(rule.code);
+    return commands::of(rule.command).name;
 }
 
 std::optional<std::string> tooLongFor(Ctl ctl, std::string_view text) {

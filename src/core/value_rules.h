@@ -9,6 +9,7 @@
 // a longer text has no frame, and the save and the Update buttons say so with tooLongFor().
 #pragma once
 
+#include "core/commands.h"
 #include "core/controls.h"
 
 #include <array>
@@ -31,8 +32,8 @@ enum class Kind {
 struct ValueRule {
     controls::Ctl ctl;
     Kind kind;
-    std::string_view code; // the command code that carries the value (its catalogue name)
-    int minChars = 0;      // numbers: the accepted digit counts
+    commands::Cmd command; // the command that carries the value (its catalogue name)
+    int minChars = 0;      // numbers: the accepted digit counts (framed: the command's own)
     int maxChars = 0;
     std::int64_t min = 0; // numbers: the accepted values
     std::int64_t max = 0;

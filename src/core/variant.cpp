@@ -25,6 +25,16 @@ ModuleFlags flagsFor(Module m) {
     return {m == Module::Sdi, m == Module::Analog, m == Module::Hdmi};
 }
 
+Module moduleOf(const ModuleFlags& m) {
+    if (m.sdi)
+        return Module::Sdi;
+    if (m.analog)
+        return Module::Analog;
+    if (m.hdmi)
+        return Module::Hdmi;
+    return Module::None;
+}
+
 const std::vector<std::string>& designTimeList() {
     static const std::vector<std::string> list{
         "HD SDI 1080P60",    "HD SDI 1080P30",     "HD SDI 720P60",  "HD SDI 720P30",

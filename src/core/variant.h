@@ -36,6 +36,9 @@ struct ModuleFlags {
     friend bool operator==(const ModuleFlags&, const ModuleFlags&) = default;
 };
 ModuleFlags flagsFor(Module m);
+// The module whose list a small-board channel shows, tested in the order HD SDI, analog, HDMI;
+// None when no flag is set.
+Module moduleOf(const ModuleFlags& m);
 
 enum class Channel { Ch11, Ch12 }; // channel 11 feeds stream 11 (S1I), channel 12 stream 12 (S2I)
 

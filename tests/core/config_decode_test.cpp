@@ -2,12 +2,12 @@
 // field stops it.
 #include "core/config_decode.h"
 #include "core/text.h"
+#include "support/actions.h"
 #include "support/board_presets.h"
 
 #include <QtTest>
 
 using namespace corvane;
-using controls::Action;
 using controls::Applied;
 
 namespace {
@@ -87,22 +87,6 @@ std::string replyWith(const QString& changes) {
         fields[change.left(eq).toInt() - 1] = change.mid(eq + 1);
     }
     return frameOf(fields);
-}
-
-// The actions whose description starts with one of the watched names, in order.
-QString watched(const Applied& applied, const QString& watch) {
-    const QStringList names = watch.split(' ');
-    QStringList out;
-    for (const Action& a : applied.actions) {
-        const QString d = QString::fromStdString(controls::describe(a));
-        for (const QString& n : names)
-            if (d.startsWith(n + "=") || d.startsWith(n + ":") || d.startsWith(n + "^") ||
-                d.startsWith(n + "{") || d == n)
-                out << d;
-    }
-    if (!applied.ok())
-        out << "!" + QString::fromStdString(applied.error);
-    return out.join("; ");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Reply scanning and the dispatch order: text in (serial pieces or UDP datagrams), effects out.
 #include "core/replies.h"
+#include "core/replies_reference.h"
 #include "support/bytes.h"
 
 #include <QtTest>

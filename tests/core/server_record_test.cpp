@@ -3,6 +3,7 @@
 // the windows.
 #include "core/bytes.h"
 #include "core/server_record.h"
+#include "support/actions.h"
 #include "support/board_presets.h"
 #include "support/view_apply.h"
 #include "support/view_text.h"
@@ -198,22 +199,6 @@ ServerConfigRecord defaults() {
     ServerConfigRecord r;
     record::applyFactoryDefaults(r);
     return r;
-}
-
-// The actions whose description starts with one of the watched names, in order.
-QString watched(const Applied& applied, const QString& watch) {
-    const QStringList names = watch.split(' ');
-    QStringList out;
-    for (const auto& a : applied.actions) {
-        const QString d = QString::fromStdString(controls::describe(a));
-        for (const QString& n : names)
-            if (d.startsWith(n + "=") || d.startsWith(n + ":") || d.startsWith(n + "^") ||
-                d.startsWith(n + "{") || d == n)
-                out << d;
-    }
-    if (!applied.ok())
-        out << "!" + QString::fromStdString(applied.error);
-    return out.join("; ");
 }
 
 // What the windows show after opening the default file on the board given.

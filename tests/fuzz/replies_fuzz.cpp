@@ -12,6 +12,7 @@
 // a firing step empties the buffer, the buffer never exceeds its limit, and the effects are
 // consistent with each other.
 #include "core/replies.h"
+#include "core/replies_reference.h"
 
 #include <cstdint>
 #include <cstdlib>

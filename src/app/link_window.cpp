@@ -3,7 +3,6 @@
 #include "app/tform1.h"
 #include "app/timers.h"
 
-#include "core/network.h"
 #include "dialogs/tform2.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
@@ -213,7 +212,7 @@ void TForm1::holdControls(bool hold) {
 }
 
 // A sequence that ended early says so once: in a message when the board or the port failed, in
-// the status bar always.
+// the status bar always. The handler that started it may say it in its own words.
 void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
     if (r.shown) {
         holdControls(false);
@@ -224,26 +223,7 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
         const QString sent = QStringLiteral("%1 of %2 %3").arg(r.sent).arg(r.total).arg(r.unit);
         switch (r.end) {
         case BoardLink::SequenceEnd::Completed:
-            if (r.name == QLatin1String("Save Network Configuration"))
-                text =
-                    QStringLiteral("Network configuration sent: %1")
-                        .arg(platform::toQ(corvane::network::settingsSent(networkPlan_, r.sent))) +
-                    (r.whole() ? QString()
-                               : QStringLiteral(", but the board did not acknowledge %1 of "
-                                                "%2 commands")
-                                     .arg(r.unanswered)
-                                     .arg(r.total));
-            else if (r.name == QLatin1String("Save Config.") && r.refused > 0)
-                text = QStringLiteral("Configuration sent, but the board refused to start the "
-                                      "stream (%1)")
-                           .arg(ui->Panel9->text());
-            else if (r.name == QLatin1String("Save Config."))
-                text = r.whole() ? QStringLiteral("Configuration sent to the board")
-                                 : QStringLiteral("Configuration sent, but the board did not "
-                                                  "acknowledge %1 of %2 commands")
-                                       .arg(r.unanswered)
-                                       .arg(r.total);
-            else if (r.refused > 0)
+            if (r.refused > 0)
                 text =
                     QStringLiteral("%1: the board refused it (%2)").arg(r.name, ui->Panel9->text());
             else if (r.unanswered > 0)
@@ -270,13 +250,8 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
             break;
         }
         }
-        // A network save that stopped early names what it had set.
-        if (r.end != BoardLink::SequenceEnd::Completed &&
-            r.name == QLatin1String("Save Network Configuration")) {
-            const std::string set = corvane::network::settingsSent(networkPlan_, r.sent);
-            if (!set.empty())
-                text += QStringLiteral(" Sent: %1.").arg(platform::toQ(set));
-        }
+        if (r.endText)
+            text = r.endText(r, text);
         sequenceResult_ = text;
         statusTipShown_ = false;
         if (text.isEmpty())

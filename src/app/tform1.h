@@ -233,8 +233,10 @@ public:
     // Runs a handler's plan in order: its steps through runSteps, its control changes through
     // applyActions (so a box it changes runs its own handler), its messages, the FEC locks and
     // StreamingOn directly.
-    // A plan given a name runs as that sequence, with its progress and Cancel in the status bar.
-    void runPlan(const corvane::plan::Plan& plan, const QString& sequence = {});
+    // A plan given a name runs as that sequence, with its progress and Cancel in the status bar,
+    // and ends with the handler's `endText`, if any.
+    void runPlan(const corvane::plan::Plan& plan, const QString& sequence = {},
+                 BoardLink::EndText endText = {});
 
     // --- Server configuration file and SDP files (handlers/server_file.cpp, sdp_files.cpp)
     // The server configuration record, all zero at start; opening a file reads into it, updating
@@ -358,8 +360,6 @@ private:
     Go settleSend(const QString& action, const corvane::controls::ConfigView& view,
                   std::span<const corvane::controls::Ctl> boxes, const std::string& planRefusal,
                   QString* why = nullptr);
-    // The network save that runs now, for the status bar's account when it ends.
-    corvane::plan::Plan networkPlan_;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<TForm2> Form2;

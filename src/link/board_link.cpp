@@ -147,6 +147,11 @@ void BoardLink::Sequence::setUnit(const QString& unit) {
         link_.seq_.report.unit = unit;
 }
 
+void BoardLink::Sequence::setEndText(EndText text) {
+    if (started_)
+        link_.seq_.report.endText = std::move(text);
+}
+
 void BoardLink::Sequence::yield() {
     if (started_)
         link_.owner_ = wasOwner_;

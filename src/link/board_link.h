@@ -303,6 +303,9 @@ private:
         int timeoutsInRow = 0;
         bool sentSinceWait = false; // a command went out since the last acknowledgement wait
         bool usedSerial = false;    // a command went out on the serial line
+        // Refusals to start a stream that came during the sequence, also those that no
+        // acknowledgement wait took (a start that ends a sequence awaits no acknowledgement).
+        int refusalsHeard = 0;
         SequenceReport report;
     };
     SequenceState seq_;

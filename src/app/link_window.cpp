@@ -1,9 +1,9 @@
 // The window's side of the board link: the interface boxes, "Connect ", the "Test" menu, what the
 // reports of the link and its keeper mean to the operator, and dropping the link.
+#include "app/status_strip.h"
 #include "app/tform1.h"
 #include "app/timers.h"
 
-#include "core/network.h"
 #include "dialogs/tform2.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
@@ -11,12 +11,8 @@
 #include "ui_tform1.h"
 
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMenu>
-#include <QPushButton>
-#include <QShortcut>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 
 #include <utility>
 
@@ -68,7 +64,17 @@ void TForm1::wireLink() {
     });
     connect(&link, &BoardLink::ackTimedOut, this, [this] { ui->Panel9->setText(kAckError); });
     connect(&link, &BoardLink::serialLost, this, &TForm1::onSerialLost);
-    wireSequences();
+    // Sequences in the status bar: progress, "Cancel" (and Esc), how they ended.
+    connect(strip_, &StatusStrip::cancelRequested, &link, &BoardLink::cancelSequence);
+    connect(&link, &BoardLink::busy, this, [this](const QString& running) {
+        statusBar()->showMessage(QStringLiteral("Busy: %1 is running").arg(running), 5000);
+    });
+    connect(&link, &BoardLink::sequenceProgress, this,
+            [this](const QString& name, int sent, int total) {
+                holdControls(true);
+                strip_->showProgress(name, sent, total);
+            });
+    connect(&link, &BoardLink::sequenceEnded, this, &TForm1::showSequenceEnd);
     // A UDP reply wait keeps the window painted and shows the busy cursor.
     connect(&link, &BoardLink::waiting, this, [](bool on) {
         if (on)
@@ -103,7 +109,7 @@ void TForm1::wireLink() {
             QString error;
             return told(keeper.openUdp(&error, timeoutMs), error);
         },
-        [this] { ui->Panel4->clear(); },
+        [this] { strip_->clearLinkState(); },
         [this](const QString& text) {
             ui->Panel5->setText(text);
             // The search's last word ("Board Found") stays long enough to be read.
@@ -130,58 +136,6 @@ void TForm1::refuseSend() {
     platform::message(QStringLiteral("Please Connect First !! "),
                       QStringLiteral("Connection needed"));
     Timer1->stop();
-}
-
-void TForm1::wireSequences() {
-    sequenceProgress_ = new QLabel(this);
-    sequenceProgress_->setObjectName(QStringLiteral("SequenceProgress"));
-    sequenceCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    sequenceCancel_->setObjectName(QStringLiteral("SequenceCancel"));
-    statusBar()->addPermanentWidget(sequenceProgress_);
-    statusBar()->addPermanentWidget(sequenceCancel_);
-    sequenceProgress_->hide();
-    sequenceCancel_->hide();
-    sequenceEsc_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    sequenceEsc_->setEnabled(false);
-    const auto cancel = [this] { link.cancelSequence(); };
-    connect(sequenceCancel_, &QPushButton::clicked, this, cancel);
-    connect(sequenceEsc_, &QShortcut::activated, this, cancel);
-    connect(&link, &BoardLink::busy, this, [this](const QString& running) {
-        statusBar()->showMessage(QStringLiteral("Busy: %1 is running").arg(running), 5000);
-    });
-    connect(&link, &BoardLink::sequenceProgress, this,
-            [this](const QString& name, int sent, int total) {
-                holdControls(true);
-                sequenceProgress_->setText(
-                    QStringLiteral("%1: %2 of %3").arg(name).arg(sent).arg(total));
-                sequenceProgress_->show();
-                sequenceCancel_->show();
-                sequenceEsc_->setEnabled(true);
-            });
-    connect(&link, &BoardLink::sequenceEnded, this, &TForm1::showSequenceEnd);
-    // A note shown for a while ("Busy: Save Config. is running") gives the bar back to the last
-    // sequence's result when it goes.
-    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
-        if (message.isEmpty() && !sequenceResult_.isEmpty())
-            statusBar()->showMessage(sequenceResult_);
-    });
-}
-
-// The result of the last sequence stays in the status bar until the next one: a menu or control
-// without a status tip of its own (the window's menus have none) sends an empty tip as the
-// pointer moves over it, which would erase it. A tip with text is shown while it lasts, and the
-// result comes back after it.
-bool TForm1::event(QEvent* e) {
-    if (e->type() == QEvent::StatusTip) {
-        const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
-        if (tip.isEmpty()) {
-            if (std::exchange(statusTipShown_, false))
-                statusBar()->showMessage(sequenceResult_);
-            return true;
-        }
-        statusTipShown_ = true;
-    }
-    return QMainWindow::event(e);
 }
 
 // While a sequence runs, the controls whose change would send a command or re-aim the link keep
@@ -213,37 +167,15 @@ void TForm1::holdControls(bool hold) {
 }
 
 // A sequence that ended early says so once: in a message when the board or the port failed, in
-// the status bar always.
+// the status bar always. The handler that started it may say it in its own words.
 void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
     if (r.shown) {
         holdControls(false);
-        sequenceProgress_->hide();
-        sequenceCancel_->hide();
-        sequenceEsc_->setEnabled(false);
         QString text;
         const QString sent = QStringLiteral("%1 of %2 %3").arg(r.sent).arg(r.total).arg(r.unit);
         switch (r.end) {
         case BoardLink::SequenceEnd::Completed:
-            if (r.name == QLatin1String("Save Network Configuration"))
-                text =
-                    QStringLiteral("Network configuration sent: %1")
-                        .arg(platform::toQ(corvane::network::settingsSent(networkPlan_, r.sent))) +
-                    (r.whole() ? QString()
-                               : QStringLiteral(", but the board did not acknowledge %1 of "
-                                                "%2 commands")
-                                     .arg(r.unanswered)
-                                     .arg(r.total));
-            else if (r.name == QLatin1String("Save Config.") && r.refused > 0)
-                text = QStringLiteral("Configuration sent, but the board refused to start the "
-                                      "stream (%1)")
-                           .arg(ui->Panel9->text());
-            else if (r.name == QLatin1String("Save Config."))
-                text = r.whole() ? QStringLiteral("Configuration sent to the board")
-                                 : QStringLiteral("Configuration sent, but the board did not "
-                                                  "acknowledge %1 of %2 commands")
-                                       .arg(r.unanswered)
-                                       .arg(r.total);
-            else if (r.refused > 0)
+            if (r.refused > 0)
                 text =
                     QStringLiteral("%1: the board refused it (%2)").arg(r.name, ui->Panel9->text());
             else if (r.unanswered > 0)
@@ -270,19 +202,9 @@ void TForm1::showSequenceEnd(const BoardLink::SequenceReport& r) {
             break;
         }
         }
-        // A network save that stopped early names what it had set.
-        if (r.end != BoardLink::SequenceEnd::Completed &&
-            r.name == QLatin1String("Save Network Configuration")) {
-            const std::string set = corvane::network::settingsSent(networkPlan_, r.sent);
-            if (!set.empty())
-                text += QStringLiteral(" Sent: %1.").arg(platform::toQ(set));
-        }
-        sequenceResult_ = text;
-        statusTipShown_ = false;
-        if (text.isEmpty())
-            statusBar()->clearMessage();
-        else
-            statusBar()->showMessage(text);
+        if (r.endText)
+            text = r.endText(r, text);
+        strip_->showSequenceEnd(text);
         if (r.end == BoardLink::SequenceEnd::NoAnswer ||
             r.end == BoardLink::SequenceEnd::SerialLost)
             platform::message(text);
@@ -299,7 +221,7 @@ void TForm1::onSerialLost(const QString& reason) {
     const QString port = platform::serialopen::devicePath(ComPort1->portName());
     const QString text = QStringLiteral("The serial port %1 was lost: %2").arg(port, reason);
     if (link.chosenInterface() != BoardLink::Interface::Serial) {
-        showStatusNote(text, port);
+        strip_->showNote(text, port);
         return;
     }
     const bool told = link.sequenceShown();
@@ -429,12 +351,6 @@ void TForm1::estBoth1Click() {
 
 void TForm1::estBurn1Click() {
     search.startSearch(BoardSearch::Rs232, 80);
-}
-
-void TForm1::showStatusNote(const QString& text, const QString& path) {
-    statusNote_ = text;
-    statusNotePath_ = path;
-    statusNoteTimer_->start();
 }
 
 void TForm1::setReady(bool ready) {

@@ -5,8 +5,10 @@
 
 #include "app/control_map.h"
 #include "app/logo.h"
+#include "app/status_strip.h"
 #include "app/value_marks.h"
 #include "core/frames.h"
+#include "core/settings.h"
 #include "corvane/buildinfo.h"
 #include "dialogs/aboutfrm.h"
 #include "dialogs/tform2.h"
@@ -24,8 +26,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QScrollArea>
-
-#include <algorithm>
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()) {
     ui->setupUi(this);
@@ -52,12 +52,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     searchNoteTimer_ = new QTimer(this);
     searchNoteTimer_->setSingleShot(true);
     searchNoteTimer_->setInterval(platform::pacing::interval(2000));
-    statusNoteTimer_ = new QTimer(this);
-    statusNoteTimer_->setSingleShot(true);
-    // Long enough to be read, also where tests shrink time.
-    statusNoteTimer_->setInterval(std::max(platform::pacing::interval(5000), 1000));
-    connect(statusNoteTimer_, &QTimer::timeout, this, [this] { statusNote_.clear(); });
     applyLook(logo);
+    strip_ = new StatusStrip(statusBar(), ui->Panel4);
     wire();
     // FormCreate: the idle handler runs each time the event queue empties.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
@@ -174,17 +170,16 @@ void TForm1::FormShow() {
     setWindowTitle(windowTitle() + QStringLiteral("       ver ") + versionText());
 }
 
+// The link state line (a note stands ahead of it while it lasts) and the streaming panel.
 void TForm1::IdleProc() {
-    if (!statusNote_.isEmpty()) {
-        showLinkState(statusNote_, statusNotePath_);
-    } else if (!keeper.status().isEmpty()) {
-        showLinkState(keeper.status(), platform::toQ(serialSettings.portName));
+    if (!keeper.status().isEmpty()) {
+        strip_->showLinkState(keeper.status(), platform::toQ(serialSettings.portName));
     } else if (ComPort1->isOpen()) {
-        showLinkState(serialStatusText(), platform::toQ(serialSettings.portName));
+        strip_->showLinkState(platform::toQ(corvane::settings::statusText(serialSettings)),
+                              platform::toQ(serialSettings.portName));
     } else {
-        const QString status =
-            udpActive() ? QStringLiteral("UDP Connected") : QStringLiteral("Not Connected");
-        showLinkState(status, {});
+        strip_->showLinkState(udpActive() ? QStringLiteral("UDP Connected")
+                                          : QStringLiteral("Not Connected"));
     }
     // "Streaming" never stands beside a grey lamp, which says that the stream state is not known
     // (the display was cleared, or the board was told to stop).

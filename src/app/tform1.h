@@ -40,9 +40,7 @@ class TAboutfrm;
 class ControlMap;
 class LinkMenus;
 class QAction;
-class QLabel;
-class QPushButton;
-class QShortcut;
+class StatusStrip;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -88,7 +86,6 @@ public:
     // Applies a board variant to the title, the stream groups, the sensor-input lists, the flags
     // and the board dialog's module groups; what the effect leaves empty stays as it is.
     void applyVariant(const corvane::variant::VariantEffect& effect);
-    void clearStatusLine();
     // The board dialog's Save: brdf.ini, then the variant; a failed write keeps the dialog open.
     void saveBoard(int c11gIndex, int c12gIndex);
 
@@ -213,8 +210,10 @@ public:
     // Runs a handler's plan in order: its steps through runSteps, its control changes through
     // applyActions (so a box it changes runs its own handler), its messages, the FEC locks and
     // StreamingOn directly.
-    // A plan given a name runs as that sequence, with its progress and Cancel in the status bar.
-    void runPlan(const corvane::plan::Plan& plan, const QString& sequence = {});
+    // A plan given a name runs as that sequence, with its progress and Cancel in the status bar,
+    // and ends with the handler's `endText`, if any.
+    void runPlan(const corvane::plan::Plan& plan, const QString& sequence = {},
+                 BoardLink::EndText endText = {});
 
     // --- Server configuration file and SDP files (handlers/server_file.cpp, sdp_files.cpp)
     // The server configuration record, all zero at start; opening a file reads into it, updating
@@ -239,7 +238,6 @@ public:
     LinkMenus* linkMenus = nullptr;
 
 protected:
-    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -255,16 +253,10 @@ private:
 
     // board link, the window's side (app/link_window.cpp)
     void wireLink();
-    QString serialStatusText() const;
-    void showLinkState(const QString& status, const QString& path);
-    QString linkStateStatus_, linkStateShown_;
+    // The link state line and its notes, a sequence's progress with "Cancel", and how the last
+    // sequence ended (app/status_strip.h): the window decides what they say.
+    StatusStrip* strip_ = nullptr;
     void setConNot(const QString& text, const QColor& colour);
-    // A note in the status line for a few seconds ("Wrote /home/op/corvane/11.sdp"), ahead of
-    // the link state; a path in it is shortened as a device path is.
-    void showStatusNote(const QString& text, const QString& path = {});
-    QString statusNote_;
-    QString statusNotePath_;
-    QTimer* statusNoteTimer_ = nullptr;
     // Holds the board search's last word in Panel5 for 2 s after the search ends.
     QTimer* searchNoteTimer_ = nullptr;
     void refuseSend();
@@ -272,20 +264,13 @@ private:
     void showLinkDown();
     // What a search of the "Test" menu does right before it starts.
     void TestClick();
-    // Sequences in the status bar: progress, "Cancel" (and Esc), how they ended
-    // (app/link_window.cpp).
-    void wireSequences();
+    // What a shown sequence's end means to the operator, in the status bar and, when the board or
+    // the port failed, in a message.
     void showSequenceEnd(const BoardLink::SequenceReport& report);
-    QLabel* sequenceProgress_ = nullptr;
-    QPushButton* sequenceCancel_ = nullptr;
-    QShortcut* sequenceEsc_ = nullptr;
     bool closeAfterSequence_ = false;
-    // What the last sequence left in the status bar, and whether a status tip covers it now.
-    QString sequenceResult_;
     // The controls held while a sequence runs, with the enabled state each is to have after it.
     void holdControls(bool hold);
     QHash<QObject*, bool> heldEnabled_;
-    bool statusTipShown_ = false;
     // The windows hold a configuration read from the board or a file (Save Config. asks when not).
     bool configHeld_ = false;
     // Reading or clearing the display is under way: the boxes it changes send nothing.
@@ -321,8 +306,6 @@ private:
     Go settleSend(const QString& action, const corvane::controls::ConfigView& view,
                   std::span<const corvane::controls::Ctl> boxes, const std::string& planRefusal,
                   QString* why = nullptr);
-    // The network save that runs now, for the status bar's account when it ends.
-    corvane::plan::Plan networkPlan_;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<TForm2> Form2;

@@ -1,4 +1,5 @@
 // The board variant: the main window's title, stream group captions and sensor-input lists.
+#include "app/status_strip.h"
 #include "app/tform1.h"
 
 #include "dialogs/tform4.h"
@@ -31,10 +32,6 @@ void TForm1::applyVariant(const variant::VariantEffect& effect) {
         Form4->setC12GIndex(*effect.c12gIndex);
 }
 
-void TForm1::clearStatusLine() {
-    ui->Panel4->clear();
-}
-
 void TForm1::saveBoard(int c11gIndex, int c12gIndex) {
     QString error;
     const QString path = AppDir + QStringLiteral("/brdf.ini");
@@ -45,5 +42,5 @@ void TForm1::saveBoard(int c11gIndex, int c12gIndex) {
     }
     applyVariant(variant::saveBoardDialog(Board, c11gIndex, c12gIndex));
     Form4->hide();
-    clearStatusLine();
+    strip_->clearLinkState();
 }

@@ -126,7 +126,8 @@ BoardLink::Sequence::Sequence(BoardLink& link, const QString& name, int total, b
 BoardLink::Sequence::~Sequence() {
     if (!started_)
         return;
-    const SequenceReport report = link_.seq_.report;
+    SequenceReport report = link_.seq_.report;
+    report.refused = std::max(report.refused, link_.seq_.refusalsHeard);
     link_.seq_ = {};
     link_.owner_ = wasOwner_;
     emit link_.sequenceEnded(report);
@@ -145,6 +146,11 @@ void BoardLink::Sequence::stepsDone(int done, int total) {
 void BoardLink::Sequence::setUnit(const QString& unit) {
     if (started_)
         link_.seq_.report.unit = unit;
+}
+
+void BoardLink::Sequence::setEndText(EndText text) {
+    if (started_)
+        link_.seq_.report.endText = std::move(text);
 }
 
 void BoardLink::Sequence::yield() {
@@ -412,6 +418,8 @@ void BoardLink::applyEffect(const replies::Effect& e) {
     case Kind::SetPanel9:
         // The error line's only text from the dispatch: the board refused to start a stream.
         startRefused = true;
+        if (seq_.active)
+            ++seq_.refusalsHeard;
         break;
     case Kind::SetReplySeen:
         replySeen = true;

@@ -160,6 +160,11 @@ public:
     //      (runSteps, send); while one runs, a command from anywhere else (the operator's input
     //      served during its waits and pauses) is refused with busy() and sends nothing.
     enum class SequenceEnd { Completed, Cancelled, NoAnswer, SerialLost, NoLink };
+    struct SequenceReport;
+    // What the operator reads when a shown sequence ended, in the words of the handler that
+    // started it: given the report and what the window says of such an end anyway (nothing for a
+    // sequence that completed wholly), the text to show.
+    using EndText = std::function<QString(const SequenceReport& report, const QString& usual)>;
     struct SequenceReport {
         QString name;
         int sent = 0; // frames that left
@@ -170,6 +175,7 @@ public:
         int unanswered = 0;                        // acknowledgement waits that ended unanswered
         int refused = 0;                           // stream starts the board refused
         QString unit = QStringLiteral("commands"); // what `sent` and `total` count
+        EndText endText;                           // none: the window's own words
         // Every command left and every acknowledgement awaited came.
         bool whole() const {
             return end == SequenceEnd::Completed && unanswered == 0 && refused == 0;
@@ -190,6 +196,8 @@ public:
         // and what they are.
         void stepsDone(int done, int total);
         void setUnit(const QString& unit);
+        // The handler's words for how the sequence ended (see EndText).
+        void setEndText(EndText text);
         // A sequence that lasts across turns of the event loop (the board search between the
         // ticks of its timer) hands the link back after each turn: input served between turns is
         // foreign to it, as during a wait. Its own code runs as the owner while a Turn lives.
@@ -295,6 +303,9 @@ private:
         int timeoutsInRow = 0;
         bool sentSinceWait = false; // a command went out since the last acknowledgement wait
         bool usedSerial = false;    // a command went out on the serial line
+        // Refusals to start a stream that came during the sequence, also those that no
+        // acknowledgement wait took (a start that ends a sequence awaits no acknowledgement).
+        int refusalsHeard = 0;
         SequenceReport report;
     };
     SequenceState seq_;

@@ -64,6 +64,8 @@ private slots:
     void wrongAddressIsAskedAbout();
     void secondSaveDuringASaveIsRefused();
     void missingAcknowledgementDoesNotStopTheSave();
+    void saveStoppedEarlyNamesWhatItSent_data();
+    void saveStoppedEarlyNamesWhatItSent();
     void fecBoxesSendOnEveryChange_data();
     void fecBoxesSendOnEveryChange();
     void valuesTooLongAreNamedAndNotSent();
@@ -219,6 +221,36 @@ void NetworkTest::missingAcknowledgementDoesNotStopTheSave() {
                             "commands"));
     // The acknowledgements after it cleared "Error Ack. from Board" from the error line again.
     QCOMPARE(p.label("Panel9")->text(), QString());
+}
+
+// A save that stops early says, after why, which settings the board was sent; one that sent
+// nothing names none.
+void NetworkTest::saveStoppedEarlyNamesWhatItSent_data() {
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QString>("status");
+    // The MTU, the UDPRS destination and the subnet mask go unanswered: three in a row.
+    QTest::newRow("board stops answering")
+        << true
+        << "The board stopped answering during Save Network Configuration: 5 of 6 commands were "
+           "sent. Sent: static IP, gateway, MTU, UDPRS destination, subnet mask.";
+    QTest::newRow("no link") << false
+                             << "No link is open for Save Network Configuration: 0 of 6 "
+                                "commands were sent.";
+}
+
+void NetworkTest::saveStoppedEarlyNamesWhatItSent() {
+    QFETCH(bool, connected);
+    QFETCH(QString, status);
+    AckingPty board;
+    board.unanswered << "A506721500"
+                     << "A5089110.0.0.9"
+                     << "A50993255.0.0.0";
+    Program p;
+    if (connected)
+        p.connectSerial(board);
+    p.setNetwork("10.0.0.1", "10.0.0.254", "1500", "10.0.0.9", "255.0.0.0");
+    p.f->BitBtn5Click();
+    QCOMPARE(p.f->statusBar()->currentMessage(), status);
 }
 
 // A too-long address or FEC pair: named, and nothing at all goes out.

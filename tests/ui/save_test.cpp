@@ -71,21 +71,22 @@ struct Program : RunningProgram {
 
     // The whole configuration shown, the stream running in mode S, and UDP connected: a save
     // restarts the stream and then nudges the players.
-    void streamingOverUdp() {
+    void streamingOverUdp(const Responder& board = answer55) {
         show(kWholeConfiguration);
         f->StreamModeLetter = std::string(1, 'S');
         f->StreamingOn = true;
-        connect(Link::Udp);
+        connect(Link::Udp, board);
     }
 
-    // Connects the link to a stand-in that acknowledges every frame.
-    void connect(Link link) {
+    // Connects the link to a stand-in that answers as `board` does (by default, acknowledges
+    // every frame).
+    void connect(Link link, const Responder& board = answer55) {
         if (link == Link::Serial) {
-            pty = std::make_unique<PtyResponder>(answer55);
+            pty = std::make_unique<PtyResponder>(board);
             serialAt(pty->slavePath());
             rs232()->setChecked(true);
         } else {
-            udpPeer = std::make_unique<UdpResponder>(answer55);
+            udpPeer = std::make_unique<UdpResponder>(board);
             udpAt(udpPeer->port());
             udp()->setChecked(true);
         }
@@ -203,6 +204,21 @@ private slots:
             QList<QByteArray>{"A50206\r"} + framesOf(kSaved) + QList<QByteArray>{"A50205\r"};
         QCOMPARE(p.sent(expected.size()), expected);
         QCOMPARE(players.texts().size(), 11);
+    }
+
+    // A board that refuses to start the stream again after the save: the status bar says that
+    // the configuration went out but the stream did not start, in the board's words.
+    void refusedRestartIsTold() {
+        PlayerRecorder players({"Halvern Player"});
+        Program p;
+        p.streamingOverUdp([](const QByteArray& frame) {
+            return frame == "A50205" ? QByteArray("9911771") : QByteArray("55");
+        });
+        p.button("BitBtn2")->click();
+        QCOMPARE(p.label("Panel9")->text(), QStringLiteral("Error Start Stream 11"));
+        QCOMPARE(p.f->statusBar()->currentMessage(),
+                 QStringLiteral("Configuration sent, but the board refused to start the stream "
+                                "(Error Start Stream 11)"));
     }
 
     // Cancel during the nudge ends it: the keys held down are let go, nothing more is pressed.

@@ -7,6 +7,7 @@
 #include "core/fec.h"
 #include "core/network.h"
 #include "core/plan.h"
+#include "platform/files.h"
 #include "ui_tform1.h"
 
 #include <QEvent>
@@ -53,7 +54,7 @@ void handlers::wireNetwork(TForm1& f, Ui::TForm1& ui) {
     onKeyRelease(ui.FECP, [&f] { f.FECPKeyUp(); });
 }
 
-// The status bar says what the save sent (see showSequenceEnd), or what stopped it.
+// The status bar says what the save sent, or what stopped it.
 void TForm1::BitBtn5Click() {
     namespace network = corvane::network;
     const corvane::controls::ConfigView view = readControls();
@@ -75,11 +76,18 @@ void TForm1::BitBtn5Click() {
         statusBar()->showMessage(QStringLiteral("Network configuration not sent: %1").arg(why));
         return;
     }
-    // A save chosen while another sequence runs is refused as busy: the running one's account
-    // stays.
-    if (!link.sequenceRunning())
-        networkPlan_ = plan;
-    runPlan(plan, name);
+    // The settings the board was sent are named, also when the save stopped early.
+    runPlan(plan, name, [plan](const BoardLink::SequenceReport& r, const QString& usual) {
+        const std::string set = network::settingsSent(plan, r.sent);
+        if (r.end == BoardLink::SequenceEnd::Completed)
+            return QStringLiteral("Network configuration sent: %1").arg(platform::toQ(set)) +
+                   (r.whole() ? QString()
+                              : QStringLiteral(", but the board did not acknowledge %1 of "
+                                               "%2 commands")
+                                    .arg(r.unanswered)
+                                    .arg(r.total));
+        return set.empty() ? usual : usual + QStringLiteral(" Sent: %1.").arg(platform::toQ(set));
+    });
 }
 
 void TForm1::CEFECClick(bool checked) {

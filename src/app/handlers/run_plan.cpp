@@ -9,10 +9,12 @@
 #include "ui_tform1.h"
 
 #include <optional>
+#include <utility>
 
 namespace plan = corvane::plan;
 
-void TForm1::runPlan(const plan::Plan& plan, const QString& sequenceName) {
+void TForm1::runPlan(const plan::Plan& plan, const QString& sequenceName,
+                     BoardLink::EndText endText) {
     std::optional<BoardLink::Sequence> sequence;
     if (!sequenceName.isEmpty()) {
         int total = 0;
@@ -22,6 +24,7 @@ void TForm1::runPlan(const plan::Plan& plan, const QString& sequenceName) {
         sequence.emplace(link, sequenceName, total);
         if (!*sequence)
             return;
+        sequence->setEndText(std::move(endText));
     }
     corvane::steps::Steps pending;
     // A send that fails on the serial port ends the plan there.

@@ -31,12 +31,25 @@ void TForm1::BitBtn2Click() {
             "The windows were not read from the board or a file: Save Config. sends every "
             "setting as shown, blanks included, to the board. Send them?")))
         return;
-    const BoardLink::Sequence sequence(link, QStringLiteral("Save Config."),
-                                       BoardLink::countSends(plan.stop) * plan.restarts() +
-                                           BoardLink::countSends(plan.body) +
-                                           BoardLink::countSends(plan.start) * plan.restarts());
+    BoardLink::Sequence sequence(link, QStringLiteral("Save Config."),
+                                 BoardLink::countSends(plan.stop) * plan.restarts() +
+                                     BoardLink::countSends(plan.body) +
+                                     BoardLink::countSends(plan.start) * plan.restarts());
     if (!sequence)
         return;
+    sequence.setEndText([this](const BoardLink::SequenceReport& r, const QString& usual) {
+        if (r.end != BoardLink::SequenceEnd::Completed)
+            return usual;
+        if (r.refused > 0)
+            return QStringLiteral("Configuration sent, but the board refused to start the "
+                                  "stream (%1)")
+                .arg(ui->Panel9->text());
+        return r.whole() ? QStringLiteral("Configuration sent to the board")
+                         : QStringLiteral("Configuration sent, but the board did not "
+                                          "acknowledge %1 of %2 commands")
+                               .arg(r.unanswered)
+                               .arg(r.total);
+    });
     // A send that fails on the serial port, or a cancel, ends the save there.
     if (plan.restarts()) {
         if (!runSteps(plan.stop))

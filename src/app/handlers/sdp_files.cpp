@@ -1,5 +1,6 @@
 // SDP files for receivers of the RTP streams, written into the current working directory when the
 // RTP dialog asks for one.
+#include "app/status_strip.h"
 #include "app/tform1.h"
 #include "core/sdp.h"
 #include "platform/files.h"
@@ -20,5 +21,5 @@ void TForm1::writeSdpFile(int stream) {
     if (!platform::files::write(path, file->text, &error))
         platform::message(QStringLiteral("Cannot write %1: %2").arg(path, error));
     else
-        showStatusNote(QStringLiteral("Wrote %1").arg(path), path);
+        strip_->showNote(QStringLiteral("Wrote %1").arg(path), path);
 }

@@ -303,7 +303,7 @@ void TForm1::onSerialLost(const QString& reason) {
         return;
     }
     const bool told = link.sequenceShown();
-    dropLink(CloseLink::None, {ClearDisplay::No, true, false});
+    dropLink(CloseLink::None, {.streaming = false});
     // While it is reconnected the status line tells the loss; no message box stops the tries.
     if (!told && !keeper.reconnecting())
         platform::message(text);
@@ -350,7 +350,7 @@ void TForm1::Connect1Click() {
     case LinkKeeper::Toggle::Close:
         dropLink(keeper.chosenInterface() == LinkKeeper::Interface::Serial ? CloseLink::Serial
                                                                            : CloseLink::Udp,
-                 {ClearDisplay::BeforeClosing});
+                 {.clear = ClearDisplay::BeforeClosing});
         break;
     case LinkKeeper::Toggle::Failed:
         platform::message(error);

@@ -189,8 +189,7 @@ void TForm1::IdleProc() {
     }
     // "Streaming" never stands beside a grey lamp, which says that the stream state is not known
     // (the display was cleared, or the board was told to stop).
-    const bool lampGrey = ui->Rec1->fillColor() == QColor(128, 128, 128);
-    if (StreamingOn && !lampGrey) {
+    if (StreamingOn && lamp() != corvane::controls::Lamp::Grey) {
         if (ui->Panel5->text() != QLatin1String("Streaming"))
             ui->Panel5->setText(QStringLiteral("Streaming"));
     } else if (!SearchActive && !searchNoteTimer_->isActive() && !ui->Panel5->text().isEmpty()) {

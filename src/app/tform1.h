@@ -336,6 +336,8 @@ private:
 
     // configuration controls (handlers/control_apply.cpp)
     void setLamp(corvane::controls::Lamp lamp);
+    // The lamp's state, read from its colour.
+    corvane::controls::Lamp lamp() const;
     void wireConfig();
 
     // saving and per-stream updates (handlers/save_conf.cpp, handlers/updates.cpp)

@@ -12,13 +12,43 @@ corvane::controls::ConfigView TForm1::readControls() const {
     return controls_->read();
 }
 
-// The lamp's colour is what a screen reader hears as its description.
+namespace {
+
+// The lamp's colour for each state, and what a screen reader hears as its description.
+struct LampLook {
+    controls::Lamp lamp;
+    QColor colour;
+    const char* state;
+};
+const LampLook kLampLooks[] = {
+    {controls::Lamp::Grey, QColor(128, 128, 128), "not streaming"},
+    {controls::Lamp::Green, QColor(0, 255, 0), "streaming"},
+    {controls::Lamp::Red, QColor(255, 0, 0), "recording"},
+};
+
+const LampLook& lookOf(controls::Lamp lamp) {
+    for (const LampLook& look : kLampLooks)
+        if (look.lamp == lamp)
+            return look;
+    return kLampLooks[0];
+}
+
+} // namespace
+
 void TForm1::setLamp(controls::Lamp lamp) {
-    static const QColor kColours[] = {QColor(128, 128, 128), QColor(0, 255, 0), QColor(255, 0, 0)};
-    static const char* const kStates[] = {"not streaming", "streaming", "recording"};
-    ui->Rec1->setFillColor(kColours[static_cast<int>(lamp)]);
-    const QString state = QLatin1String(kStates[static_cast<int>(lamp)]);
-    ui->Rec1->setAccessibleDescription(state); // tells a screen reader when it changes
+    const LampLook& look = lookOf(lamp);
+    ui->Rec1->setFillColor(look.colour);
+    // Tells a screen reader when it changes.
+    ui->Rec1->setAccessibleDescription(QLatin1String(look.state));
+}
+
+// Any colour but green or red counts as grey.
+controls::Lamp TForm1::lamp() const {
+    const QColor colour = ui->Rec1->fillColor();
+    for (const LampLook& look : kLampLooks)
+        if (look.colour == colour)
+            return look.lamp;
+    return controls::Lamp::Grey;
 }
 
 void TForm1::applyActions(const controls::Applied& applied) {

@@ -10,21 +10,6 @@
 
 namespace streaming = corvane::streaming;
 using corvane::controls::Ctl;
-using corvane::controls::Lamp;
-
-namespace {
-
-// The indicator's colour is its state; anything but green or red counts as grey.
-Lamp lampOf(const ShapeIndicator* indicator) {
-    const QColor c = indicator->fillColor();
-    if (c == QColor(0, 255, 0))
-        return Lamp::Green;
-    if (c == QColor(255, 0, 0))
-        return Lamp::Red;
-    return Lamp::Grey;
-}
-
-} // namespace
 
 void TForm1::wireStreaming() {
     connect(ui->BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
@@ -90,5 +75,5 @@ void TForm1::MovCheckClick(bool checked) {
 void TForm1::Auto_rtpClick() {}
 
 void TForm1::Rec1MouseActivate() {
-    runPlan(streaming::planRecordPress(lampOf(ui->Rec1), readControls()));
+    runPlan(streaming::planRecordPress(lamp(), readControls()));
 }

@@ -5,6 +5,7 @@
 #include "core/fec.h"
 #include "core/frames.h"
 #include "core/network.h"
+#include "core/read_plan.h"
 #include "core/save_plan.h"
 #include "core/server_record.h"
 #include "core/streaming.h"
@@ -437,9 +438,7 @@ int Session::read() {
         decoded = true;
         error = applied.error;
     });
-    const steps::Steps sequence{steps::Step::send(frames::openRead()), steps::Step::wait(),
-                                steps::Step::send(frames::configRequest()), steps::Step::wait(),
-                                steps::Step::send(frames::keepAlive())};
+    const steps::Steps sequence = corvane::config::planRead().all();
     stepsTotal_ = int(sequence.size());
     if (!runSteps(sequence))
         return NoAnswer;

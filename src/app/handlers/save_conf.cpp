@@ -31,9 +31,7 @@ void TForm1::BitBtn2Click() {
             "setting as shown, blanks included, to the board. Send them?")))
         return;
     const BoardLink::Sequence sequence(link, QStringLiteral("Save Config."),
-                                       BoardLink::countSends(plan.stop) * plan.restarts() +
-                                           BoardLink::countSends(plan.body) +
-                                           BoardLink::countSends(plan.start) * plan.restarts());
+                                       BoardLink::countSends(plan.all()));
     if (!sequence)
         return;
     // A send that fails on the serial port, or a cancel, ends the save there.

@@ -151,7 +151,7 @@ bool LinkKeeper::openUdp(QString* errorText, int replyMs) {
     else
         endpoint.error = "No UDP address is set";
     if (replyMs < 0)
-        replyMs = platform::pacing::interval(kUdpReplyMs);
+        replyMs = platform::pacing::interval(BoardLink::kUdpReplyMs);
     if (!link_.connectUdp(endpoint, replyMs, errorText))
         return false;
     // Kept, so that reconnecting needs no lookup of the board's name.
@@ -388,7 +388,8 @@ void LinkKeeper::restartTick() {
     }
     if (restartUdp_ && link_.chosenInterface() == Interface::Udp) {
         if (link_.udpConnected() ||
-            link_.connectUdp(restartTarget_, platform::pacing::interval(kUdpReplyMs), nullptr)) {
+            link_.connectUdp(restartTarget_, platform::pacing::interval(BoardLink::kUdpReplyMs),
+                             nullptr)) {
             if (link_.probeUdp(platform::pacing::interval(kUdpProbeWaitMs))) {
                 startKeepAlive();
                 finishReconnect(QStringLiteral("Reconnected to %1").arg(target_));

@@ -1,5 +1,6 @@
 // The window's side of the board link: the interface boxes, "Connect ", the "Test" menu, what the
 // reports of the link and its keeper mean to the operator, and dropping the link.
+#include "app/lamp.h"
 #include "app/tform1.h"
 #include "app/timers.h"
 
@@ -337,7 +338,7 @@ void TForm1::dropLink(CloseLink close, const LinkDrop& how) {
     if (how.clear == ClearDisplay::AfterClosing)
         ClearUI();
     if (how.lamp)
-        setLamp(corvane::controls::Lamp::Grey);
+        paintLamp(ui->Rec1, corvane::controls::Lamp::Grey);
     if (how.panel5)
         ui->Panel5->clear();
 }

@@ -2,6 +2,7 @@
 #include "app/tform1.h"
 
 #include "app/control_map.h"
+#include "app/lamp.h"
 #include "app/logo.h"
 #include "app/value_marks.h"
 #include "core/frames.h"
@@ -189,7 +190,7 @@ void TForm1::IdleProc() {
     }
     // "Streaming" never stands beside a grey lamp, which says that the stream state is not known
     // (the display was cleared, or the board was told to stop).
-    if (StreamingOn && lamp() != corvane::controls::Lamp::Grey) {
+    if (StreamingOn && lampOf(ui->Rec1) != corvane::controls::Lamp::Grey) {
         if (ui->Panel5->text() != QLatin1String("Streaming"))
             ui->Panel5->setText(QStringLiteral("Streaming"));
     } else if (!SearchActive && !searchNoteTimer_->isActive() && !ui->Panel5->text().isEmpty()) {
@@ -201,7 +202,8 @@ void TForm1::IdleProc() {
 // "Streaming" with a green lamp, or neither.
 void TForm1::Panel5Click() {
     StreamingOn = !StreamingOn;
-    setLamp(StreamingOn ? corvane::controls::Lamp::Green : corvane::controls::Lamp::Grey);
+    paintLamp(ui->Rec1,
+              StreamingOn ? corvane::controls::Lamp::Green : corvane::controls::Lamp::Grey);
     if (StreamingOn)
         ui->Panel5->setText(QStringLiteral("Streaming"));
     else if (!SearchActive && !searchNoteTimer_->isActive())

@@ -334,10 +334,7 @@ private:
     LinkMonitorWindow* monitorWindow_ = nullptr;
     QAction* reconnectAction_ = nullptr;
 
-    // configuration controls (handlers/control_apply.cpp)
-    void setLamp(corvane::controls::Lamp lamp);
-    // The lamp's state, read from its colour.
-    corvane::controls::Lamp lamp() const;
+    // reading the configuration and its dialogs (handlers/decode_conf.cpp)
     void wireConfig();
 
     // saving and per-stream updates (handlers/save_conf.cpp, handlers/updates.cpp)

@@ -2,6 +2,7 @@
 // "RTP11", "RTP12", "UDPRS" and hidden "TCPRS" menu items, the mode panel PARTP, "IAD", the
 // camera type boxes, "UDPRS Mode" and the recording indicator Rec1. The decisions are core's
 // (core/streaming.h); these handlers read the controls and state and run the plan.
+#include "app/lamp.h"
 #include "app/tform1.h"
 
 #include "core/frames.h"
@@ -75,5 +76,5 @@ void TForm1::MovCheckClick(bool checked) {
 void TForm1::Auto_rtpClick() {}
 
 void TForm1::Rec1MouseActivate() {
-    runPlan(streaming::planRecordPress(lamp(), readControls()));
+    runPlan(streaming::planRecordPress(lampOf(ui->Rec1), readControls()));
 }

@@ -2,6 +2,7 @@
 
 #include "core/frames.h"
 #include "link/datagram.h"
+#include "platform/latin1.h"
 #include "platform/pacing.h"
 
 #include <QCoreApplication>
@@ -21,14 +22,7 @@
 #include <optional>
 
 namespace replies = corvane::replies;
-
-namespace {
-
-QString toQ(const std::string& s) {
-    return QString::fromLatin1(QByteArrayView(s));
-}
-
-} // namespace
+using platform::toQ;
 
 BoardLink::BoardLink(QObject* parent)
     : QObject(parent), serial(new QSerialPort(this)), udp(new QUdpSocket(this)),

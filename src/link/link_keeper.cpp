@@ -1,6 +1,7 @@
 #include "link/link_keeper.h"
 
 #include "core/frames.h"
+#include "platform/latin1.h"
 #include "platform/pacing.h"
 #include "platform/serial_open.h"
 
@@ -13,6 +14,7 @@
 #include <algorithm>
 
 namespace settings = corvane::settings;
+using platform::toQ;
 
 namespace {
 
@@ -21,10 +23,6 @@ constexpr int kSerialRetryMs = 1000;
 constexpr int kProbeEveryMs = 2000;
 constexpr int kRestartProbes = 60; // 2 minutes of probes every 2 s
 constexpr int kUdpProbeWaitMs = 500;
-
-QString toQ(const std::string& s) {
-    return QString::fromLatin1(QByteArrayView(s));
-}
 
 QSerialPort::Parity toQt(settings::Parity p) {
     switch (p) {

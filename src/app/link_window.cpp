@@ -1,5 +1,6 @@
 // The window's side of the board link: the interface boxes, "Connect ", the "Test" menu, what the
 // reports of the link and its keeper mean to the operator, and dropping the link.
+#include "app/lamp.h"
 #include "app/status_strip.h"
 #include "app/tform1.h"
 #include "app/timers.h"
@@ -225,7 +226,7 @@ void TForm1::onSerialLost(const QString& reason) {
         return;
     }
     const bool told = link.sequenceShown();
-    dropLink(CloseLink::None, {ClearDisplay::No, true, false});
+    dropLink(CloseLink::None, {.streaming = false});
     // While it is reconnected the status line tells the loss; no message box stops the tries.
     if (!told && !keeper.reconnecting())
         platform::message(text);
@@ -259,7 +260,7 @@ void TForm1::dropLink(CloseLink close, const LinkDrop& how) {
     if (how.clear == ClearDisplay::AfterClosing)
         ClearUI();
     if (how.lamp)
-        setLamp(corvane::controls::Lamp::Grey);
+        paintLamp(ui->Rec1, corvane::controls::Lamp::Grey);
     if (how.panel5)
         ui->Panel5->clear();
 }
@@ -272,7 +273,7 @@ void TForm1::Connect1Click() {
     case LinkKeeper::Toggle::Close:
         dropLink(keeper.chosenInterface() == LinkKeeper::Interface::Serial ? CloseLink::Serial
                                                                            : CloseLink::Udp,
-                 {ClearDisplay::BeforeClosing});
+                 {.clear = ClearDisplay::BeforeClosing});
         break;
     case LinkKeeper::Toggle::Failed:
         platform::message(error);

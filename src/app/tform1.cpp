@@ -4,6 +4,7 @@
 #include "app/link_menus.h"
 
 #include "app/control_map.h"
+#include "app/lamp.h"
 #include "app/logo.h"
 #include "app/status_strip.h"
 #include "app/value_marks.h"
@@ -183,8 +184,7 @@ void TForm1::IdleProc() {
     }
     // "Streaming" never stands beside a grey lamp, which says that the stream state is not known
     // (the display was cleared, or the board was told to stop).
-    const bool lampGrey = ui->Rec1->fillColor() == QColor(128, 128, 128);
-    if (StreamingOn && !lampGrey) {
+    if (StreamingOn && lampOf(ui->Rec1) != corvane::controls::Lamp::Grey) {
         if (ui->Panel5->text() != QLatin1String("Streaming"))
             ui->Panel5->setText(QStringLiteral("Streaming"));
     } else if (!search.active && !searchNoteTimer_->isActive() && !ui->Panel5->text().isEmpty()) {
@@ -196,7 +196,8 @@ void TForm1::IdleProc() {
 // "Streaming" with a green lamp, or neither.
 void TForm1::Panel5Click() {
     StreamingOn = !StreamingOn;
-    setLamp(StreamingOn ? corvane::controls::Lamp::Green : corvane::controls::Lamp::Grey);
+    paintLamp(ui->Rec1,
+              StreamingOn ? corvane::controls::Lamp::Green : corvane::controls::Lamp::Grey);
     if (StreamingOn)
         ui->Panel5->setText(QStringLiteral("Streaming"));
     else if (!search.active && !searchNoteTimer_->isActive())

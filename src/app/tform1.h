@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include "app/link_drop.h"
 #include "link/board_link.h"
 #include "link/board_search.h"
 #include "link/link_keeper.h"
@@ -277,23 +278,12 @@ private:
     bool boxesSendNothing_ = false;
     void onSerialLost(const QString& reason);
     void applyReplyEffect(const corvane::replies::Effect& effect);
-    // The link is gone: what goes with it, in this order. The display is cleared before the
-    // transport closes (the commands of the boxes it clears still reach the board) or after it
-    // (they meet the closed link); then the keep-alive stops, the connection text turns black
-    // "Not Connected", streaming ends, the lamp turns grey and Panel5 empties, as `how` says.
-    enum class CloseLink { None, Serial, Udp };
-    enum class ClearDisplay { No, BeforeClosing, AfterClosing };
-    struct LinkDrop {
-        ClearDisplay clear = ClearDisplay::No;
-        bool keepAlive = true; // Timer1 stops
-        bool streaming = true; // StreamingOn cleared
-        bool lamp = false;     // Rec1 grey
-        bool panel5 = false;   // Panel5 empty
-    };
+    // The link is gone: what goes with it, in the order app/link_drop.h gives.
     void dropLink(CloseLink close, const LinkDrop& how);
-
-    // configuration controls (handlers/control_apply.cpp)
-    void setLamp(corvane::controls::Lamp lamp);
+    // The board was told to restart (exit its application, reboot): reconnecting begins, then
+    // the open link on the chosen interface is dropped whole, the display cleared as `clear` says
+    // (handlers/maintenance.cpp).
+    void restartBoard(ClearDisplay clear);
 
     // saving and per-stream updates (handlers/save_conf.cpp, handlers/updates.cpp)
     void runUpdate(corvane::save::Update button);

@@ -5,15 +5,13 @@
 #include "core/fec.h"
 #include "core/frames.h"
 #include "core/network.h"
+#include "core/read_plan.h"
 #include "core/save_plan.h"
 #include "core/server_record.h"
 #include "core/streaming.h"
 #include "core/view_apply.h"
 
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QFile>
-#include <QTimer>
 
 #include <cstdio>
 #include <unistd.h>
@@ -31,9 +29,7 @@ namespace {
 
 // A UDP command waits this long for its reply, as in the window; the first command of a run waits
 // as long for an answer over a serial line.
-constexpr int kUdpReplyMs = 1000;
-// Acknowledgement waits unanswered in a row that end a run, as they end a sequence of the window.
-constexpr int kUnansweredInRow = 3;
+constexpr int kUdpReplyMs = BoardLink::kUdpReplyMs;
 
 void out(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -278,16 +274,6 @@ int Session::checkStartStop() {
     return Done;
 }
 
-void Session::waitFor(const std::function<bool()>& done, int ms) {
-    const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired()) {
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-        link_.receiveSerialNow();
-    }
-}
-
 bool Session::runSteps(const steps::Steps& sequence) {
     using Kind = steps::Step::Kind;
     // The run holds the link as one sequence: a serial port lost ends its waits and pauses at
@@ -323,7 +309,7 @@ bool Session::runSteps(const steps::Steps& sequence) {
             // The first command must be answered: over UDP the reply comes within the send, over
             // a serial line within as long.
             if (!answered_ && !o_.udp())
-                waitFor([this] { return answered_ || lost_; }, kUdpReplyMs);
+                link_.waitUntil([this] { return answered_ || lost_; }, kUdpReplyMs);
             if (lost_) {
                 linkFailed();
                 return false;
@@ -358,7 +344,7 @@ bool Session::runSteps(const steps::Steps& sequence) {
                 return false;
             }
             ++missedAcks_;
-            if (awaited && ++unansweredInRow >= kUnansweredInRow) {
+            if (awaited && ++unansweredInRow >= BoardLink::kUnansweredInRow) {
                 fail(NoAnswer,
                      QStringLiteral("no answer after %1 of %2 commands").arg(sent).arg(total));
                 return false;
@@ -413,11 +399,11 @@ steps::Steps Session::planSteps(const corvane::plan::Plan& plan, controls::Confi
 }
 
 int Session::probe() {
-    const bool answers = o_.udp() ? link_.probeUdp() : link_.probeSerial(10, 100);
+    const bool answers = o_.udp() ? link_.probeUdp() : link_.probeSerial();
     if (lost_)
         return fail(NoAnswer, lostReason_);
     if (!answers)
-        return fail(NoAnswer, QStringLiteral("no answer within 1 s"));
+        return fail(NoAnswer, QStringLiteral("no answer within %1 s").arg(kUdpReplyMs / 1000));
     out("answers\n");
     return Done;
 }
@@ -437,9 +423,7 @@ int Session::read() {
         decoded = true;
         error = applied.error;
     });
-    const steps::Steps sequence{steps::Step::send(frames::openRead()), steps::Step::wait(),
-                                steps::Step::send(frames::configRequest()), steps::Step::wait(),
-                                steps::Step::send(frames::keepAlive())};
+    const steps::Steps sequence = corvane::config::planRead().all();
     stepsTotal_ = int(sequence.size());
     if (!runSteps(sequence))
         return NoAnswer;
@@ -472,9 +456,11 @@ int Session::firmware() {
     if (!runSteps({steps::Step::send(frames::firmwareVersion())}))
         return NoAnswer;
     if (!o_.udp())
-        waitFor([&] { return seen || lost_; }, kUdpReplyMs);
+        link_.waitUntil([&] { return seen || lost_; }, kUdpReplyMs);
     if (!seen)
-        return fail(NoAnswer, lost_ ? lostReason_ : QStringLiteral("no firmware text within 1 s"));
+        return fail(NoAnswer,
+                    lost_ ? lostReason_
+                          : QStringLiteral("no firmware text within %1 s").arg(kUdpReplyMs / 1000));
     out(text + '\n');
     return Done;
 }

@@ -59,8 +59,6 @@ private:
     corvane::steps::Steps planSteps(const corvane::plan::Plan& plan,
                                     corvane::controls::ConfigView& view,
                                     std::vector<std::string>& messages);
-    // Runs the event loop until `done` or `ms` have passed (serial replies arrive by events).
-    void waitFor(const std::function<bool()>& done, int ms);
     // Done, or status 2 when an acknowledgement did not come.
     int finish();
 

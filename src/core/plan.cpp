@@ -21,6 +21,14 @@ Plan& Plan::enableFecEdits(bool on) {
     return *this;
 }
 
+int Plan::sendCount() const {
+    int count = 0;
+    for (const Item& item : items)
+        if (const auto* step = std::get_if<steps::Step>(&item))
+            count += step->kind == steps::Step::Kind::Send;
+    return count;
+}
+
 namespace {
 
 std::string describeItem(const Item& item) {

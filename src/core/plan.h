@@ -56,6 +56,8 @@ struct Plan {
     Plan& enableFecEdits(bool on);
 
     bool empty() const { return items.empty(); }
+    // The frames the plan sends (its send steps), as a sequence counts them.
+    int sendCount() const;
 };
 
 // The plan as one line for tests, items joined by " ": steps as steps::describe writes them

@@ -88,6 +88,10 @@ std::string_view markerText(Marker m) {
     return kMarkers[static_cast<std::size_t>(m)];
 }
 
+bool isProbeAnswer(std::string_view text) {
+    return text.find(markerText(Marker::ProbeAnswer)) != npos;
+}
+
 // ---- Reply frames ----------------------------------------------------------------------------
 
 FrameStart locateFrame(std::string_view text, std::size_t from) {

@@ -50,6 +50,9 @@ inline constexpr std::size_t kMarkerCount = 9;
 
 std::string_view markerText(Marker m);
 
+// The text holds the board's probe answer (the UDP probe reads its one datagram with this).
+bool isProbeAnswer(std::string_view text);
+
 // ---- Reply frames ----------------------------------------------------------------------------
 
 // Where the first reply frame of a text starts.

@@ -2,6 +2,7 @@
 
 #include "core/frames.h"
 #include "link/datagram.h"
+#include "platform/latin1.h"
 #include "platform/pacing.h"
 
 #include <QCoreApplication>
@@ -21,14 +22,7 @@
 #include <optional>
 
 namespace replies = corvane::replies;
-
-namespace {
-
-QString toQ(const std::string& s) {
-    return QString::fromLatin1(QByteArrayView(s));
-}
-
-} // namespace
+using platform::toQ;
 
 BoardLink::BoardLink(QObject* parent)
     : QObject(parent), serial(new QSerialPort(this)), udp(new QUdpSocket(this)),
@@ -80,12 +74,21 @@ replies::Transport BoardLink::activeTransport() const {
 //    send or receive (keep-alive, search tick, acknowledgement timeout, serial reception) are
 //    held and run once right after the wait (deferWhileReceiving), so nothing goes out between a
 //    UDP command and its reply.
-void BoardLink::pumpEvents() {
+//
+// What is served meanwhile is foreign to the running sequence: its own code runs as the owner
+// again once the wait is over.
+void BoardLink::serveEvents(QEventLoop* loop, Sockets sockets) {
     QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents;
-    if (udpWaiting_)
+    if (udpWaiting_ && sockets == Sockets::ByRule)
         flags |= QEventLoop::ExcludeSocketNotifiers;
     const bool wasOwner = std::exchange(owner_, false);
-    QCoreApplication::processEvents(flags);
+    if (loop) {
+        QEventLoop* const outer = std::exchange(idleLoop_, loop);
+        loop->exec(flags);
+        idleLoop_ = outer;
+    } else {
+        QCoreApplication::processEvents(flags);
+    }
     owner_ = wasOwner;
 }
 
@@ -98,11 +101,21 @@ void BoardLink::idle(int ms) {
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(ms);
-    QEventLoop* const outer = std::exchange(idleLoop_, &loop);
-    const bool wasOwner = std::exchange(owner_, false);
-    loop.exec(udpWaiting_ ? QEventLoop::ExcludeSocketNotifiers : QEventLoop::AllEvents);
-    owner_ = wasOwner;
-    idleLoop_ = outer;
+    serveEvents(&loop);
+}
+
+bool BoardLink::waitUntil(const std::function<bool()>& done, int ms) {
+    // How often the condition is looked at: the events that make it true do not end the wait.
+    constexpr qint64 kLookMs = 20;
+    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
+    while (!done() && !stopped()) {
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0)
+            return false;
+        idle(int(std::min(left, kLookMs)));
+        receiveSerialNow();
+    }
+    return done();
 }
 
 // ---- Sequences ----------------------------------------------------------------------------------
@@ -367,7 +380,7 @@ bool BoardLink::runSteps(const corvane::steps::Steps& steps) {
                 seq_.timeoutsInRow = 0;
             } else if (awaited && !stopped()) {
                 ++report.unanswered;
-                if (report.shown && ++seq_.timeoutsInRow >= 3)
+                if (report.shown && ++seq_.timeoutsInRow >= kUnansweredInRow)
                     stopSequence(SequenceEnd::NoAnswer);
             }
             break;
@@ -551,11 +564,7 @@ std::string BoardLink::awaitDatagram(int timeoutMs) {
             announced = true;
         }
         timer.start(int(std::min(left, kStepMs)));
-        QEventLoop* const outer = std::exchange(idleLoop_, &loop);
-        const bool wasOwner = std::exchange(owner_, false);
-        loop.exec(QEventLoop::AllEvents);
-        owner_ = wasOwner;
-        idleLoop_ = outer;
+        serveEvents(&loop, Sockets::Served);
     }
 }
 
@@ -668,7 +677,7 @@ void BoardLink::closeUdp() {
 
 // ---- The board probe ----------------------------------------------------------------------------
 
-bool BoardLink::probeSerial(int steps, int stepMs) {
+bool BoardLink::probeSerial(int looks, int lookMs) {
     if (!probeAllowed())
         return false;
     std::optional<Sequence> lone;
@@ -677,9 +686,9 @@ bool BoardLink::probeSerial(int steps, int stepMs) {
     replySeen = false;
     if (!writeSerial(corvane::frames::probe()))
         return false;
-    for (int i = 0; i < steps && !stopped(); ++i) {
-        pause(stepMs);
-        pumpEvents();
+    for (int i = 0; i < looks && !stopped(); ++i) {
+        pause(lookMs);
+        serveEvents();
         receiveSerialNow();
         if (replySeen)
             return true;
@@ -696,7 +705,7 @@ bool BoardLink::probeUdp(int waitMs) {
     dropStaleDatagrams();
     writeUdp(corvane::frames::probe());
     const std::string answer = awaitDatagram(waitMs < 0 ? udpReceiveTimeout : waitMs);
-    const bool answered = answer.find("B74D") != std::string::npos;
+    const bool answered = replies::isProbeAnswer(answer);
     if (answered)
         reportRecognised(lastPiece_, corvane::linklog::Recognised::ProbeAnswer);
     return answered;

@@ -76,6 +76,14 @@ public:
     QUdpSocket* const udp;
     QTimer* const ackTimer;
 
+    // How long a UDP command waits for its reply, unless told otherwise when it connects.
+    static constexpr int kUdpReplyMs = 1000;
+    // The board probe on a serial line looks this many times, this far apart, for its answer.
+    static constexpr int kSerialProbeLooks = 10;
+    static constexpr int kSerialProbeLookMs = 100;
+    // A shown sequence ends after this many acknowledgement waits in a row went unanswered.
+    static constexpr int kUnansweredInRow = 3;
+
     // What the replies have told so far (the window's RxBuffer, RxFrame, ReplySeen, AckReceived,
     // AckWaiting, KeepAlivePending) and how long a UDP command waits for its reply.
     corvane::replies::ReceiveBuffer rx;
@@ -86,7 +94,7 @@ public:
     bool keepAlivePending = false;
     // The board refused to start a stream ("Error Start Stream 11") since the last send.
     bool startRefused = false;
-    int udpReceiveTimeout = 1000;
+    int udpReceiveTimeout = kUdpReplyMs;
 
     // Where send() writes: one interface, or none. The link keeper chooses it (the window's
     // interface boxes show it); interfaceChanged() tells every change.
@@ -108,6 +116,13 @@ public:
     // Runs a paced sequence: sends, pauses, acknowledgement waits, in order. False when a send
     // did not leave, which ends the sequence (a send refused for want of a link ends it as
     // NoLink), or when the sequence was stopped.
+    //
+    // When a sequence gives up: the window's shown sequences end after kUnansweredInRow
+    // acknowledgement waits in a row went unanswered, and go on after a single one and after a
+    // stream start the board refused (what the board did not confirm is then not shown: see
+    // plan::Confirmed). corvane-ctl runs its own steps on this link by a stricter rule, since
+    // nobody watches them: the first command must be answered within kUdpReplyMs, a refused
+    // start ends the run, and kUnansweredInRow in a row end it too (cli::Session::runSteps).
     bool runSteps(const corvane::steps::Steps& steps);
     // Waits for the acknowledgement of the command just sent until it arrives, the board refuses
     // to start a stream (which answers the start) or the acknowledgement timer runs out
@@ -119,6 +134,10 @@ public:
     void ackTimeout();
     // Pauses a sequence for a nominal number of milliseconds (the pacing seam).
     void pause(int ms);
+    // Runs the event loop by the link's rule until `done` holds, `ms` real milliseconds have
+    // passed or the running sequence is stopped, handling serial characters as they come. True
+    // when `done` holds.
+    bool waitUntil(const std::function<bool()>& done, int ms);
 
     // Opens the serial port as it is set up; false with the serial layer's error and its text.
     bool openSerial(QString* error, QSerialPort::SerialPortError* code = nullptr);
@@ -132,9 +151,9 @@ public:
 
     // The board probes go out as commands do: never while another sequence runs or a UDP reply
     // is awaited (then false, nothing sent), and each is a sequence of its own while it waits.
-    // The board probe on the open serial port: the probe, then up to `steps` looks of `stepMs`
-    // each for its answer. True when the board answered.
-    bool probeSerial(int steps, int stepMs);
+    // The board probe on the open serial port: the probe, then up to `looks` looks, `lookMs`
+    // apart, for its answer. True when the board answered.
+    bool probeSerial(int looks = kSerialProbeLooks, int lookMs = kSerialProbeLookMs);
     // The board probe on the connected UDP socket: true when the one datagram that comes back
     // within `waitMs` (negative: the receive timeout) holds the probe answer.
     bool probeUdp(int waitMs = -1);
@@ -268,8 +287,11 @@ signals:
 private:
     void applyEffect(const corvane::replies::Effect& effect);
     void runDispatch(corvane::replies::Transport transport);
-    // The one rule of what runs while the link waits (see board_link.cpp).
-    void pumpEvents();
+    // The one rule of what runs while the link waits (see board_link.cpp): serves the events due
+    // now, or with `loop` until it quits (a stop of the running sequence quits it too). The UDP
+    // reply wait serves the socket's notifiers itself (`sockets`).
+    enum class Sockets { ByRule, Served };
+    void serveEvents(QEventLoop* loop = nullptr, Sockets sockets = Sockets::ByRule);
     std::string awaitDatagram(int timeoutMs);
     void dropStaleDatagrams();
     bool writeSerial(const std::string& frame);

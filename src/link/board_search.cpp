@@ -121,7 +121,7 @@ void BoardSearch::trySerial() {
         probeFailed_ = true;
         return;
     }
-    if (link_.probeSerial(10, 100)) {
+    if (link_.probeSerial()) {
         link_.setInterface(BoardLink::Interface::Serial);
         owner_.serialAnswered();
     }

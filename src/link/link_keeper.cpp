@@ -1,6 +1,7 @@
 #include "link/link_keeper.h"
 
 #include "core/frames.h"
+#include "platform/latin1.h"
 #include "platform/pacing.h"
 #include "platform/serial_open.h"
 
@@ -13,6 +14,7 @@
 #include <algorithm>
 
 namespace settings = corvane::settings;
+using platform::toQ;
 
 namespace {
 
@@ -21,10 +23,6 @@ constexpr int kSerialRetryMs = 1000;
 constexpr int kProbeEveryMs = 2000;
 constexpr int kRestartProbes = 60; // 2 minutes of probes every 2 s
 constexpr int kUdpProbeWaitMs = 500;
-
-QString toQ(const std::string& s) {
-    return QString::fromLatin1(QByteArrayView(s));
-}
 
 QSerialPort::Parity toQt(settings::Parity p) {
     switch (p) {
@@ -151,7 +149,7 @@ bool LinkKeeper::openUdp(QString* errorText, int replyMs) {
     else
         endpoint.error = "No UDP address is set";
     if (replyMs < 0)
-        replyMs = platform::pacing::interval(kUdpReplyMs);
+        replyMs = platform::pacing::interval(BoardLink::kUdpReplyMs);
     if (!link_.connectUdp(endpoint, replyMs, errorText))
         return false;
     // Kept, so that reconnecting needs no lookup of the board's name.
@@ -388,7 +386,8 @@ void LinkKeeper::restartTick() {
     }
     if (restartUdp_ && link_.chosenInterface() == Interface::Udp) {
         if (link_.udpConnected() ||
-            link_.connectUdp(restartTarget_, platform::pacing::interval(kUdpReplyMs), nullptr)) {
+            link_.connectUdp(restartTarget_, platform::pacing::interval(BoardLink::kUdpReplyMs),
+                             nullptr)) {
             if (link_.probeUdp(platform::pacing::interval(kUdpProbeWaitMs))) {
                 startKeepAlive();
                 finishReconnect(QStringLiteral("Reconnected to %1").arg(target_));

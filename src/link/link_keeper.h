@@ -22,8 +22,6 @@ class LinkKeeper : public QObject {
     Q_OBJECT
 public:
     using Interface = BoardLink::Interface;
-    // How long a UDP command waits for its reply.
-    static constexpr int kUdpReplyMs = 1000;
 
     explicit LinkKeeper(BoardLink& link, QObject* parent = nullptr);
     ~LinkKeeper() override;
@@ -48,7 +46,7 @@ public:
     // The serial port as it is set up; an open port stays open.
     bool openSerial(QString* errorText);
     // Connects UDP to the endpoint set; a UDP command then waits `replyMs` for its reply
-    // (negative: the normal kUdpReplyMs, by the pacing seam).
+    // (negative: BoardLink::kUdpReplyMs, by the pacing seam).
     bool openUdp(QString* errorText, int replyMs = -1);
     // Opens a link of its own and chooses its interface: a tool's whole set-up in one call.
     bool openSerial(const corvane::settings::SerialSettings& settings, QString* errorText);

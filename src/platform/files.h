@@ -2,6 +2,8 @@
 // Reading and writing the files the program keeps. Writes go through a save-and-rename, so a
 // failed write leaves the previous file whole; only the small settings files are overwritten in
 // place where their folder forbids new files.
+#include "platform/latin1.h" // the windows' texts to and from single bytes
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -30,16 +32,3 @@ bool writeSetting(const QString& path, const std::string& bytes, QString* error)
 std::optional<std::string> readSetting(const QString& path, const QString& missingMessage);
 
 } // namespace platform::files
-
-namespace platform {
-
-// Single-byte text to and from the windows' texts.
-inline QString toQ(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-inline std::string fromQ(const QString& s) {
-    const QByteArray b = s.toLatin1();
-    return std::string(b.constData(), static_cast<size_t>(b.size()));
-}
-
-} // namespace platform

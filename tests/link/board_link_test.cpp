@@ -66,6 +66,26 @@ struct Reports {
     }
 };
 
+// A link on the serial line of a pseudo-terminal board (`Board`: a PtyPair, an AckingPty or a
+// PtyResponder), with every report it makes. open() opens the port and ticks it.
+template <class Board> struct SerialLinkOnPty {
+    Board pty;
+    BoardLink link;
+    Reports reports{link};
+    QString error;
+
+    template <class... Args>
+    explicit SerialLinkOnPty(Args&&... args) : pty(std::forward<Args>(args)...) {
+        link.serial->setPortName(pty.slavePath());
+    }
+    bool open() {
+        if (!link.openSerial(&error))
+            return false;
+        link.setInterface(BoardLink::Interface::Serial);
+        return true;
+    }
+};
+
 corvane::settings::UdpEndpoint endpointTo(quint16 port) {
     corvane::settings::UdpEndpoint e;
     e.myIp = "127.0.0.1";
@@ -86,11 +106,8 @@ private slots:
     // is refused, reported once and not counted as sent; an acknowledgement seen before does not
     // outlive the refusal.
     void sendsOnTheTickedInterface() {
-        AckingPty pty;
-        BoardLink link;
-        Reports reports(link);
-        link.serial->setPortName(pty.slavePath());
-        QString error;
+        SerialLinkOnPty<AckingPty> s;
+        auto& [pty, link, reports, error] = s;
         QVERIFY2(link.openSerial(&error), qPrintable(error));
 
         link.ackReceived = true;
@@ -111,12 +128,9 @@ private slots:
     // A serial sequence: each wait ends with the board's acknowledgement, and the READY state
     // comes with it.
     void serialSequenceWaitsForEachAcknowledgement() {
-        AckingPty pty;
-        BoardLink link;
-        Reports reports(link);
-        link.serial->setPortName(pty.slavePath());
-        QVERIFY(link.openSerial(nullptr));
-        link.setInterface(BoardLink::Interface::Serial);
+        SerialLinkOnPty<AckingPty> s;
+        auto& [pty, link, reports, error] = s;
+        QVERIFY2(s.open(), qPrintable(error));
 
         QVERIFY(link.runSteps(
             {Step::send("A50224\r"), Step::wait(), Step::send("A50225\r"), Step::wait()}));
@@ -154,13 +168,10 @@ private slots:
     // A silent board: the wait ends when the acknowledgement timer runs out, reported once, with
     // a timeout row in the traffic.
     void silentBoardEndsTheWait() {
-        AckingPty pty;
+        SerialLinkOnPty<AckingPty> s;
+        auto& [pty, link, reports, error] = s;
         pty.unanswered << "A50224";
-        BoardLink link;
-        Reports reports(link);
-        link.serial->setPortName(pty.slavePath());
-        QVERIFY(link.openSerial(nullptr));
-        link.setInterface(BoardLink::Interface::Serial);
+        QVERIFY2(s.open(), qPrintable(error));
 
         QVERIFY(link.send("A50224\r"));
         QVERIFY(!link.waitForAck());
@@ -169,15 +180,35 @@ private slots:
         QCOMPARE(reports.wire(), QStringLiteral("sent:A50224<CR> timeout:"));
     }
 
+    // A wait for a condition ends as soon as it holds (the acknowledgement comes by the event
+    // loop), or false once its time is spent, or at once when the running sequence is cancelled.
+    void waitUntilEndsOnTheConditionTheTimeOrACancel() {
+        SerialLinkOnPty<AckingPty> s;
+        BoardLink& link = s.link;
+        QVERIFY2(s.open(), qPrintable(s.error));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(link.send("A50224\r"));
+        QVERIFY(link.waitUntil([&link] { return link.ackReceived; }, 10000));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+
+        clock.restart();
+        QVERIFY(!link.waitUntil([] { return false; }, 200));
+        QVERIFY2(clock.elapsed() >= 200, qPrintable(QString::number(clock.elapsed())));
+
+        const BoardLink::Sequence running(link, QStringLiteral("a test"), 1);
+        QTimer::singleShot(50, &link, [&link] { link.cancelSequence(); });
+        clock.restart();
+        QVERIFY(!link.waitUntil([] { return false; }, 10000));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    }
+
     // A configuration reply that arrives in pieces is decoded once, when its last piece is in;
     // the "55" inside its fields is no acknowledgement.
     void serialReplyInPieces() {
-        PtyPair pty;
-        BoardLink link;
-        Reports reports(link);
-        link.serial->setPortName(pty.slavePath());
-        QVERIFY(link.openSerial(nullptr));
-        link.setInterface(BoardLink::Interface::Serial);
+        SerialLinkOnPty<PtyPair> s;
+        auto& [pty, link, reports, error] = s;
+        QVERIFY2(s.open(), qPrintable(error));
         QVERIFY(link.send(corvane::frames::configRequest()));
 
         // The first field holds "55": no acknowledgement while the reply is still arriving.
@@ -218,7 +249,7 @@ private slots:
         QVERIFY(link.send("A50224\r"));
         QVERIFY(!link.ackReceived);
         QCOMPARE(reports.count(Kind::ShowMessage), 0);
-        QTest::qWait(300); // the late reply is now waiting in the socket
+        QTRY_VERIFY(link.udp->hasPendingDatagrams()); // the late reply is waiting in the socket
         link.udpReceiveTimeout = 2000;
         QVERIFY(link.send("A50225\r"));
         QVERIFY(link.ackReceived);
@@ -232,13 +263,10 @@ private slots:
     // A pulled adapter: the port closes and the loss is reported once, however often the serial
     // layer repeats its error; sending afterwards is refused.
     void serialLostOnce() {
-        auto pty = std::make_unique<PtyPair>();
-        BoardLink link;
-        Reports reports(link);
-        link.serial->setPortName(pty->slavePath());
-        QVERIFY(link.openSerial(nullptr));
-        link.setInterface(BoardLink::Interface::Serial);
-        pty->unplug();
+        SerialLinkOnPty<PtyPair> s;
+        auto& [pty, link, reports, error] = s;
+        QVERIFY2(s.open(), qPrintable(error));
+        pty.unplug();
         QTRY_VERIFY_WITH_TIMEOUT(!link.serialOpen(), 10000);
         QTest::qWait(100);
         QCOMPARE(reports.lost.size(), 1);
@@ -251,11 +279,9 @@ private slots:
     // asking Qt about its listeners then locked the thread against itself (the test hung). The
     // link still tells its traffic to whoever listens after that.
     void listenerLeavingDoesNotLockTheLink() {
-        AckingPty pty;
-        BoardLink link;
-        link.serial->setPortName(pty.slavePath());
-        QVERIFY(link.openSerial(nullptr));
-        link.setInterface(BoardLink::Interface::Serial);
+        SerialLinkOnPty<AckingPty> s;
+        BoardLink& link = s.link;
+        QVERIFY2(s.open(), qPrintable(s.error));
         constexpr uint kLocks = 131; // how many signal-slot locks Qt shares out by address
         std::vector<std::unique_ptr<QObject>> tried;
         do

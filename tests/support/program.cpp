@@ -58,6 +58,12 @@ void RunningProgram::udpAt(quint16 port) {
     child<QLineEdit>(w->Form2, "PortL")->setText(QString::number(port));
 }
 
+void RunningProgram::connectUdp(quint16 port) {
+    udpAt(port);
+    udp()->setChecked(true);
+    f->Connect1Click();
+}
+
 void RunningProgram::waitForSearch(int ms) {
     QElapsedTimer clock;
     clock.start();

@@ -44,6 +44,8 @@ struct RunningProgram {
     // Points the serial port (without opening it) or the UDP target (without connecting).
     void serialAt(const QString& path);
     void udpAt(quint16 port);
+    // Ticks UDP and connects to the board on 127.0.0.1 at `port`, as the operator would.
+    void connectUdp(quint16 port);
     // Runs the event loop until the board search has stopped, found or given up.
     void waitForSearch(int ms = 20000);
 

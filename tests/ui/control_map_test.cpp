@@ -4,6 +4,7 @@
 // list selected from code signals nothing to its handler.
 #include "app/control_map.h"
 #include "app/windows.h"
+#include "core/config_text.h"
 #include "support/program.h"
 
 #include <QCheckBox>
@@ -43,6 +44,17 @@ void ControlMapTest::everyControlResolves() {
                       : row.window == Window::Recording ? static_cast<QWidget*>(p.w->Form3)
                                                         : static_cast<QWidget*>(p.w->Form5);
     QCOMPARE(w->window(), window);
+    // A list holds the items corvane-ctl reads and writes by name, in the same order.
+    if (row.kind == Kind::List) {
+        const auto* list = qobject_cast<QComboBox*>(w);
+        QVERIFY(list);
+        QStringList shown, core;
+        for (int i = 0; i < list->count(); ++i)
+            shown << list->itemText(i);
+        for (const std::string& item : corvane::configtext::listItems(row.id, p.f->Board))
+            core << QString::fromStdString(item);
+        QCOMPARE(shown, core);
+    }
 }
 
 void ControlMapTest::writesBehaveAsTheToolkit_data() {

@@ -25,18 +25,6 @@ using corvane::controls::Ctl;
 
 namespace {
 
-struct Program : RunningProgram {
-    explicit Program(bool reconnect, double scale = 0.05) : RunningProgram(scale) {
-        item()->setChecked(reconnect);
-    }
-    QAction* item() const { return f->linkMenus->reconnectAction(); }
-    // The whole status line (its tooltip, where the panel shortens it).
-    QString status() const {
-        runEventLoop(1);
-        return label("Panel4")->toolTip();
-    }
-};
-
 // A board on a pseudo-terminal that acknowledges everything and answers the probe while it runs;
 // told to reboot, it is silent until the test says it is back.
 class RebootingBoard {
@@ -70,6 +58,27 @@ public:
 
 private:
     QString path_;
+};
+
+struct Program : RunningProgram {
+    explicit Program(bool reconnect, double scale = 0.05) : RunningProgram(scale) {
+        item()->setChecked(reconnect);
+    }
+    QAction* item() const { return f->linkMenus->reconnectAction(); }
+    // The serial port as the program knows it: a link in its folder, "ttyUSB0".
+    PortLink port{dir.file("ttyUSB0")};
+    // Points the port at `device`, ticks RS232 and connects.
+    void connectSerialVia(const QString& device) {
+        port.pointAt(device);
+        serialAt(port.path());
+        rs232()->setChecked(true);
+        f->Connect1Click();
+    }
+    // The whole status line (its tooltip, where the panel shortens it).
+    QString status() const {
+        runEventLoop(1);
+        return label("Panel4")->toolTip();
+    }
 };
 
 } // namespace
@@ -119,11 +128,8 @@ private slots:
         RebootingBoard board;
         PtyResponder second([&](const QByteArray& f) { return board.respond(f); });
         Program p(true);
-        PortLink port(p.dir.file("ttyUSB0"));
-        port.pointAt(first->slavePath());
-        p.serialAt(port.path());
-        p.rs232()->setChecked(true);
-        p.f->Connect1Click();
+        PortLink& port = p.port;
+        p.connectSerialVia(first->slavePath());
         QVERIFY(p.f->ComPort1->isOpen());
 
         port.remove();
@@ -148,11 +154,8 @@ private slots:
         auto first = std::make_unique<PtyPair>();
         PtyPair second;
         Program p(false);
-        PortLink port(p.dir.file("ttyUSB0"));
-        port.pointAt(first->slavePath());
-        p.serialAt(port.path());
-        p.rs232()->setChecked(true);
-        p.f->Connect1Click();
+        PortLink& port = p.port;
+        p.connectSerialVia(first->slavePath());
         first->unplug();
         QTRY_VERIFY_WITH_TIMEOUT(!p.f->ComPort1->isOpen(), 3000);
         port.pointAt(second.slavePath());
@@ -169,11 +172,8 @@ private slots:
         auto second = std::make_unique<PtyPair>();
         PtyPair third;
         Program p(true);
-        PortLink port(p.dir.file("ttyUSB0"));
-        port.pointAt(first->slavePath());
-        p.serialAt(port.path());
-        p.rs232()->setChecked(true);
-        p.f->Connect1Click();
+        PortLink& port = p.port;
+        p.connectSerialVia(first->slavePath());
         port.remove();
         first->unplug();
         QTRY_VERIFY_WITH_TIMEOUT(p.f->keeper.reconnecting(), 3000);
@@ -199,9 +199,7 @@ private slots:
         RebootingBoard board;
         UdpResponder responder([&](const QByteArray& f) { return board.respond(f); });
         Program p(true);
-        p.udpAt(responder.port());
-        p.udp()->setChecked(true);
-        p.f->Connect1Click();
+        p.connectUdp(responder.port());
         QVERIFY(p.f->udpActive());
         p.f->findChild<QAction*>("RebootBoard1")->trigger();
         QVERIFY(p.f->keeper.reconnecting());
@@ -240,9 +238,7 @@ private slots:
         RebootingBoard board;
         UdpResponder responder([&](const QByteArray& f) { return board.respond(f); });
         Program p(true, 0.01);
-        p.udpAt(responder.port());
-        p.udp()->setChecked(true);
-        p.f->Connect1Click();
+        p.connectUdp(responder.port());
         p.f->findChild<QAction*>("RebootBoard1")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!p.f->keeper.reconnecting(), 20000);
         QCOMPARE(board.probes.load(), 60);
@@ -257,9 +253,7 @@ private slots:
         RebootingBoard board;
         UdpResponder responder([&](const QByteArray& f) { return board.respond(f); });
         Program p(true);
-        p.udpAt(responder.port());
-        p.udp()->setChecked(true);
-        p.f->Connect1Click();
+        p.connectUdp(responder.port());
         auto* cefec = static_cast<QCheckBox*>(p.f->controlMap().widget(Ctl::CEFEC));
         cefec->setChecked(true); // its "off" is sent when the reboot clears the display
         p.f->findChild<QAction*>("RebootBoard1")->trigger();
@@ -281,9 +275,7 @@ private slots:
         RebootingBoard board;
         UdpResponder responder([&](const QByteArray& f) { return board.respond(f); });
         Program off(false, 0.01);
-        off.udpAt(responder.port());
-        off.udp()->setChecked(true);
-        off.f->Connect1Click();
+        off.connectUdp(responder.port());
         off.f->findChild<QAction*>("RebootBoard1")->trigger();
         runEventLoop(200);
         QCOMPARE(board.probes.load(), 0);

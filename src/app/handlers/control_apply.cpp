@@ -1,6 +1,7 @@
 // Configuration controls as data: reading the three windows into a view and applying ordered
 // actions to them.
 #include "app/control_map.h"
+#include "app/lamp.h"
 #include "app/tform1.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
@@ -10,15 +11,6 @@ namespace controls = corvane::controls;
 
 corvane::controls::ConfigView TForm1::readControls() const {
     return controls_->read();
-}
-
-// The lamp's colour is what a screen reader hears as its description.
-void TForm1::setLamp(controls::Lamp lamp) {
-    static const QColor kColours[] = {QColor(128, 128, 128), QColor(0, 255, 0), QColor(255, 0, 0)};
-    static const char* const kStates[] = {"not streaming", "streaming", "recording"};
-    ui->Rec1->setFillColor(kColours[static_cast<int>(lamp)]);
-    const QString state = QLatin1String(kStates[static_cast<int>(lamp)]);
-    ui->Rec1->setAccessibleDescription(state); // tells a screen reader when it changes
 }
 
 void TForm1::applyActions(const controls::Applied& applied) {
@@ -45,7 +37,7 @@ void TForm1::applyActions(const controls::Applied& applied) {
             StreamingOn = true;
             break;
         case Op::SetLamp:
-            setLamp(a.lamp);
+            paintLamp(ui->Rec1, a.lamp);
             break;
         case Op::Panel5:
             ui->Panel5->setText(platform::toQ(a.text));

@@ -4,15 +4,12 @@
 #include "app/tform1.h"
 #include "app/timers.h"
 #include "core/config_decode.h"
-#include "core/frames.h"
+#include "core/read_plan.h"
 #include "dialogs/tform3.h"
 #include "dialogs/tform5.h"
 #include "ui_tform1.h"
 
 #include <QScopedValueRollback>
-
-namespace steps = corvane::steps;
-namespace frames = corvane::frames;
 
 void handlers::wireConfig(TForm1& f, Ui::TForm1& ui) {
     QObject::connect(ui.BitBtn1, &QPushButton::clicked, &f, &TForm1::BitBtn1Click);
@@ -24,14 +21,15 @@ void handlers::wireConfig(TForm1& f, Ui::TForm1& ui) {
 // the reply is decoded by the dispatch (over UDP within the send) and acknowledges the request.
 // Missing acknowledgements are reported by the waits; the sequence goes on.
 void TForm1::BitBtn1Click() {
-    const BoardLink::Sequence sequence(link, QStringLiteral("Read Config."), 3);
+    const corvane::config::ReadPlan plan = corvane::config::planRead();
+    const BoardLink::Sequence sequence(link, QStringLiteral("Read Config."),
+                                       BoardLink::countSends(plan.all()));
     if (!sequence)
         return;
-    if (!runSteps({steps::Step::send(frames::openRead()), steps::Step::wait()}))
+    if (!runSteps(plan.open))
         return;
     Timer1->stop();
-    runSteps({steps::Step::send(frames::configRequest()), steps::Step::wait(),
-              steps::Step::send(frames::keepAlive())});
+    runSteps(plan.request);
     // However the read went, the keep-alive runs again while a link is open: a board that did not
     // answer is seen again once it is back.
     if (ComPort1->isOpen() || udpActive())

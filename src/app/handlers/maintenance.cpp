@@ -21,6 +21,11 @@ bool confirmed(const char* text, const char* title) {
     return platform::question(QString::fromLatin1(text), QString::fromLatin1(title));
 }
 
+// The board's control interface moved: the link on the old one goes, the display is cleared after
+// it closed; the keep-alive and the streaming state stay as they are.
+constexpr LinkDrop kInterfaceMoved{
+    .clear = ClearDisplay::AfterClosing, .keepAlive = false, .streaming = false, .panel5 = true};
+
 } // namespace
 
 void handlers::wireMaintenance(TForm1& f, Ui::TForm1& ui) {
@@ -45,17 +50,7 @@ void TForm1::ExitBoard2Click() {
         return;
     setConNot(QStringLiteral("Not Connected"), Qt::black);
     StreamingOn = false;
-    const LinkDrop drop{ClearDisplay::BeforeClosing, true, true, true, true};
-    const bool serial =
-        keeper.chosenInterface() == LinkKeeper::Interface::Serial && ComPort1->isOpen();
-    const bool udp = keeper.chosenInterface() == LinkKeeper::Interface::Udp && udpActive();
-    // Reconnecting begins first: what the drop tells of the closed link is then no message box
-    // that would hold the tries.
-    keeper.afterRestart(serial, udp);
-    if (serial)
-        dropLink(CloseLink::Serial, drop);
-    if (udp)
-        dropLink(CloseLink::Udp, drop);
+    restartBoard(ClearDisplay::BeforeClosing);
 }
 
 // The board answers with a text for the operator, which the reply dispatch shows.
@@ -72,7 +67,11 @@ void TForm1::RebootBoard1Click() {
         return;
     if (!CWriteStr(frames::reboot()))
         return;
-    const LinkDrop drop{ClearDisplay::AfterClosing, true, true, true, true};
+    restartBoard(ClearDisplay::AfterClosing);
+}
+
+void TForm1::restartBoard(ClearDisplay clear) {
+    const LinkDrop drop{.clear = clear, .lamp = true, .panel5 = true};
     const bool serial =
         keeper.chosenInterface() == LinkKeeper::Interface::Serial && ComPort1->isOpen();
     const bool udp = keeper.chosenInterface() == LinkKeeper::Interface::Udp && udpActive();
@@ -97,8 +96,7 @@ void TForm1::BitBtn6Click() {
         return;
     ui->RS232Check->setChecked(false);
     ui->UDPCheck->setChecked(false);
-    dropLink(udpActive() ? CloseLink::Udp : CloseLink::None,
-             {ClearDisplay::AfterClosing, false, false, false, true});
+    dropLink(udpActive() ? CloseLink::Udp : CloseLink::None, kInterfaceMoved);
 }
 
 // "Change Interface to UDP": the serial line stays open for 200 ms after the command.
@@ -111,8 +109,7 @@ void TForm1::BitBtn7Click() {
         return;
     ui->RS232Check->setChecked(false);
     ui->UDPCheck->setChecked(false);
-    dropLink(ComPort1->isOpen() ? CloseLink::Serial : CloseLink::None,
-             {ClearDisplay::AfterClosing, false, false, false, true});
+    dropLink(ComPort1->isOpen() ? CloseLink::Serial : CloseLink::None, kInterfaceMoved);
 }
 
 // Resets the configuration on the board itself, unlike "Create Default Configuration  file".

@@ -17,11 +17,7 @@ void TForm1::runPlan(const plan::Plan& plan, const QString& sequenceName,
                      BoardLink::EndText endText) {
     std::optional<BoardLink::Sequence> sequence;
     if (!sequenceName.isEmpty()) {
-        int total = 0;
-        for (const plan::Item& item : plan.items)
-            total += std::holds_alternative<corvane::steps::Step>(item) &&
-                     std::get<corvane::steps::Step>(item).kind == corvane::steps::Step::Kind::Send;
-        sequence.emplace(link, sequenceName, total);
+        sequence.emplace(link, sequenceName, plan.sendCount());
         if (!*sequence)
             return;
         sequence->setEndText(std::move(endText));

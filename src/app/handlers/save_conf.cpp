@@ -32,9 +32,7 @@ void TForm1::BitBtn2Click() {
             "setting as shown, blanks included, to the board. Send them?")))
         return;
     BoardLink::Sequence sequence(link, QStringLiteral("Save Config."),
-                                 BoardLink::countSends(plan.stop) * plan.restarts() +
-                                     BoardLink::countSends(plan.body) +
-                                     BoardLink::countSends(plan.start) * plan.restarts());
+                                 BoardLink::countSends(plan.all()));
     if (!sequence)
         return;
     sequence.setEndText([this](const BoardLink::SequenceReport& r, const QString& usual) {

@@ -3,6 +3,7 @@
 // camera type boxes, "UDPRS Mode" and the recording indicator Rec1. The decisions are core's
 // (core/streaming.h); these handlers read the controls and state and run the plan.
 #include "app/handlers/wiring.h"
+#include "app/lamp.h"
 #include "app/tform1.h"
 
 #include "core/frames.h"
@@ -11,21 +12,6 @@
 
 namespace streaming = corvane::streaming;
 using corvane::controls::Ctl;
-using corvane::controls::Lamp;
-
-namespace {
-
-// The indicator's colour is its state; anything but green or red counts as grey.
-Lamp lampOf(const ShapeIndicator* indicator) {
-    const QColor c = indicator->fillColor();
-    if (c == QColor(0, 255, 0))
-        return Lamp::Green;
-    if (c == QColor(255, 0, 0))
-        return Lamp::Red;
-    return Lamp::Grey;
-}
-
-} // namespace
 
 void handlers::wireStreaming(TForm1& f, Ui::TForm1& ui) {
     QObject::connect(ui.BitBtn3, &QPushButton::clicked, &f, &TForm1::BitBtn3Click);

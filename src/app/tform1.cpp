@@ -147,11 +147,16 @@ void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint1
     build = corvane::kVersionBuild;
 }
 
-QString TForm1::versionText() {
+namespace {
+
+// The four numbers of GetBuildInfo joined by ".", as the title and the About box show them.
+QString versionText() {
     std::uint16_t major, minor, release, build;
-    GetBuildInfo(major, minor, release, build);
+    TForm1::GetBuildInfo(major, minor, release, build);
     return QStringLiteral("%1.%2.%3.%4").arg(major).arg(minor).arg(release).arg(build);
 }
+
+} // namespace
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

@@ -66,7 +66,6 @@ public:
     // --- Application shell: start-up, status display, closing
     static void GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,
                              std::uint16_t& build);
-    static QString versionText();
     void FormShow();
     void IdleProc();
     void Exit1Click();
@@ -284,18 +283,6 @@ private:
     // the open link on the chosen interface is dropped whole, the display cleared as `clear` says
     // (handlers/maintenance.cpp).
     void restartBoard(ClearDisplay clear);
-
-    // saving and per-stream updates (handlers/save_conf.cpp, handlers/updates.cpp)
-    void runUpdate(corvane::save::Update button);
-    void setRateMode(int stream, bool vbr);
-    // Settles what an action is about to send, before anything goes out: a text in `boxes` that
-    // would break its frame, or else the plan's own refusal, is told in a message (Refused);
-    // texts that cannot be right are asked about in one question, whose "No" sends nothing
-    // (Declined). `why` receives what stopped it.
-    enum class Go { Send, Refused, Declined };
-    Go settleSend(const QString& action, const corvane::controls::ConfigView& view,
-                  std::span<const corvane::controls::Ctl> boxes, const std::string& planRefusal,
-                  QString* why = nullptr);
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<TForm2> Form2;

@@ -1,7 +1,7 @@
 #pragma once
 // Numeric and address boxes show, as the operator types, when their text cannot be right: a red
 // frame and a tooltip saying what is accepted. Typing is never refused; the save, the Update
-// buttons and the network save ask before sending a box marked so (TForm1::settleSend).
+// buttons and the network save ask before sending a box marked so (handlers::settleSend).
 class ControlMap;
 
 // Watches every box that has a rule (core/value_rules.h) and marks it now and at each change of

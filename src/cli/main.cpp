@@ -317,9 +317,7 @@ int main(int argc, char** argv) {
         return cli::Done;
     }
     if (parsed.options.version) {
-        std::printf("corvane-ctl %u.%u.%u.%u\n", unsigned(corvane::kVersionMajor),
-                    unsigned(corvane::kVersionMinor), unsigned(corvane::kVersionRelease),
-                    unsigned(corvane::kVersionBuild));
+        std::printf("corvane-ctl %s\n", corvane::kVersionText);
         return cli::Done;
     }
     if (!parsed.error.isEmpty())

@@ -1,6 +1,7 @@
 // Settings files at start-up and at close, the board variant, the board dialog and the detection
 // replies, through the windows.
 #include "app/windows.h"
+#include "corvane/buildinfo.h"
 #include "support/operator.h"
 #include "support/program.h"
 
@@ -39,7 +40,9 @@ struct Program : RunningProgram {
     QComboBox* s2i() const { return child<QComboBox>(f, "S2I"); }
     QString caption11() const { return child<QGroupBox>(f, "GroupBox1")->title(); }
     QString caption12() const { return child<QGroupBox>(f, "GroupBox2")->title(); }
-    QString version() const { return QStringLiteral("       ver ") + TForm1::versionText(); }
+    QString version() const {
+        return QStringLiteral("       ver ") + QString::fromLatin1(corvane::kVersionText);
+    }
 };
 
 // Keeps a folder or file read-only while it lives.

@@ -1,6 +1,7 @@
 // Start-up, the UDP dialog and the idle status display of the main window.
 #include "app/widgets.h"
 #include "app/windows.h"
+#include "corvane/buildinfo.h"
 #include "support/recorder.h"
 
 #include <QApplication>
@@ -84,8 +85,8 @@ private slots:
                  (QStringList{"No UDP Configuration File", "No Board Configuration File"}));
         for (const auto& m : prompts.messages)
             QCOMPARE(m.title, QStringLiteral("Corvane Control"));
-        QCOMPARE(w->Form1->windowTitle(),
-                 QStringLiteral("No Board Configuration       ver ") + TForm1::versionText());
+        QCOMPARE(w->Form1->windowTitle(), QStringLiteral("No Board Configuration       ver ") +
+                                              QString::fromLatin1(corvane::kVersionText));
         QCOMPARE(w->Form1->AppDir, dir.path());
         QVERIFY(w->Form1->Timer1->isActive());
         QVERIFY(!w->Form1->Timer2->isActive());

@@ -1,6 +1,7 @@
 // The network panel: "Save Network Configuration", the "FEC" and "FEC Error" boxes, and the three
 // FEC edits kept consistent as the operator types. The decisions are core's (core/network.h,
 // core/fec.h); these handlers read the controls, run the plan and apply what it changes.
+#include "app/handlers/settle_send.h"
 #include "app/handlers/wiring.h"
 #include "app/tform1.h"
 
@@ -72,7 +73,8 @@ void TForm1::BitBtn5Click() {
         refusal.clear();
     QString why;
     const QString name = QStringLiteral("Save Network Configuration");
-    if (settleSend(name, view, network::kSentBoxes, refusal, &why) != Go::Send) {
+    if (handlers::settleSend(name, view, network::kSentBoxes, refusal, &why) !=
+        handlers::Go::Send) {
         statusBar()->showMessage(QStringLiteral("Network configuration not sent: %1").arg(why));
         return;
     }

@@ -1,5 +1,6 @@
 // "Save Config.": the whole configuration of the three windows sent to the board as one paced
 // sequence, with a running stream stopped before it and started again after it.
+#include "app/handlers/settle_send.h"
 #include "app/handlers/wiring.h"
 #include "app/tform1.h"
 #include "core/text.h"
@@ -23,7 +24,8 @@ void TForm1::BitBtn2Click() {
     const corvane::controls::ConfigView view = readControls();
     const save::SavePlan plan = save::planSave(
         view, save::SaveState{StreamingOn, StreamModeLetter, RateMode11, RateMode12, Board});
-    if (settleSend(QStringLiteral("Save Config."), view, plan.boxes, plan.message) != Go::Send)
+    if (handlers::settleSend(QStringLiteral("Save Config."), view, plan.boxes, plan.message) !=
+        handlers::Go::Send)
         return;
     // Windows that hold nothing read from the board or a file would send blanks and defaults.
     if (!configHeld_ &&
@@ -62,33 +64,6 @@ void TForm1::BitBtn2Click() {
         ui->Panel5->setText(QStringLiteral("Streaming"));
         Push_Aut(QStringLiteral("start"));
     }
-}
-
-TForm1::Go TForm1::settleSend(const QString& action, const corvane::controls::ConfigView& view,
-                              std::span<const corvane::controls::Ctl> boxes,
-                              const std::string& planRefusal, QString* why) {
-    const corvane::values::SendCheck check = corvane::values::checkSent(view, boxes);
-    const std::string& refusal = check.refusal.empty() ? planRefusal : check.refusal;
-    if (!refusal.empty()) {
-        const QString text = platform::toQ(refusal);
-        platform::message(text);
-        if (why)
-            *why = text;
-        return Go::Refused;
-    }
-    if (!check.doubtful.empty() && !platform::question(platform::toQ(corvane::values::doubtQuestion(
-                                       platform::fromQ(action), view, check.doubtful)))) {
-        if (why) {
-            QStringList doubts;
-            for (const corvane::controls::Ctl box : check.doubtful)
-                doubts << QStringLiteral("%1 '%2'").arg(
-                    platform::toQ(std::string(corvane::controls::label(box))),
-                    platform::toQ(corvane::text::quoted(view.text(box))));
-            *why = doubts.join(QStringLiteral(", ")) + QStringLiteral(" cannot be right");
-        }
-        return Go::Declined;
-    }
-    return Go::Send;
 }
 
 // After a restart of the stream, the player windows are nudged so that they pick it up again.

@@ -1,7 +1,7 @@
 #pragma once
 // How the main window lets a link go (TForm1::dropLink). What goes with it, in this order: the
-// display is cleared before the transport closes (the commands of the boxes it clears still reach
-// the board) or after it (they meet the closed link); then the keep-alive stops, the connection
+// display is cleared before the transport closes or after it (clearing sends nothing either way;
+// the order is the one the operator has always seen); then the keep-alive stops, the connection
 // text turns black "Not Connected", streaming ends, the lamp turns grey and Panel5 empties, as
 // the LinkDrop says. Written with the names of its fields at every call site:
 //   dropLink(CloseLink::Udp, {.clear = ClearDisplay::AfterClosing, .lamp = true});

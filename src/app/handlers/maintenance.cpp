@@ -39,8 +39,7 @@ void handlers::wireMaintenance(TForm1& f, Ui::TForm1& ui) {
     QObject::connect(ui.Board1, &QAction::triggered, &f, &TForm1::Board1Click);
 }
 
-// The display is cleared while the link is still open, so the commands of the check boxes it
-// clears still reach the board before it leaves its application.
+// The display is cleared while the link is still open (the clearing sends nothing).
 void TForm1::ExitBoard2Click() {
     if (!confirmed("Exit the board application?\n\nThe board stops streaming and answers no "
                    "command until its application is started again. The link is closed.",
@@ -58,8 +57,7 @@ void TForm1::GetFirmwareVersion1Click() {
     CWriteStr(frames::firmwareVersion());
 }
 
-// The link is closed before the display is cleared: a command of a check box that the clearing
-// clears meets the closed link and the operator is told so.
+// The link is closed before the display is cleared (the clearing sends nothing).
 void TForm1::RebootBoard1Click() {
     if (!confirmed("Reboot the board?\n\nThe board stops streaming while it starts again. The "
                    "link is closed.",

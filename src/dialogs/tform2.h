@@ -20,6 +20,7 @@ public:
     ~TForm2() override;
     // Builds the widgets, once, with the texts held until then.
     void build();
+    bool isBuilt() const { return ui != nullptr; }
     void setVisible(bool visible) override;
 
     // Start-up: the three edits from udpf.ini of the folder; a missing file is reported, an

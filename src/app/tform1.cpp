@@ -146,7 +146,9 @@ void TForm1::applyLook(const QPixmap& logo) {
 }
 
 void TForm1::wire() {
-    Form2->setStore([this] { return AppDir; }, [this] { ui->Panel4->clear(); });
+    Form2->setStore([this] { return AppDir; });
+    // A saved UDP configuration empties the status line.
+    connect(Form2.get(), &TForm2::saved, ui->Panel4, &QLabel::clear);
     Form3->setInputFloor([this](int stream) { return selectedInputFloor(stream); });
     connect(Form4.get(), &TForm4::fullBoardChosen, this, [this](bool full) {
         FullBoard = full;

@@ -57,9 +57,8 @@ corvane::settings::UdpEndpointTexts TForm2::endpoint() const {
             platform::fromQ(ui->SPort->text()), platform::fromQ(ui->PortL->text())};
 }
 
-void TForm2::setStore(std::function<QString()> appDir, std::function<void()> afterSave) {
+void TForm2::setStore(std::function<QString()> appDir) {
     appDir_ = std::move(appDir);
-    afterSave_ = std::move(afterSave);
 }
 
 void TForm2::showCentred() {
@@ -80,8 +79,7 @@ void TForm2::Button1Click() {
         return;
     }
     hide();
-    if (afterSave_)
-        afterSave_();
+    emit saved();
 }
 
 // Cancel: hide; the edits keep what was typed.

@@ -29,12 +29,16 @@ public:
     // The UDP link as the edits give it now.
     corvane::settings::UdpEndpointTexts endpoint() const;
 
-    // Where Save writes udpf.ini, and what it empties afterwards (the main window's status line).
-    void setStore(std::function<QString()> appDir, std::function<void()> afterSave);
+    // Where Save writes udpf.ini.
+    void setStore(std::function<QString()> appDir);
 
     void Button1Click();
     void Button2Click();
     void showCentred();
+
+signals:
+    // Save wrote udpf.ini and hid the dialog.
+    void saved();
 
 private:
     std::unique_ptr<Ui::TForm2> ui;
@@ -42,5 +46,4 @@ private:
     // board's port 6767.
     corvane::settings::UdpEndpointTexts held_{{}, {}, "8070", "6767"};
     std::function<QString()> appDir_;
-    std::function<void()> afterSave_;
 };

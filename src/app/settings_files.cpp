@@ -68,9 +68,6 @@ void TForm1::loadBoardSettings() {
     if (!effect)
         return; // not a board file this program knows: everything stays as it was
     // The board dialog's boxes first (their handlers set the variant flags), then the variant.
-    if (effect->flags.fullBoard)
-        Form4->CorS()->setChecked(true);
-    else
-        Form4->LumoS()->setChecked(true);
+    Form4->setFullBoard(effect->flags.fullBoard);
     applyVariant(*effect);
 }

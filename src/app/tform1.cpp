@@ -28,8 +28,31 @@
 #include <QDir>
 #include <QScrollArea>
 
+#include <algorithm>
+
+using corvane::controls::Window;
+
+namespace {
+
+// A catalogue control missing from its window, or of another kind, is a fault of the build: a
+// debug build stops as soon as the window (or the dialog) is built, a release build says so in
+// its log.
+void requireControls(const ControlMap& controls) {
+    if (controls.problems().isEmpty())
+        return;
+    const QByteArray names = controls.problems().join(QStringLiteral(", ")).toLatin1();
+#ifdef QT_NO_DEBUG
+    qCritical("Controls missing from the windows or of another kind: %s", names.constData());
+#else
+    qFatal("Controls missing from the windows or of another kind: %s", names.constData());
+#endif
+}
+
+} // namespace
+
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()) {
     ui->setupUi(this);
+    // The UDP, recording and RTP dialogs build their widgets when first shown or reached.
     Form2 = std::make_unique<TForm2>();
     Form3 = std::make_unique<TForm3>();
     Form4 = std::make_unique<TForm4>();
@@ -38,17 +61,24 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     // 64 x 64 logo; it is drawn once.
     logo_ = makeLogo(QSize(64, 64));
     const QPixmap& logo = logo_;
-    controls_ = std::make_unique<ControlMap>(this, Form3.get(), Form5.get());
-    // A catalogue control missing from its window, or of another kind, is a fault of the build:
-    // a debug build stops here, a release build says so in its log.
-    if (!controls_->problems().isEmpty()) {
-        const QByteArray names = controls_->problems().join(QStringLiteral(", ")).toLatin1();
-#ifdef QT_NO_DEBUG
-        qCritical("Controls missing from the windows or of another kind: %s", names.constData());
-#else
-        qFatal("Controls missing from the windows or of another kind: %s", names.constData());
-#endif
-    }
+    // The recording and RTP dialogs' controls are held as values until their widgets are built;
+    // asking for one of their widgets builds the dialog.
+    controls_ = std::make_unique<ControlMap>(this, [this](Window window) {
+        if (window == Window::Recording)
+            Form3->build();
+        else if (window == Window::Rtp)
+            Form5->build();
+    });
+    requireControls(*controls_);
+    const auto attach = [this](Window window, QDialog* dialog) {
+        controls_->attach(window, dialog);
+        requireControls(*controls_);
+        watchValues(*controls_, window);
+    };
+    connect(Form3.get(), &TForm3::built, this,
+            [this, attach] { attach(Window::Recording, Form3.get()); });
+    connect(Form5.get(), &TForm5::built, this,
+            [this, attach] { attach(Window::Rtp, Form5.get()); });
     keeper.startKeepAlive(); // it ticks from the start; it sends only while a link is open
     searchNoteTimer_ = new QTimer(this);
     searchNoteTimer_->setSingleShot(true);
@@ -56,6 +86,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     applyLook(logo);
     strip_ = new StatusStrip(statusBar(), ui->Panel4);
     wire();
+    // Sized once the status bar holds what the sequences put in it, so that the whole window,
+    // status bar included, is what fits the screen.
+    platform::fitToScreen(this, sizeHint());
     // FormCreate: the idle handler runs each time the event queue empties.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &TForm1::IdleProc);
@@ -111,11 +144,12 @@ void TForm1::applyLook(const QPixmap& logo) {
     scroll->viewport()->setAutoFillBackground(true);
     scroll->setWidget(takeCentralWidget());
     setCentralWidget(scroll);
-    platform::fitToScreen(this, sizeHint());
 }
 
 void TForm1::wire() {
-    Form2->setStore([this] { return AppDir; }, [this] { ui->Panel4->clear(); });
+    Form2->setStore([this] { return AppDir; });
+    // A saved UDP configuration empties the status line.
+    connect(Form2.get(), &TForm2::saved, ui->Panel4, &QLabel::clear);
     Form3->setInputFloor([this](int stream) { return selectedInputFloor(stream); });
     connect(Form4.get(), &TForm4::fullBoardChosen, this, [this](bool full) {
         Board.fullBoard = full;
@@ -136,7 +170,7 @@ void TForm1::wire() {
         wireSubsystem(*this, *ui);
     linkMenus = new LinkMenus(*this, *ui->File1, link, keeper);
     handlers::wireKeyboard(*this, *ui);
-    watchValues(*controls_);
+    watchValues(*controls_, Window::Main);
 }
 
 void TForm1::GetBuildInfo(std::uint16_t& major, std::uint16_t& minor, std::uint16_t& release,
@@ -217,6 +251,21 @@ void TForm1::Exit1Click() {
 void TForm1::About1Click() {
     aboutfrm()->setVersionText(QStringLiteral("Version ") + versionText());
     aboutfrm()->showCentred();
+}
+
+TForm2* TForm1::form2() const {
+    Form2->build();
+    return Form2.get();
+}
+
+TForm3* TForm1::form3() const {
+    Form3->build();
+    return Form3.get();
+}
+
+TForm5* TForm1::form5() const {
+    Form5->build();
+    return Form5.get();
 }
 
 // Built on first use: most runs never open it.

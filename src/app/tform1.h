@@ -57,10 +57,12 @@ public:
     BoardSearch search{link};
     LinkKeeper keeper{link};
 
-    TForm2* form2() const { return Form2.get(); }
-    TForm3* form3() const { return Form3.get(); }
+    // The dialogs as the operator would find them: their widgets are built when first reached
+    // (or shown); until then they hold their values as plain values.
+    TForm2* form2() const;
+    TForm3* form3() const;
     TForm4* form4() const { return Form4.get(); }
-    TForm5* form5() const { return Form5.get(); }
+    TForm5* form5() const;
     TAboutfrm* aboutfrm(); // built when first asked for
 
     // --- Application shell: start-up, status display, closing

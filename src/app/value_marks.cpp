@@ -26,9 +26,11 @@ void mark(QLineEdit* edit, const values::ValueRule& rule) {
 
 } // namespace
 
-void watchValues(const ControlMap& controls) {
+void watchValues(const ControlMap& controls, corvane::controls::Window window) {
     for (const values::ValueRule& rule : values::kValueRules) {
-        auto* edit = qobject_cast<QLineEdit*>(controls.widget(rule.ctl));
+        if (corvane::controls::info(rule.ctl).window != window)
+            continue;
+        auto* edit = qobject_cast<QLineEdit*>(controls.builtWidget(rule.ctl));
         if (!edit)
             continue;
         QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, &rule] { mark(edit, rule); });

@@ -1,11 +1,11 @@
 #include "app/windows.h"
 
 std::unique_ptr<Windows> createWindows() {
-    auto w = std::make_unique<Windows>();
-    w->Form1 = std::make_unique<TForm1>();
-    w->Form2 = w->Form1->form2();
-    w->Form3 = w->Form1->form3();
-    w->Form4 = w->Form1->form4();
-    w->Form5 = w->Form1->form5();
-    return w;
+    auto form = std::make_unique<TForm1>();
+    const TForm1* f = form.get();
+    return std::unique_ptr<Windows>(new Windows{std::move(form),
+                                                {f, &TForm1::form2},
+                                                {f, &TForm1::form3},
+                                                {f, &TForm1::form4},
+                                                {f, &TForm1::form5}});
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The UDP configuration dialog: this computer's address, the source port, the board's address
-// and port. Its edits are the UDP settings; the link reads them at every connection.
+// and port. Its edits are the UDP settings; the link reads them at every connection. Its widgets
+// are built when it is first shown or reached (build()); until then it holds the four texts.
 #include "core/settings.h"
 
 #include <QDialog>
@@ -17,6 +18,10 @@ class TForm2 : public QDialog {
 public:
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
+    // Builds the widgets, once, with the texts held until then.
+    void build();
+    bool isBuilt() const { return ui != nullptr; }
+    void setVisible(bool visible) override;
 
     // Start-up: the three edits from udpf.ini of the folder; a missing file is reported, an
     // unreadable one too, and the edits then keep their built-in values.
@@ -24,15 +29,21 @@ public:
     // The UDP link as the edits give it now.
     corvane::settings::UdpEndpointTexts endpoint() const;
 
-    // Where Save writes udpf.ini, and what it empties afterwards (the main window's status line).
-    void setStore(std::function<QString()> appDir, std::function<void()> afterSave);
+    // Where Save writes udpf.ini.
+    void setStore(std::function<QString()> appDir);
 
     void Button1Click();
     void Button2Click();
     void showCentred();
 
+signals:
+    // Save wrote udpf.ini and hid the dialog.
+    void saved();
+
 private:
     std::unique_ptr<Ui::TForm2> ui;
+    // The edits' texts while there are no widgets: none typed yet, the source port 8070 and the
+    // board's port 6767.
+    corvane::settings::UdpEndpointTexts held_{{}, {}, "8070", "6767"};
     std::function<QString()> appDir_;
-    std::function<void()> afterSave_;
 };

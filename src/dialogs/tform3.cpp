@@ -4,9 +4,15 @@
 #include "platform/screen.h"
 #include "ui_tform3.h"
 
-TForm3::TForm3(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm3>()) {
-    ui->setupUi(this);
+TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setModal(false);
+}
+
+void TForm3::build() {
+    if (ui)
+        return;
+    ui = std::make_unique<Ui::TForm3>();
+    ui->setupUi(this);
     // Nothing is selected until the configuration is read, a file is opened or an input is picked.
     ui->RecRes1->setCurrentIndex(-1);
     ui->RecRes2->setCurrentIndex(-1);
@@ -14,6 +20,14 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
     connect(ui->RecRes1, &QComboBox::activated, this, &TForm3::RecRes1Change);
     connect(ui->RecRes2, &QComboBox::activated, this, &TForm3::RecRes2Change);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TForm3::BitBtn2Click);
+    emit built();
+}
+
+// Shown for the first time: the widgets are built before.
+void TForm3::setVisible(bool visible) {
+    if (visible)
+        build();
+    QDialog::setVisible(visible);
 }
 
 TForm3::~TForm3() = default;

@@ -1,7 +1,9 @@
 #pragma once
 // The recording configuration dialog: picture size, bit rate, GOP length and frame rate of each
 // stream's recording. Its controls are the recording settings; the main window's reading, saving,
-// clearing and file handling go through the accessors below. Created once, shown and hidden.
+// clearing and file handling reach them by name (app/control_map.h). Created once, shown and
+// hidden; its widgets are built when it is first shown or reached (build()), and until then the
+// main window holds its values.
 #include <QDialog>
 #include <functional>
 #include <memory>
@@ -18,6 +20,9 @@ class TForm3 : public QDialog {
 public:
     explicit TForm3(QWidget* parent = nullptr);
     ~TForm3() override;
+    // Builds the widgets, once; built() tells when.
+    void build();
+    bool isBuilt() const { return ui != nullptr; }
     // The resolution floor that the input selected for stream 11 or 12 sets (0: none).
     void setInputFloor(std::function<int(int stream)> inputFloor) {
         inputFloor_ = std::move(inputFloor);
@@ -33,6 +38,11 @@ public:
     void FormShow();
     // Non-modal, centred on the screen.
     void showCentred();
+
+    void setVisible(bool visible) override;
+
+signals:
+    void built();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -42,11 +42,8 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
 
 TForm4::~TForm4() = default;
 
-QCheckBox* TForm4::CorS() const {
-    return ui->CorS;
-}
-QCheckBox* TForm4::LumoS() const {
-    return ui->LumoS;
+void TForm4::setFullBoard(bool full) {
+    (full ? ui->CorS : ui->LumoS)->setChecked(true);
 }
 int TForm4::C11GIndex() const {
     return c11_->checkedId();

@@ -18,8 +18,9 @@ public:
     explicit TForm4(QWidget* parent = nullptr);
     ~TForm4() override;
 
-    QCheckBox* CorS() const;
-    QCheckBox* LumoS() const;
+    // Ticks the full board's box (CorS) or the small board's (LumoS); their handlers run as for
+    // the operator's click.
+    void setFullBoard(bool full);
     // Selected position of a module group (0 HD SDI, 1 Analog, 2 HDMI, 3 None), -1 for none.
     int C11GIndex() const;
     int C12GIndex() const;

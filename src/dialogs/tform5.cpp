@@ -3,9 +3,15 @@
 #include "platform/screen.h"
 #include "ui_tform5.h"
 
-TForm5::TForm5(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm5>()) {
-    ui->setupUi(this);
+TForm5::TForm5(QWidget* parent) : QDialog(parent) {
     setModal(false);
+}
+
+void TForm5::build() {
+    if (ui)
+        return;
+    ui = std::make_unique<Ui::TForm5>();
+    ui->setupUi(this);
     ui->RTP11_S->setCurrentIndex(-1);
     ui->RTP12_S->setCurrentIndex(-1);
     // The SDP buttons carry their captions in red.
@@ -17,6 +23,14 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TForm5::BitBtn2Click);
     connect(ui->BitBtn3, &QPushButton::clicked, this, &TForm5::BitBtn3Click);
     connect(ui->BitBtn4, &QPushButton::clicked, this, &TForm5::BitBtn4Click);
+    emit built();
+}
+
+// Shown for the first time: the widgets are built before.
+void TForm5::setVisible(bool visible) {
+    if (visible)
+        build();
+    QDialog::setVisible(visible);
 }
 
 TForm5::~TForm5() = default;

@@ -1,8 +1,9 @@
 #pragma once
 // The RTP configuration dialog: session type, destination address, port and multicast group of
 // each stream's plain RTP output, and a button per stream for the receiver's SDP file. Its controls
-// are the RTP settings; the main window reaches them through the accessors below and writes the
-// SDP files when the dialog asks for them. Created once, shown and hidden.
+// are the RTP settings; the main window reaches them by name (app/control_map.h) and writes the
+// SDP files when the dialog asks for them. Created once, shown and hidden; its widgets are built
+// when it is first shown or reached (build()), and until then the main window holds its values.
 #include <QDialog>
 #include <memory>
 
@@ -17,6 +18,10 @@ class TForm5 : public QDialog {
 public:
     explicit TForm5(QWidget* parent = nullptr);
     ~TForm5() override;
+    // Builds the widgets, once; built() tells when.
+    void build();
+    bool isBuilt() const { return ui != nullptr; }
+    void setVisible(bool visible) override;
 
     // Stream 11 / stream 12. The session lists: 0 "Unicast", 1 "Multicast", -1 nothing.
     // "Create SDP File" of stream 11 / stream 12: asks for that stream's SDP file.
@@ -29,6 +34,7 @@ public:
 signals:
     // The operator asked for the SDP file of stream 11 or 12.
     void sdpRequested(int stream);
+    void built();
 
 private:
     std::unique_ptr<Ui::TForm5> ui;

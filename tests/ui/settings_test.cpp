@@ -256,7 +256,7 @@ private slots:
             expected = "127.0.0.1\r\n127.0.0.2\r\n9000\r\n";
         } else {
             p.board->showCentred();
-            p.board->LumoS()->setChecked(true);
+            child<QCheckBox>(p.board, "LumoS")->setChecked(true);
             p.board->setC11GIndex(2);
             p.board->setC12GIndex(3);
             QTest::mouseClick(child<QPushButton>(p.board, "BitBtn1"), Qt::LeftButton);
@@ -360,8 +360,8 @@ private slots:
         QCOMPARE((QStringList{p.caption11(), p.caption12()}), captions);
         QCOMPARE(p.f->Board.boardVariant, variant);
         QCOMPARE(p.f->Board.fullBoard, variant == 0);
-        QCOMPARE(p.board->LumoS()->isChecked(), variant == 1);
-        QCOMPARE(p.board->CorS()->isChecked(), variant == 0);
+        QCOMPARE(child<QCheckBox>(p.board, "LumoS")->isChecked(), variant == 1);
+        QCOMPARE(child<QCheckBox>(p.board, "CorS")->isChecked(), variant == 0);
         QCOMPARE(child<QGroupBox>(p.board, "C11G")->isVisibleTo(p.board), variant == 1);
     }
 
@@ -389,24 +389,24 @@ private slots:
     void boardDialogClicks() {
         Program p;
         p.start();
-        QVERIFY(p.board->CorS()->isChecked());
-        QTest::mouseClick(p.board->LumoS(), Qt::LeftButton);
-        QVERIFY(p.board->LumoS()->isChecked());
-        QVERIFY(!p.board->CorS()->isChecked());
+        QVERIFY(child<QCheckBox>(p.board, "CorS")->isChecked());
+        QTest::mouseClick(child<QCheckBox>(p.board, "LumoS"), Qt::LeftButton);
+        QVERIFY(child<QCheckBox>(p.board, "LumoS")->isChecked());
+        QVERIFY(!child<QCheckBox>(p.board, "CorS")->isChecked());
         QCOMPARE(p.f->Board.boardVariant, 1);
         QVERIFY(!p.f->Board.fullBoard);
         for (const char* name : {"StaticText1", "C11G", "C12G", "AOAD"})
             QVERIFY2(child<QWidget>(p.board, name)->isVisibleTo(p.board), name);
-        QTest::mouseClick(p.board->LumoS(), Qt::LeftButton);
-        QVERIFY(p.board->CorS()->isChecked());
-        QVERIFY(!p.board->LumoS()->isChecked());
+        QTest::mouseClick(child<QCheckBox>(p.board, "LumoS"), Qt::LeftButton);
+        QVERIFY(child<QCheckBox>(p.board, "CorS")->isChecked());
+        QVERIFY(!child<QCheckBox>(p.board, "LumoS")->isChecked());
         QCOMPARE(p.f->Board.boardVariant, 0);
         QVERIFY(p.f->Board.fullBoard);
         for (const char* name : {"StaticText1", "C11G", "C12G", "AOAD"})
             QVERIFY2(!child<QWidget>(p.board, name)->isVisibleTo(p.board), name);
         // A click on "Corvane" itself toggles to the small board the same way.
-        QTest::mouseClick(p.board->CorS(), Qt::LeftButton);
-        QVERIFY(p.board->LumoS()->isChecked());
+        QTest::mouseClick(child<QCheckBox>(p.board, "CorS"), Qt::LeftButton);
+        QVERIFY(child<QCheckBox>(p.board, "LumoS")->isChecked());
         QCOMPARE(p.f->Board.boardVariant, 1);
     }
 
@@ -422,7 +422,7 @@ private slots:
         QVERIFY(p.f->Board.ch11.analog);
         QVERIFY(!p.board->isVisible());
 
-        p.board->LumoS()->setChecked(true);
+        child<QCheckBox>(p.board, "LumoS")->setChecked(true);
         p.board->setC11GIndex(0);
         p.board->setC12GIndex(3);
         p.board->BitBtn1Click();
@@ -449,7 +449,7 @@ private slots:
         p.prompts.messages.clear();
         p.f->AppDir = p.dir.file("missing");
         p.board->showCentred();
-        p.board->LumoS()->setChecked(true);
+        child<QCheckBox>(p.board, "LumoS")->setChecked(true);
         p.board->BitBtn1Click();
         QCOMPARE(p.prompts.messages.size(), 1);
         QVERIFY(p.board->isVisible());
@@ -460,7 +460,7 @@ private slots:
         Program p;
         p.start();
         p.prompts.messages.clear();
-        p.board->LumoS()->setChecked(true);
+        child<QCheckBox>(p.board, "LumoS")->setChecked(true);
         // Nothing connected: the request is refused and the dialog waits.
         p.f->findChild<QCheckBox*>("UDPCheck")->setChecked(true);
         p.board->AOADClick();

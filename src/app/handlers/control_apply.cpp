@@ -25,7 +25,7 @@ void TForm1::applyActions(const controls::Applied& applied) {
             break;
         case Op::SetEnabled:
             // A control held while a sequence runs gets its state when the sequence ends.
-            if (QWidget* w = controls_->widget(a.ctl); w && heldEnabled_.contains(w))
+            if (QWidget* w = controls_->builtWidget(a.ctl); w && heldEnabled_.contains(w))
                 heldEnabled_[w] = a.on;
             else
                 controls_->apply(a);

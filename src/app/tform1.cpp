@@ -151,6 +151,7 @@ void TForm1::wire() {
     // A saved UDP configuration empties the status line.
     connect(Form2.get(), &TForm2::saved, ui->Panel4, &QLabel::clear);
     Form3->setInputFloor([this](int stream) { return selectedInputFloor(stream); });
+    connect(Form5.get(), &TForm5::sdpRequested, this, &TForm1::writeSdpFile);
     connect(Form4.get(), &TForm4::fullBoardChosen, this, [this](bool full) {
         Board.fullBoard = full;
         Board.boardVariant = full ? 0 : 1;

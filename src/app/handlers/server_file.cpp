@@ -3,7 +3,6 @@
 #include "app/handlers/wiring.h"
 #include "app/tform1.h"
 #include "core/server_record.h"
-#include "dialogs/tform5.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
@@ -38,7 +37,6 @@ void handlers::wireFiles(TForm1& f, Ui::TForm1& ui) {
                      &TForm1::UpdateConfigurationFile1Click);
     QObject::connect(ui.CreateDefaultConfigurationfile2, &QAction::triggered, &f,
                      &TForm1::CreateDefaultConfigurationFile1Click);
-    QObject::connect(f.form5(), &TForm5::sdpRequested, &f, &TForm1::writeSdpFile);
 }
 
 // The open dialog's answer is not needed: a cancelled dialog keeps the name it held, and that

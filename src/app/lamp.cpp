@@ -3,6 +3,7 @@
 #include "app/widgets.h"
 
 #include <QColor>
+#include <QLabel>
 
 using corvane::controls::Lamp;
 
@@ -38,4 +39,11 @@ Lamp lampOf(const ShapeIndicator* indicator) {
         if (look.colour == colour)
             return look.lamp;
     return Lamp::Grey;
+}
+
+void paintConNot(QLabel* conNot, const QString& text, const QColor& colour) {
+    conNot->setText(text);
+    QPalette pal = conNot->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    conNot->setPalette(pal);
 }

@@ -20,6 +20,13 @@
 namespace replies = corvane::replies;
 
 namespace {
+
+// A command found no open link: one box, and the keep-alive stops.
+void refuseSend(LinkKeeper& keeper) {
+    platform::message(QStringLiteral("Please Connect First !! "),
+                      QStringLiteral("Connection needed"));
+    keeper.keepAliveTimer->stop();
+}
 // The error line after an acknowledgement wait that timed out; the next answer clears it.
 const QString kAckError = QStringLiteral("Error Ack. from Board");
 } // namespace
@@ -61,7 +68,7 @@ void TForm1::wireLink() {
         if (keeper.reconnecting())
             statusBar()->showMessage(QStringLiteral("Not sent: %1").arg(keeper.status()), 5000);
         else
-            refuseSend();
+            refuseSend(keeper);
     });
     connect(&link, &BoardLink::ackTimedOut, this, [this] { ui->Panel9->setText(kAckError); });
     connect(&link, &BoardLink::serialLost, this, &TForm1::onSerialLost);
@@ -119,24 +126,11 @@ void TForm1::wireLink() {
     });
 }
 
-void TForm1::setConNot(const QString& text, const QColor& colour) {
-    ui->ConNot->setText(text);
-    QPalette pal = ui->ConNot->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    ui->ConNot->setPalette(pal);
-}
-
 // The board is not known to answer: no "Connected", no READY, no client shown as connected.
 void TForm1::showLinkDown() {
-    setConNot(QStringLiteral("Not Connected"), Qt::black);
+    paintConNot(ui->ConNot, QStringLiteral("Not Connected"), Qt::black);
     setReady(false);
     ui->Panel8->clear();
-}
-
-void TForm1::refuseSend() {
-    platform::message(QStringLiteral("Please Connect First !! "),
-                      QStringLiteral("Connection needed"));
-    Timer1->stop();
 }
 
 // While a sequence runs, the controls whose change would send a command or re-aim the link keep
@@ -304,7 +298,7 @@ void TForm1::applyReplyEffect(const replies::Effect& effect) {
         FindAssem(effect.text);
         break;
     case Kind::ShowConnected:
-        setConNot(QStringLiteral("Connected"), QColor(255, 0, 0));
+        paintConNot(ui->ConNot, QStringLiteral("Connected"), QColor(255, 0, 0));
         break;
     case Kind::DecodeAutRes:
         DecodeAutRes(effect.text);

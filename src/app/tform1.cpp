@@ -2,6 +2,7 @@
 #include "app/tform1.h"
 #include "app/handlers/wiring.h"
 #include "app/link_menus.h"
+#include "core/inputs.h"
 
 #include "app/control_map.h"
 #include "app/lamp.h"
@@ -150,7 +151,13 @@ void TForm1::wire() {
     Form2->setStore([this] { return AppDir; });
     // A saved UDP configuration empties the status line.
     connect(Form2.get(), &TForm2::saved, ui->Panel4, &QLabel::clear);
-    Form3->setInputFloor([this](int stream) { return selectedInputFloor(stream); });
+    // The resolution floor that the input now selected for stream 11 or 12 sets, by the board
+    // flags (0: none); the recording dialog applies it when the operator picks a resolution.
+    Form3->setInputFloor([this](int stream) {
+        return corvane::inputs::selectedInputFloor(
+            Board, stream == 12 ? corvane::variant::Channel::Ch12 : corvane::variant::Channel::Ch11,
+            readControls());
+    });
     connect(Form5.get(), &TForm5::sdpRequested, this, &TForm1::writeSdpFile);
     connect(Form4.get(), &TForm4::fullBoardChosen, this, [this](bool full) {
         Board.fullBoard = full;

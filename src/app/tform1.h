@@ -137,9 +137,6 @@ public:
     void S2IChange();
     void Res1Change();
     void Res2Change();
-    // The resolution floor that the input now selected for stream 11 or 12 sets, by the board
-    // flags (0: none); the recording dialog applies it when the operator picks a resolution.
-    int selectedInputFloor(int stream) const;
 
     // --- Configuration controls as data (handlers/control_apply.cpp)
     // What the configuration controls of the three windows show now.
@@ -258,10 +255,8 @@ private:
     // The link state line and its notes, a sequence's progress with "Cancel", and how the last
     // sequence ended (app/status_strip.h): the window decides what they say.
     StatusStrip* strip_ = nullptr;
-    void setConNot(const QString& text, const QColor& colour);
     // Holds the board search's last word in Panel5 for 2 s after the search ends.
     QTimer* searchNoteTimer_ = nullptr;
-    void refuseSend();
     // "Connected", READY and "Client Connected" go out: the board is not known to answer.
     void showLinkDown();
     // What a search of the "Test" menu does right before it starts.

@@ -33,8 +33,3 @@ void TForm1::Res1Change() {
 void TForm1::Res2Change() {
     applyActions(inputs::resolutionActions(Board, variant::Channel::Ch12, readControls()));
 }
-
-int TForm1::selectedInputFloor(int stream) const {
-    return inputs::selectedInputFloor(
-        Board, stream == 12 ? variant::Channel::Ch12 : variant::Channel::Ch11, readControls());
-}

@@ -5,6 +5,7 @@
 // board or move its interface (and so cut the operator off) ask first; "No" (the default) sends
 // nothing.
 #include "app/handlers/wiring.h"
+#include "app/lamp.h"
 #include "app/tform1.h"
 #include "core/frames.h"
 #include "core/steps.h"
@@ -47,7 +48,7 @@ void TForm1::ExitBoard2Click() {
         return;
     if (!CWriteStr(frames::exitBoard()))
         return;
-    setConNot(QStringLiteral("Not Connected"), Qt::black);
+    paintConNot(ui->ConNot, QStringLiteral("Not Connected"), Qt::black);
     StreamingOn = false;
     restartBoard(ClearDisplay::BeforeClosing);
 }

@@ -17,7 +17,7 @@ public:
     // monitor records `link` from now on, and the item turns the keeper's reconnecting on and off.
     LinkMenus(QMainWindow& window, QMenu& fileMenu, BoardLink& link, LinkKeeper& keeper);
 
-    LinkMonitorModel* model() const { return model_; }
+    LinkMonitorModel* monitorModel() const { return model_; }
     // Made when first opened.
     LinkMonitorWindow* monitorWindow() const { return monitorWindow_; }
     QAction* reconnectAction() const { return reconnect_; }

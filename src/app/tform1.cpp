@@ -159,6 +159,8 @@ void TForm1::wire() {
             readControls());
     });
     connect(Form5.get(), &TForm5::sdpRequested, this, &TForm1::writeSdpFile);
+    connect(ui->Recording1, &QAction::triggered, Form3.get(), &TForm3::showCentred);
+    connect(ui->RTP1, &QAction::triggered, Form5.get(), &TForm5::showCentred);
     connect(Form4.get(), &TForm4::fullBoardChosen, this, [this](bool full) {
         Board.fullBoard = full;
         Board.boardVariant = full ? 0 : 1;

@@ -61,7 +61,7 @@ struct Program : RunningProgram {
     // The cells of the table as a screen reader gets them: one line per row, cells joined by |.
     QStringList rows(int from = 0, int columns = 5) {
         LinkMonitorWindow* w = open();
-        f->linkMenus->model()->sync();
+        f->linkMenus->monitorModel()->sync();
         QAbstractItemModel* m = w->table()->model();
         QStringList out;
         for (int r = from; r < m->rowCount(); ++r) {
@@ -74,7 +74,7 @@ struct Program : RunningProgram {
     }
     void readConfig() {
         f->Timer1->stop();
-        f->linkMenus->model()->clearRows();
+        f->linkMenus->monitorModel()->clearRows();
         child<QPushButton>(f, "BitBtn1")->click();
     }
 };
@@ -95,7 +95,7 @@ public:
 private:
     int received() const {
         int n = 0;
-        const auto& ring = p_.f->linkMenus->model()->ring();
+        const auto& ring = p_.f->linkMenus->monitorModel()->ring();
         for (std::uint64_t s = ring.firstSeq(); s < ring.nextSeq(); ++s)
             n += ring.find(s)->direction == corvane::linklog::Direction::Received;
         return n;
@@ -241,7 +241,7 @@ private slots:
         for (int i = 1; i <= 10050; ++i)
             p.f->link.receiveSerialPiece("piece " + std::to_string(i) + " ");
         LinkMonitorWindow* w = p.open();
-        p.f->linkMenus->model()->sync();
+        p.f->linkMenus->monitorModel()->sync();
         QAbstractItemModel* m = w->table()->model();
         QCOMPARE(m->rowCount(), 10000);
         QCOMPARE(m->index(0, 3).data().toString(), QStringLiteral("piece 51 "));
@@ -329,7 +329,7 @@ private slots:
                  (QStringList{"UDP|sent|A50224\\r|keep-alive",
                               "UDP|received|228800$00$%1|auto-detection reply, not "
                               "awaited"}));
-        p.f->linkMenus->model()->clearRows();
+        p.f->linkMenus->monitorModel()->clearRows();
         p.f->keeper.keepAliveTick();
         QCOMPARE(p.rows(), (QStringList{"UDP|sent|A50224\\r|keep-alive",
                                         "UDP|received|228800$00$%1|auto-detection reply"}));
@@ -408,7 +408,7 @@ private slots:
         QTest::mouseClick(pause, Qt::LeftButton);
         QCOMPARE(pause->text(), QStringLiteral("Resume"));
         QVERIFY(w->paused());
-        p.f->linkMenus->model()->clearRows();
+        p.f->linkMenus->monitorModel()->clearRows();
         p.f->runSteps({corvane::steps::Step::send(corvane::frames::openRead()),
                        corvane::steps::Step::wait()});
         QCOMPARE(p.rows(), (QStringList{"RS232|sent|A50226\\r|start of configuration read",

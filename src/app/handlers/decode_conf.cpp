@@ -5,16 +5,12 @@
 #include "app/timers.h"
 #include "core/config_decode.h"
 #include "core/read_plan.h"
-#include "dialogs/tform3.h"
-#include "dialogs/tform5.h"
 #include "ui_tform1.h"
 
 #include <QScopedValueRollback>
 
 void handlers::wireConfig(TForm1& f, Ui::TForm1& ui) {
     QObject::connect(ui.BitBtn1, &QPushButton::clicked, &f, &TForm1::BitBtn1Click);
-    QObject::connect(ui.Recording1, &QAction::triggered, &f, [&f] { f.form3()->showCentred(); });
-    QObject::connect(ui.RTP1, &QAction::triggered, &f, [&f] { f.form5()->showCentred(); });
 }
 
 // "Read Config.": opens the read, then asks for the configuration with the keep-alive stopped;

@@ -73,6 +73,9 @@ StatusStrip::StatusStrip(QStatusBar* bar, QLabel* linkLine)
     layout->addWidget(cancel_);
     progress_->hide();
     cancel_->hide();
+    // As tall without the progress as with it: the status bar, and the form above it, keep their
+    // size when a sequence starts or ends (a change of size would repaint the whole window).
+    setMinimumHeight(cancel_->sizeHint().height());
     esc_->setEnabled(false);
     connect(cancel_, &QPushButton::clicked, this, &StatusStrip::cancelRequested);
     connect(esc_, &QShortcut::activated, this, &StatusStrip::cancelRequested);
@@ -141,6 +144,9 @@ void StatusStrip::showProgress(const QString& name, int sent, int total) {
 void StatusStrip::showSequenceEnd(const QString& result) {
     progress_->hide();
     cancel_->hide();
+    // As tall without the progress as with it: the status bar, and the form above it, keep their
+    // size when a sequence starts or ends (a change of size would repaint the whole window).
+    setMinimumHeight(cancel_->sizeHint().height());
     esc_->setEnabled(false);
     result_ = result;
     tipShown_ = false;

@@ -274,8 +274,13 @@ private slots:
         QString progress, busy;
         bool aboutShown = false;
         int sentBeforeCancel = -1;
+        // The progress and "Cancel" take no room from the form: the window is not laid out and
+        // repainted whole when a sequence starts or ends.
+        const QSize form = p.f->centralWidget()->size();
+        QSize formDuringSave;
         QTimer::singleShot(1500, p.f, [&] {
             progress = p.progress()->isHidden() ? QString() : p.progress()->text();
+            formDuringSave = p.f->centralWidget()->size();
             p.button("BitBtn1")->click(); // "Read Config." is refused
             busy = p.status();
             p.f->About1Click();
@@ -290,6 +295,7 @@ private slots:
         platform::pacing::setScale(0.01);
         QVERIFY(clock.elapsed() < 5000); // Cancel ended the wait in progress at once
         QVERIFY2(progress.startsWith("Save Config.: "), qPrintable(progress));
+        QCOMPARE(formDuringSave, form);
         QCOMPARE(busy, QStringLiteral("Busy: Save Config. is running"));
         QVERIFY(aboutShown);
         QVERIFY(sentBeforeCancel > 0);

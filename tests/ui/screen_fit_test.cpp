@@ -4,17 +4,16 @@
 #include "app/windows.h"
 #include "platform/screen.h"
 #include "support/program.h"
+#include "support/screen_main.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -104,20 +103,8 @@ private slots:
     }
 };
 
-// The offscreen platform takes its screens from a file named in the platform's options.
 int main(int argc, char** argv) {
-    QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("screens.json"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366,
-                       "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") < 0)
-        qFatal("cannot write %s", qPrintable(config));
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
-    QApplication app(argc, argv);
-    ScreenFitTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runOnScreen<ScreenFitTest>(argc, argv, QStringLiteral("laptop"), 1366, 768);
 }
 
 #include "screen_fit_test.moc"

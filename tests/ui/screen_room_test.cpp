@@ -3,13 +3,12 @@
 // 1920 x 1080 screen.
 #include "app/windows.h"
 #include "support/program.h"
+#include "support/screen_main.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 class ScreenRoomTest : public QObject {
@@ -28,20 +27,8 @@ private slots:
     }
 };
 
-// The offscreen platform takes its screens from a file named in the platform's options.
 int main(int argc, char** argv) {
-    QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("screens.json"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(R"({"screens": [{"name": "desktop", "x": 0, "y": 0, "width": 1920,
-                       "height": 1080, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") < 0)
-        qFatal("cannot write %s", qPrintable(config));
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
-    QApplication app(argc, argv);
-    ScreenRoomTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runOnScreen<ScreenRoomTest>(argc, argv, QStringLiteral("desktop"), 1920, 1080);
 }
 
 #include "screen_room_test.moc"

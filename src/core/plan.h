@@ -1,6 +1,6 @@
 // What a handler of the main window does, as data: its paced steps on the wire interleaved with
 // the changes it makes to the window, in order. The window runs a plan item by item: consecutive
-// steps go through TForm1::runSteps, control changes through TForm1::applyActions (so that a box
+// steps go through the window's runSteps, control changes through its applyActions (so that a box
 // cleared by the plan runs its own handler, which may send its own command), and the rest
 // directly. A plan is thus tested whole as a table row without a window.
 #pragma once

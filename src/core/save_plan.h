@@ -3,7 +3,7 @@
 // "CBR"/"VBR" buttons do.
 //
 // Everything here reads a ConfigView (what the controls show) and the main window's state, and
-// returns steps for TForm1::runSteps or the message the operator sees instead. Nothing is sent
+// returns steps for the window's runSteps or the message the operator sees instead. Nothing is sent
 // when a message is returned.
 //
 // No frame of 100 characters or more ever goes out: a value whose frame would reach that length

@@ -1,6 +1,6 @@
 // Paced command sequences as data: a sequence is a list of steps, each a frame to send, a pause
 // or an acknowledgement wait. The main window runs every such sequence through one loop
-// (TForm1::runSteps: CWriteStr, the pacing sleep, WaitforAck), so a sequence is tested whole as
+// (runSteps: CWriteStr, the pacing pause, WaitforAck), so a sequence is tested whole as
 // a table without a window.
 #pragma once
 

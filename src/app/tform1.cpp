@@ -176,7 +176,7 @@ void TForm1::wire() {
     for (auto wireSubsystem :
          {handlers::wireInputs, handlers::wireConfig, handlers::wireSave, handlers::wireUpdates,
           handlers::wireNetwork, handlers::wireStreaming, handlers::wireFiles,
-          handlers::wireMaintenance})
+          handlers::wireMaintenance, handlers::wireCompare, handlers::wireHistory})
         wireSubsystem(*this, *ui);
     linkMenus = new LinkMenus(*this, *ui->File1, link, keeper);
     handlers::wireKeyboard(*this, *ui);

@@ -232,6 +232,14 @@ public:
     // The RTP dialog's "Create SDP File" of stream 11 or 12.
     void writeSdpFile(int stream);
 
+    // --- Comparing the windows with the board (handlers/compare.cpp)
+    void CompareWithBoard1Click(); // "Compare with Board"
+
+    // --- The history of configurations and the windows as text (handlers/history.cpp)
+    void History1Click();        // "History…"
+    void ExportSettings1Click(); // "Export Settings…"
+    void ImportSettings1Click(); // "Import Settings…"
+
     // --- The link monitor and "Reconnect Automatically" (app/link_menus.h; the keeper
     //     reconnects), made with the window.
     LinkMenus* linkMenus = nullptr;

@@ -214,6 +214,55 @@ save::SaveState saveState(const controls::ConfigView& view, const variant::Board
     return s;
 }
 
+controls::Applied toControls(const controls::ConfigView& view, const variant::BoardFlags& flags) {
+    using controls::Action;
+    controls::Applied out;
+    auto& a = out.actions;
+    const std::string& caption = view.text(Ctl::PARTP);
+    a.push_back(Action::setCaption(Ctl::PARTP, caption));
+    if (const auto letter = mappings::kStreamModes.code(caption))
+        a.push_back(Action::state(Action::Op::StreamMode, std::string(1, *letter)));
+    for (const auto& [list, channel] : {std::pair{Ctl::S1I, variant::Channel::Ch11},
+                                        std::pair{Ctl::S2I, variant::Channel::Ch12}}) {
+        a.push_back(Action::select(list, view.index(list)));
+        if (flags.fullBoard) {
+            const auto effect =
+                inputs::selectInput(flags, channel, valueText(view, list, flags), -1, -1);
+            a.push_back(Action::moduleFlags(channel, effect.modules));
+        }
+    }
+    for (const auto& row : controls::kCatalogue) {
+        switch (row.id) {
+        case Ctl::PARTP:
+        case Ctl::S1I:
+        case Ctl::S2I:
+        case Ctl::UDPCheck:
+        case Ctl::RS232Check:
+            continue;
+        default:
+            break;
+        }
+        switch (row.kind) {
+        case Kind::List:
+            a.push_back(Action::select(row.id, view.index(row.id)));
+            break;
+        case Kind::Check:
+            a.push_back(Action::setChecked(row.id, view.checked(row.id)));
+            break;
+        case Kind::Radio:
+            if (view.checked(row.id))
+                a.push_back(Action::setChecked(row.id, true));
+            break;
+        case Kind::Caption:
+            a.push_back(Action::setCaption(row.id, view.text(row.id)));
+            break;
+        default:
+            a.push_back(Action::setText(row.id, view.text(row.id)));
+        }
+    }
+    return out;
+}
+
 int refusedLine(const std::string& message, const Parsed& parsed) {
     const auto lineOf = [&parsed](Ctl c) { return parsed.lines[static_cast<std::size_t>(c)]; };
     if (message == save::wrongFpsMessage(frames::Stream::S11))

@@ -70,6 +70,13 @@ std::string refusedText(const controls::ConfigView& view);
 // "VBR" button, and the board flags given.
 save::SaveState saveState(const controls::ConfigView& view, const variant::BoardFlags& flags);
 
+// The writes that show a whole configuration in the windows, as opening a server configuration
+// file shows one: the mode panel's caption with its mode letter, the sensor inputs (on the full
+// board with the module flags their choice sets), then every other control in catalogue order;
+// a radio button only where it is selected. The interface boxes are left as they are: they choose
+// this program's link, not a setting of the board. Nothing here claims a running stream.
+controls::Applied toControls(const controls::ConfigView& view, const variant::BoardFlags& flags);
+
 // The line a save's refusal is about: the frame-rate messages name fps1 or fps2; a message that
 // quotes a value ("'12x' is not a valid integer value", quoted as text::quoted shows it) names the
 // first line holding it; a blank is named by its box (values::emptyMessage). 0 when none is found.

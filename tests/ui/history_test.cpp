@@ -158,8 +158,19 @@ private slots:
         child<QPushButton>(w, "HistoryLoad")->click();
         QCOMPARE(summary->text(), QStringLiteral("Identical"));
         QCOMPARE(p.windowsText(), readText);
-        // Loaded from a file, the windows are saved without the question about blanks.
+        // Loaded from a file, the windows are saved without the question about blanks. While the
+        // save runs, neither a history entry nor a file can be loaded into the windows.
+        auto* load = child<QPushButton>(w, "HistoryLoad");
+        auto* import = p.w->Form1->findChild<QAction*>("ImportSettings1");
+        QVERIFY(import);
+        bool heldDuringSave = false;
+        const auto watch = QObject::connect(&p.f->link, &BoardLink::sequenceProgress, p.f, [&] {
+            heldDuringSave = !load->isEnabled() && !import->isEnabled();
+        });
         p.save();
+        QObject::disconnect(watch);
+        QVERIFY(heldDuringSave);
+        QVERIFY(load->isEnabled() && import->isEnabled());
         QVERIFY(p.prompts.questions.isEmpty());
         QCOMPARE(p.result(), QStringLiteral("Configuration sent to the board"));
         QCOMPARE(board.ask(corvane::frames::configRequest()), before);
@@ -265,6 +276,17 @@ private slots:
         QCOMPARE(entries.back().name,
                  hist::fileName({2020, 1, 1, 1, 0, 0}, "udp-10.0.0.1", hist::Kind::Sent));
         QCOMPARE(p.dir.read("history/notes.conf"), QByteArray("kept"));
+
+        // The window lists them all; an entry that is no configuration is said plainly and cannot
+        // be loaded.
+        p.f->History1Click();
+        HistoryWindow* w = p.f->historyWindow();
+        QCOMPARE(child<QTableWidget>(w, "HistoryList")->rowCount(), 200);
+        QVERIFY(child<QPushButton>(w, "HistoryLoad")->isEnabled());
+        w->select(199);
+        QCOMPARE(child<QLabel>(w, "HistorySummary")->text(),
+                 QString::fromStdString(entries.back().name) + ": line 1: 'old' is not name=value");
+        QVERIFY(!child<QPushButton>(w, "HistoryLoad")->isEnabled());
     }
 
     // Export then import leaves every control as it was, after every one was changed in between;

@@ -142,7 +142,8 @@ void TForm1::holdControls(bool hold) {
     const QList<QWidget*> widgets = {ui->RS232Check, ui->UDPCheck, ui->CEFEC,    ui->ERRFEC,
                                      ui->AutoDetect, ui->FixCheck, ui->MovCheck, ui->UDPRSB,
                                      ui->PARTP,      ui->Rec1};
-    const QList<QAction*> actions = {ui->Connect1, ui->Configuration1, ui->ClearUIB};
+    const QList<QAction*> actions = {ui->Connect1, ui->Configuration1, ui->ClearUIB,
+                                     ui->ImportSettings1};
     if (hold) {
         for (QWidget* w : widgets) {
             heldEnabled_.insert(w, !w->testAttribute(Qt::WA_ForceDisabled));

@@ -14,6 +14,7 @@
 #include "link/link_keeper.h"
 
 #include "core/controls.h"
+#include "core/history.h"
 #include "core/plan.h"
 #include "core/replies.h"
 #include "core/save_plan.h"
@@ -39,6 +40,7 @@ class TForm4;
 class TForm5;
 class TAboutfrm;
 class ControlMap;
+class HistoryWindow;
 class LinkMenus;
 class QAction;
 class StatusStrip;
@@ -239,6 +241,17 @@ public:
     void History1Click();        // "History…"
     void ExportSettings1Click(); // "Export Settings…"
     void ImportSettings1Click(); // "Import Settings…"
+    // The link in use as a history file's name gives it ("udp-192.168.1.20", "serial-ttyUSB0").
+    std::string historyLink() const;
+    // Writes a configuration read or sent as a new history entry named by `link`; a failed write
+    // is a note in the status bar and changes nothing else.
+    void recordHistory(corvane::history::Kind kind, const corvane::controls::ConfigView& view,
+                       const std::string& link);
+    // Shows a whole configuration from a file in the windows, as opening a server configuration
+    // file does: the boxes it changes send nothing, and "Save Config." then sends it unasked.
+    void showConfiguration(const corvane::controls::ConfigView& view);
+    // Made when first opened.
+    HistoryWindow* historyWindow() const { return historyWindow_; }
 
     // --- The link monitor and "Reconnect Automatically" (app/link_menus.h; the keeper
     //     reconnects), made with the window.
@@ -297,5 +310,6 @@ private:
     std::unique_ptr<TAboutfrm> Aboutfrm;
     QPixmap logo_;
     std::unique_ptr<ControlMap> controls_;
+    HistoryWindow* historyWindow_ = nullptr;
     bool shownOnce_ = false;
 };

@@ -39,6 +39,9 @@ void TForm1::Decode_Conf(const std::string& frame) {
     const corvane::controls::Applied applied = corvane::config::decodeConf(frame, Board);
     const QScopedValueRollback quiet(boxesSendNothing_, true);
     applyActions(applied);
-    if (applied.ok())
+    if (applied.ok()) {
         configHeld_ = true;
+        // The board's configuration as read is kept in the history.
+        recordHistory(corvane::history::Kind::Read, readControls(), historyLink());
+    }
 }

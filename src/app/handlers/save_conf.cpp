@@ -10,6 +10,8 @@
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
+#include <QScopeGuard>
+
 namespace save = corvane::save;
 
 void handlers::wireSave(TForm1& f, Ui::TForm1& ui) {
@@ -33,17 +35,26 @@ void TForm1::BitBtn2Click() {
             "The windows were not read from the board or a file: Save Config. sends every "
             "setting as shown, blanks included, to the board. Send them?")))
         return;
+    // A save that ends with "Configuration sent to the board" keeps what it sent in the history,
+    // named by the link it used. The guard is made before the sequence, so it runs after the
+    // sequence has ended and told its result, however the handler leaves.
+    bool sent = false;
+    const auto keepSent = qScopeGuard([this, &sent, &view, linkPart = historyLink()] {
+        if (sent)
+            recordHistory(corvane::history::Kind::Sent, view, linkPart);
+    });
     BoardLink::Sequence sequence(link, QStringLiteral("Save Config."),
                                  BoardLink::countSends(plan.all()));
     if (!sequence)
         return;
-    sequence.setEndText([this](const BoardLink::SequenceReport& r, const QString& usual) {
+    sequence.setEndText([this, &sent](const BoardLink::SequenceReport& r, const QString& usual) {
         if (r.end != BoardLink::SequenceEnd::Completed)
             return usual;
         if (r.refused > 0)
             return QStringLiteral("Configuration sent, but the board refused to start the "
                                   "stream (%1)")
                 .arg(ui->Panel9->text());
+        sent = r.whole();
         return r.whole() ? QStringLiteral("Configuration sent to the board")
                          : QStringLiteral("Configuration sent, but the board did not "
                                           "acknowledge %1 of %2 commands")

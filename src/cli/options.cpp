@@ -8,8 +8,8 @@ namespace cli {
 
 namespace {
 
-const QSet<QString> kCommands{"probe", "read",     "save",   "save-network", "start",
-                              "stop",  "firmware", "reboot", "exit-board",   "create-default"};
+const QSet<QString> kCommands{"probe", "read",     "diff",   "save",       "save-network",  "start",
+                              "stop",  "firmware", "reboot", "exit-board", "create-default"};
 
 // The most boards run at once with --boards.
 constexpr int kMostJobs = 16;
@@ -133,6 +133,10 @@ Parsed parse(const QStringList& args) {
         } else if (arg == QLatin1String("--record")) {
             ok = takeValue(&o.recordFile) && !o.recordFile.isEmpty();
             p.fileWord = p.forBoards.size() + (i - first);
+        } else if (arg == QLatin1String("--dry-run")) {
+            ok = flag(&o.dryRun);
+        } else if (arg == QLatin1String("--backup")) {
+            ok = takeValue(&o.backupDir) && !o.backupDir.isEmpty();
         } else if (arg == QLatin1String("--fec")) {
             ok = flag(&o.fec);
         } else if (arg == QLatin1String("--fec-error")) {
@@ -146,7 +150,7 @@ Parsed parse(const QStringList& args) {
         } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
             return fail(QStringLiteral("unknown option '%1'").arg(quoted(arg)));
         } else {
-            // The file of save and save-network, the one positional word after the command.
+            // The file of save, save-network and diff, the one positional word after the command.
             if (positional.size() == 1)
                 p.fileWord = p.forBoards.size();
             positional << arg;
@@ -193,6 +197,10 @@ Parsed parse(const QStringList& args) {
         if (positional.isEmpty() || !o.recordFile.isEmpty())
             return fail(QStringLiteral("save-network needs a FILE (- for standard input)"));
         o.saveFile = positional.takeFirst();
+    } else if (o.command == QLatin1String("diff") && o.recordFile.isEmpty()) {
+        if (positional.isEmpty())
+            return fail(QStringLiteral("diff needs a FILE (- for standard input)"));
+        o.saveFile = positional.takeFirst();
     } else if (!o.recordFile.isEmpty()) {
         return fail(QStringLiteral("--record goes with save"));
     }
@@ -201,8 +209,18 @@ Parsed parse(const QStringList& args) {
     if (!positional.isEmpty())
         return fail(QStringLiteral("unexpected '%1'").arg(quoted(positional.first())));
 
+    if ((o.dryRun || !o.backupDir.isEmpty()) && o.command != QLatin1String("save"))
+        return fail(QStringLiteral("--dry-run and --backup go with save"));
+    // A dry run opens no link: it reads no board to back up, and every board of a --boards file
+    // would print the same steps.
+    if (o.dryRun && !o.backupDir.isEmpty())
+        return fail(QStringLiteral("--dry-run opens no link: it goes without --backup"));
+    if (o.dryRun && !o.boardsFile.isEmpty())
+        return fail(QStringLiteral("--dry-run goes with one board's options, or none"));
+
     if (o.boardsFile.isEmpty()) {
-        if (o.udp() == !o.serial.isEmpty())
+        // A dry run needs no link, and may name one (the command line of the save it shows).
+        if ((o.udp() && !o.serial.isEmpty()) || (!o.dryRun && !o.udp() && o.serial.isEmpty()))
             return fail(QStringLiteral("give one of --udp HOST[:PORT] and --serial DEVICE"));
     } else if (o.udp() || !o.serial.isEmpty()) {
         return fail(QStringLiteral("--boards takes the links from its file"));
@@ -257,14 +275,22 @@ QString usageText() {
         "Usage: corvane-ctl (--udp HOST[:PORT] [--local IP[:PORT]] | --serial DEVICE [--baud N])\n"
         "                   [--board corvane|lumo] [--modules M11,M12] COMMAND\n"
         "       corvane-ctl --boards FILE COMMAND\n"
+        "       corvane-ctl [--board corvane|lumo] [--modules M11,M12] save --dry-run (FILE|-|\n"
+        "                   --record FILE)\n"
         "\n"
         "Commands:\n"
         "  probe                 exit 0 when the board answers the probe\n"
         "  read [--json]         print the configuration as name=value lines (or JSON)\n"
+        "  diff FILE|-           print each setting whose value in the name=value lines differs\n"
+        "                        from the board's (exit 5 when any does)\n"
         "  save FILE|-           send the configuration of name=value lines (- reads standard "
         "input)\n"
         "  save --record FILE    send the configuration of a server configuration file\n"
         "                        (exactly 341 bytes)\n"
+        "  save --dry-run ...    print the steps the save would run (frames, pauses,\n"
+        "                        acknowledgement waits); no link is opened\n"
+        "  save --backup DIR ... read the board first and write its configuration into DIR;\n"
+        "                        nothing is sent when that read or write fails\n"
         "  save-network FILE|-   send the network values of name=value lines (ipb, gwp, MTUB,\n"
         "                        UDPRSIPB, SubB), as \"Save Network Configuration\" does\n"
         "  start, stop           start or stop the stream; --fec and --fec-error tick the FEC "
@@ -286,7 +312,9 @@ QString usageText() {
         "  --help, --version\n"
         "\n"
         "Exit status: 0 done, 1 usage, 2 no answer or link error, 3 a value refused (nothing\n"
-        "sent), 4 some boards failed (--boards), 128+N ended by signal N (--boards).\n");
+        "sent), 4 some boards failed (--boards), 5 settings differ (diff), 128+N ended by signal "
+        "N\n"
+        "(--boards).\n");
 }
 
 } // namespace cli

@@ -7,13 +7,16 @@
 
 namespace cli {
 
-// Exit statuses.
-enum Status { Done = 0, Usage = 1, NoAnswer = 2, Refused = 3, SomeFailed = 4 };
+// Exit statuses. Differ: diff found settings whose values differ.
+enum Status { Done = 0, Usage = 1, NoAnswer = 2, Refused = 3, SomeFailed = 4, Differ = 5 };
+
+// The board's own UDP port, taken when --udp names none.
+inline constexpr int kBoardPort = 6767;
 
 struct Options {
     // The link: UDP to host:port (from a local address and port), or a serial device.
     QString udpHost;
-    int udpPort = 6767;
+    int udpPort = kBoardPort;
     QString localIp;
     int localPort = 0;
     QString serial;
@@ -25,8 +28,10 @@ struct Options {
     int timeout = 0;    // --boards: seconds for the whole run (0: no limit)
 
     QString command;
-    QString saveFile;   // save, save-network: the file, "-" for standard input
-    QString recordFile; // save --record
+    QString saveFile;    // save, save-network, diff: the file, "-" for standard input
+    QString recordFile;  // save --record
+    bool dryRun = false; // save --dry-run: print the steps, open no link
+    QString backupDir;   // save --backup: the folder of the board's configuration read first
     bool json = false;
     bool fec = false;
     bool fecError = false;
@@ -43,14 +48,14 @@ struct Options {
 };
 
 // The options of `args` (without the program name); an empty error when they make sense. The
-// link options may be missing only with --boards, --help or --version.
+// link options may be missing only with --boards, save --dry-run, --help or --version.
 struct Parsed {
     Options options;
     QString error;
     // Everything but the options of --boards itself (--boards, --jobs, --timeout), for the
     // programs started for each board.
     QStringList forBoards;
-    // The word of forBoards that names the file of save, save-network or --record (-1: none);
+    // The word of forBoards that names the file of save, save-network, diff or --record (-1: none);
     // the programs for the boards get "-" there and the file's content on standard input.
     qsizetype fileWord = -1;
     // forBoards with the file given as standard input.

@@ -1,19 +1,25 @@
 #include "cli/session.h"
 
+#include "core/config_compare.h"
 #include "core/config_decode.h"
 #include "core/config_text.h"
 #include "core/fec.h"
 #include "core/frames.h"
+#include "core/history.h"
 #include "core/network.h"
 #include "core/read_plan.h"
 #include "core/save_plan.h"
 #include "core/server_record.h"
 #include "core/streaming.h"
 #include "core/view_apply.h"
+#include "platform/history_files.h"
 
+#include <QDateTime>
 #include <QFile>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <unistd.h>
 
 namespace cli {
@@ -38,6 +44,29 @@ void out(const std::string& text) {
 
 QString toQ(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// A frame on one line as the stand-in board's trace shows it: CR as <CR>, LF as <LF>, code 0 as
+// <NUL>, other non-printing bytes as <xNN>.
+std::string shownFrame(std::string_view frame) {
+    std::string shown;
+    for (const char c : frame) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\r') {
+            shown += "<CR>";
+        } else if (c == '\n') {
+            shown += "<LF>";
+        } else if (u == 0) {
+            shown += "<NUL>";
+        } else if (u < 0x20 || u >= 0x7f) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "<x%02X>", u);
+            shown += hex;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
 }
 
 } // namespace
@@ -65,7 +94,11 @@ void Session::setInput(const QByteArray& content) {
 int Session::fail(int status, const QString& text) {
     if (showProgress_ && stepsTotal_ > 0)
         std::fputc('\n', stderr);
-    std::fprintf(stderr, "%s: %s\n", qPrintable(label_), qPrintable(text));
+    // A dry run may name no board.
+    if (label_.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    else
+        std::fprintf(stderr, "%s: %s\n", qPrintable(label_), qPrintable(text));
     return status;
 }
 
@@ -109,6 +142,8 @@ int Session::check() {
         return checkSave();
     if (c == QLatin1String("save-network"))
         return checkNetwork();
+    if (c == QLatin1String("diff"))
+        return checkDiff();
     if (c == QLatin1String("start") || c == QLatin1String("stop"))
         return checkStartStop();
     return Done;
@@ -118,6 +153,8 @@ int Session::run() {
     if (!checked_)
         if (const int status = check(); status != Done)
             return fail(status, checkError_);
+    if (o_.dryRun)
+        return dryRun();
     if (const int status = open(); status != Done)
         return status;
     const QString& c = o_.command;
@@ -125,6 +162,11 @@ int Session::run() {
         return probe();
     if (c == QLatin1String("read"))
         return read();
+    if (c == QLatin1String("diff"))
+        return diff();
+    if (!o_.backupDir.isEmpty())
+        if (const int status = backup(); status != Done)
+            return status;
     if (c == QLatin1String("firmware"))
         return firmware();
     if (c == QLatin1String("reboot"))
@@ -191,15 +233,8 @@ int Session::checkSave() {
         if (const std::string why = configtext::refusedText(view); !why.empty())
             return refuse(Refused, QStringLiteral("%1: %2").arg(source, toQ(why)));
     } else {
-        source = o_.saveFile == QLatin1String("-") ? QStringLiteral("standard input") : o_.saveFile;
-        QByteArray text;
-        qint64 size = 0;
-        if (!readInput(o_.saveFile, -1, &text, &size))
-            return Usage;
-        parsed = configtext::fromLines(std::string_view(text.constData(), std::size_t(text.size())),
-                                       o_.board);
-        if (!parsed.ok())
-            return refuse(Refused, QStringLiteral("%1: %2").arg(source, toQ(parsed.message())));
+        if (const int status = parseFile(configtext::Need::Every, parsed, source); status != Done)
+            return status;
         view = parsed.view;
     }
     const corvane::save::SavePlan plan =
@@ -219,17 +254,10 @@ int Session::checkSave() {
 // "Save Network Configuration" with the file's network values. What the window would stop at
 // halfway (an MTU that is not a number) is refused before anything is sent.
 int Session::checkNetwork() {
-    const QString source =
-        o_.saveFile == QLatin1String("-") ? QStringLiteral("standard input") : o_.saveFile;
-    QByteArray text;
-    qint64 size = 0;
-    if (!readInput(o_.saveFile, -1, &text, &size))
-        return Usage;
-    const configtext::Parsed parsed =
-        configtext::fromLines(std::string_view(text.constData(), std::size_t(text.size())),
-                              o_.board, configtext::Need::Network);
-    if (!parsed.ok())
-        return refuse(Refused, QStringLiteral("%1: %2").arg(source, toQ(parsed.message())));
+    configtext::Parsed parsed;
+    QString source;
+    if (const int status = parseFile(configtext::Need::Network, parsed, source); status != Done)
+        return status;
     controls::ConfigView view = parsed.view;
     std::vector<std::string> messages;
     planned_ = planSteps(corvane::network::planNetworkSave(view), view, messages);
@@ -241,6 +269,31 @@ int Session::checkNetwork() {
                 ? QStringLiteral("%1: line %2: %3").arg(source).arg(line).arg(toQ(messages.front()))
                 : QStringLiteral("%1: %2").arg(source, toQ(messages.front())));
     }
+    return Done;
+}
+
+// The file that diff compares with the board: read and refused as a save's lines are. What only
+// the save itself would refuse (a frame rate above its input's) is still compared: diff sends
+// nothing, and the output of read always compares.
+int Session::checkDiff() {
+    configtext::Parsed parsed;
+    QString source;
+    if (const int status = parseFile(configtext::Need::Every, parsed, source); status != Done)
+        return status;
+    fileView_ = parsed.view;
+    return Done;
+}
+
+int Session::parseFile(configtext::Need need, configtext::Parsed& parsed, QString& source) {
+    source = o_.saveFile == QLatin1String("-") ? QStringLiteral("standard input") : o_.saveFile;
+    QByteArray text;
+    qint64 size = 0;
+    if (!readInput(o_.saveFile, -1, &text, &size))
+        return Usage;
+    parsed = configtext::fromLines(std::string_view(text.constData(), std::size_t(text.size())),
+                                   o_.board, need);
+    if (!parsed.ok())
+        return refuse(Refused, QStringLiteral("%1: %2").arg(source, toQ(parsed.message())));
     return Done;
 }
 
@@ -409,34 +462,125 @@ int Session::probe() {
 }
 
 // "Read Config." without what the window does on top: the decoder's actions go to a plain view,
-// so none of the boxes it ticks sends its command.
-int Session::read() {
-    controls::ConfigView view;
+// so none of the boxes it ticks sends its command. The one function that reads the board, for
+// read, diff and the backup before a save.
+int Session::readBoard(controls::ConfigView& view) {
+    view = controls::ConfigView{};
     view[o_.udp() ? Ctl::UDPCheck : Ctl::RS232Check].checked = true;
     bool decoded = false;
     std::string error;
-    QObject::connect(&link_, &BoardLink::effect, [&](const Effect& e) {
-        if (e.kind != Effect::Kind::DecodeConf)
-            return;
-        const controls::Applied applied = corvane::config::decodeConf(e.text, o_.board);
-        controls::applyToView(view, applied);
-        decoded = true;
-        error = applied.error;
-    });
+    const QMetaObject::Connection decoding =
+        QObject::connect(&link_, &BoardLink::effect, [&](const Effect& e) {
+            if (e.kind != Effect::Kind::DecodeConf)
+                return;
+            const controls::Applied applied = corvane::config::decodeConf(e.text, o_.board);
+            controls::applyToView(view, applied);
+            decoded = true;
+            error = applied.error;
+        });
     const steps::Steps sequence = corvane::config::planRead().all();
+    stepsDone_ = 0;
     stepsTotal_ = int(sequence.size());
-    if (!runSteps(sequence))
+    const bool ran = runSteps(sequence);
+    // What the board sends later (during a save after the backup) decodes into nothing here.
+    QObject::disconnect(decoding);
+    if (!ran)
         return NoAnswer;
     if (!decoded)
         return fail(NoAnswer, QStringLiteral("no configuration reply"));
     if (!error.empty())
         return fail(NoAnswer, QStringLiteral("the configuration reply: %1").arg(toQ(error)));
+    return Done;
+}
+
+int Session::read() {
+    controls::ConfigView view;
+    if (const int status = readBoard(view); status != Done)
+        return status;
     out(o_.json ? configtext::toJson(view, o_.board) : configtext::toLines(view, o_.board));
     return finish();
 }
 
+// The file's values against the board's: one line per setting that differs, in catalogue order.
+int Session::diff() {
+    controls::ConfigView board;
+    if (const int status = readBoard(board); status != Done)
+        return status;
+    const std::vector<corvane::compare::Difference> found =
+        corvane::compare::differences(fileView_, board, o_.board);
+    std::string text;
+    for (const corvane::compare::Difference& d : found)
+        text += corvane::compare::line(d, "file", "board") + '\n';
+    out(text);
+    if (const int status = finish(); status != Done)
+        return status;
+    return found.empty() ? Done : Differ;
+}
+
+// The steps a save would run, one line each, with no link opened: "send <frame>" (shown as the
+// stand-in board's trace shows frames), "pause <ms> ms", "wait acknowledgement (up to <ms> ms)".
+int Session::dryRun() {
+    std::string text;
+    for (const steps::Step& step : planned_) {
+        switch (step.kind) {
+        case steps::Step::Kind::Send:
+            text += step.frame.empty() ? std::string("send") : "send " + shownFrame(step.frame);
+            break;
+        case steps::Step::Kind::Pause:
+            text += "pause " + std::to_string(step.ms) + " ms";
+            break;
+        case steps::Step::Kind::Wait:
+            text += "wait acknowledgement (up to " + std::to_string(BoardLink::kAckWaitMs) + " ms)";
+            break;
+        }
+        text += '\n';
+    }
+    out(text);
+    return Done;
+}
+
+// Before a save: the board's configuration read and written into the backup folder, named as the
+// history's entries. Done, or the status that ends the run before anything of the save is sent.
+int Session::backup() {
+    controls::ConfigView board;
+    if (const int status = readBoard(board); status != Done)
+        return status;
+    // A read that missed an acknowledgement is not taken for a sound backup.
+    if (missedAcks_ > 0)
+        return fail(NoAnswer, QStringLiteral("the read for the backup missed %1 "
+                                             "acknowledgement%2; nothing sent")
+                                  .arg(missedAcks_)
+                                  .arg(missedAcks_ == 1 ? "" : "s"));
+    const QString folder = o_.backupDir;
+    const auto failed = [&](const QString& why) {
+        return fail(Refused,
+                    QStringLiteral("cannot back up into %1: %2; nothing sent").arg(folder, why));
+    };
+    std::error_code error;
+    std::filesystem::create_directories(
+        std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
+    if (error)
+        return failed(QString::fromLocal8Bit(error.message()));
+    // Boards on one host at other ports than the board's own are told apart by the port, so that
+    // two boards of one --boards run never write the same name in the same second.
+    const QString host = o_.udpPort == kBoardPort
+                             ? o_.udpHost
+                             : QStringLiteral("%1:%2").arg(o_.udpHost).arg(o_.udpPort);
+    const std::string link =
+        corvane::history::linkPart(o_.udp(), (o_.udp() ? host : o_.serial).toStdString());
+    const platform::history::Written written =
+        platform::history::write(folder, QDateTime::currentDateTimeUtc(), link,
+                                 corvane::history::Kind::Read, configtext::toLines(board, o_.board),
+                                 /*prune*/ false);
+    if (!written.ok())
+        return failed(written.error);
+    out(written.path.toStdString() + '\n');
+    return Done;
+}
+
 // save, save-network, start, stop: the steps checked before the link opened.
 int Session::send() {
+    stepsDone_ = 0;
     stepsTotal_ = int(planned_.size());
     if (!runSteps(planned_))
         return NoAnswer;

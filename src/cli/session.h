@@ -2,6 +2,7 @@
 // One board on one link for corvane-ctl: the commands as the window's buttons send them, the
 // results on standard output, errors (with the board's address) on standard error.
 #include "cli/options.h"
+#include "core/config_text.h"
 #include "core/controls.h"
 #include "core/plan.h"
 #include "core/steps.h"
@@ -36,12 +37,20 @@ private:
     int open();
     int probe();
     int read();
+    int diff();
+    int dryRun();
+    int backup();
     int send();
     int firmware();
     int single(const std::string& frame);
 
     int checkSave();
     int checkNetwork();
+    int checkDiff();
+    // The name=value lines of the command's file (saveFile) as `need` asks; `source` names the
+    // file in messages. Done, or the status of the refusal.
+    int parseFile(corvane::configtext::Need need, corvane::configtext::Parsed& parsed,
+                  QString& source);
     int checkStartStop();
     // The file's content (its first `most` bytes; all when `most` < 0) and its size: the given
     // input, standard input ("-") or the file.
@@ -59,6 +68,9 @@ private:
     corvane::steps::Steps planSteps(const corvane::plan::Plan& plan,
                                     corvane::controls::ConfigView& view,
                                     std::vector<std::string>& messages);
+    // "Read Config." into `view`, a plain view: the boxes the reply ticks send nothing. Done, or
+    // status 2 with its message given; a missed acknowledgement is counted for finish().
+    int readBoard(corvane::controls::ConfigView& view);
     // Done, or status 2 when an acknowledgement did not come.
     int finish();
 
@@ -75,6 +87,7 @@ private:
     QString checkError_;
     corvane::steps::Steps
         planned_; // save, save-network, start, stop: checked before the link opens
+    corvane::controls::ConfigView fileView_; // diff: the file's values
 
     int received_ = 0;      // pieces or datagrams received so far
     bool answered_ = false; // the board answered something in this run

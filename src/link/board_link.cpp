@@ -30,7 +30,7 @@ BoardLink::BoardLink(QObject* parent)
     serial->setObjectName(QStringLiteral("ComPort1"));
     udp->setObjectName(QStringLiteral("Uc"));
     ackTimer->setObjectName(QStringLiteral("Timer3"));
-    ackTimer->setInterval(platform::pacing::interval(6000));
+    ackTimer->setInterval(platform::pacing::interval(kAckWaitMs));
     // A coarse timer may fire up to 5 % early; the board is given its whole time.
     ackTimer->setTimerType(Qt::PreciseTimer);
     connect(ackTimer, &QTimer::timeout, this, &BoardLink::ackTimeout);

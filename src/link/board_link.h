@@ -81,6 +81,8 @@ public:
     // The board probe on a serial line looks this many times, this far apart, for its answer.
     static constexpr int kSerialProbeLooks = 10;
     static constexpr int kSerialProbeLookMs = 100;
+    // An acknowledgement wait ends after this many (nominal) milliseconds without one.
+    static constexpr int kAckWaitMs = 6000;
     // A shown sequence ends after this many acknowledgement waits in a row went unanswered.
     static constexpr int kUnansweredInRow = 3;
 

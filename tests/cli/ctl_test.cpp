@@ -2,15 +2,19 @@
 // same board: "read" prints what "Read Config." shows, "save" and "save-network" send what "Save
 // Config." and "Save Network Configuration" send, refused values and files send nothing, an
 // absent board or one that fails during a run ends it with status 2 in time, and many boards run
-// at once, end together and give one JSON document.
+// at once, end together and give one JSON document. "diff" compares a file with the board, a dry
+// run prints the frames a save then sends, and a backup keeps what read prints before a save.
 #include "app/tform1.h"
 #include "core/config_text.h"
 #include "core/controls.h"
+#include "core/history.h"
+#include "core/server_record.h"
 #include "support/board_process.h"
 #include "support/program.h"
 
 #include <QCheckBox>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,6 +26,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <system_error>
+#include <unistd.h>
 
 namespace controls = corvane::controls;
 namespace configtext = corvane::configtext;
@@ -71,6 +77,19 @@ QList<QByteArray> frames(const BoardProcess& board, Link link) {
         out << line.mid(line.indexOf("  "));
     }
     return out;
+}
+
+// The frames alone, as the trace shows them ("A50206<CR>"), without the replies.
+QList<QByteArray> sentFrames(const BoardProcess& board, Link link, qsizetype from = 0) {
+    QList<QByteArray> out;
+    for (const QByteArray& line : frames(board, link).mid(from))
+        out << line.mid(2, line.indexOf("  => ") - 2);
+    return out;
+}
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(cannot read)");
 }
 
 // Every frame a board received on either link, answered or not.
@@ -690,6 +709,274 @@ private slots:
             r.err.constData());
     }
 
+    // diff compares a file with the board: nothing printed and 0 for what read printed (also read
+    // over the other link), 5 and one line per differing setting, in catalogue order, the file's
+    // value first. A frame rate that only the save itself would refuse is still compared. A file
+    // that save refuses as text is refused alike, with its line, before any link opens (3).
+    void diffComparesFileAndBoard_data() {
+        QTest::addColumn<Link>("link");
+        QTest::addColumn<QStringList>("changes");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("expected"); // standard output; standard error for status 3
+        for (const Link link : {Link::Udp, Link::Pty}) {
+            const QByteArray tag = linkName(link);
+            QTest::newRow(tag + ", as read") << link << QStringList{} << 0 << QByteArray();
+            QTest::newRow(tag + ", one edited line") << link << QStringList{"Bit1=6000"} << 5
+                                                     << QByteArray("Bit1: file 6000, board 4000\n");
+        }
+        QTest::newRow("udp, as read over serial")
+            << Link::Udp << QStringList{"UDPCheck=off", "RS232Check=on"} << 0 << QByteArray();
+        QTest::newRow("udp, catalogue order")
+            << Link::Udp << QStringList{"RTP12_IP=", "CEFEC=on", "Res1=1280 x 720"} << 5
+            << QByteArray("Res1: file 1280 x 720, board 1920 x 1080\n"
+                          "CEFEC: file on, board off\n"
+                          "RTP12_IP: file (empty), board 192.168.0.100\n");
+        QTest::newRow("pty, frame rate the save refuses")
+            << Link::Pty << QStringList{"fps1=60"} << 5 << QByteArray("fps1: file 60, board 30\n");
+        QTest::newRow("pty, refused line")
+            << Link::Pty << QStringList{"Bit1=6000", "CEFEC=yes"} << 3
+            << QByteArray("standard input: line 33: CEFEC: 'yes' is neither on nor off\n");
+    }
+    void diffComparesFileAndBoard() {
+        QFETCH(Link, link);
+        QFETCH(QStringList, changes);
+        QFETCH(int, status);
+        QFETCH(QByteArray, expected);
+        BoardProcess board;
+        QVERIFY2(board.ready(), qPrintable(board.why()));
+        QByteArray text = readBoard(board, link);
+        if (!changes.isEmpty())
+            text = changed(text, changes);
+        const qsizetype before = received(board);
+        const QStringList args = linkArgs(board, link);
+        const Result r = ctl(QStringList(args) << "diff"
+                                               << "-",
+                             text);
+        QCOMPARE(r.status, status);
+        if (status == 3) {
+            QCOMPARE(r.err, args[1].toUtf8() + ": " + expected);
+            QCOMPARE(r.out, QByteArray());
+            QTest::qWait(100);
+            QCOMPARE(received(board), before);
+        } else {
+            QCOMPARE(r.out, expected);
+            QCOMPARE(r.err, QByteArray());
+        }
+    }
+
+    // diff on many boards: each differing line names its board, the board that differs makes the
+    // run end with 4, the one that does not prints nothing.
+    void diffOnManyBoards() {
+        BoardProcess a, b;
+        QVERIFY(a.ready() && b.ready());
+        const QByteArray text = readBoard(a, Link::Udp);
+        const Result saved = ctl(linkArgs(b, Link::Pty) << "save"
+                                                        << "-",
+                                 changed(text, {"Gop2=12"}));
+        QVERIFY2(saved.status == 0, saved.err.constData());
+        QTemporaryDir dir;
+        const QString list =
+            boardsFile(dir, {linkArgs(a, Link::Udp).join(' '), linkArgs(b, Link::Pty).join(' ')});
+        const Result r = ctl({"--boards", list, "diff", "-"}, text);
+        QCOMPARE(r.status, 4);
+        QCOMPARE(r.out, b.link().toUtf8() + ": Gop2: file 25, board 12\n");
+        QCOMPARE(r.err, QByteArray());
+    }
+
+    // A dry run prints the save's steps and opens no link, with or without the board's link
+    // named: the board receives nothing. A real save of the same file then sends exactly the
+    // frames printed, in order (a streaming board's stop and start included), over either link,
+    // for name=value lines and for a server configuration file.
+    void dryRunShowsWhatTheSaveSends_data() {
+        QTest::addColumn<Link>("link");
+        QTest::addColumn<bool>("record");
+        QTest::newRow("udp, lines") << Link::Udp << false;
+        QTest::newRow("pty, lines") << Link::Pty << false;
+        QTest::newRow("udp, record") << Link::Udp << true;
+    }
+    void dryRunShowsWhatTheSaveSends() {
+        QFETCH(Link, link);
+        QFETCH(bool, record);
+        BoardProcess board({"--strict"});
+        QVERIFY2(board.ready(), qPrintable(board.why()));
+        prepare(board, link);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("board.conf");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            if (record) {
+                corvane::record::ServerConfigRecord values;
+                corvane::record::applyFactoryDefaults(values);
+                const auto bytes = corvane::record::encodeRecord(values);
+                file.write(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+            } else {
+                file.write(changed(readBoard(board, link), {"Bit1=6000", "RTP11_IP=10.9.9.9"}));
+            }
+        }
+        const QStringList save =
+            record ? QStringList{"save", "--record", path} : QStringList{"save", path};
+        const qsizetype before = received(board);
+        const Result dry = ctl(QStringList{"--dry-run"} + save);
+        QCOMPARE(dry.status, 0);
+        QCOMPARE(dry.err, QByteArray());
+        const Result named = ctl(linkArgs(board, link) + QStringList{"--dry-run"} + save);
+        QCOMPARE(named.status, 0);
+        QCOMPARE(named.out, dry.out);
+        QTest::qWait(100);
+        QCOMPARE(received(board), before);
+
+        static const QRegularExpression step(
+            "^(?:send (.+)|pause [1-9][0-9]* ms|wait acknowledgement \\(up to 6000 ms\\))$");
+        QList<QByteArray> shown;
+        int waits = 0;
+        for (const QByteArray& line : dry.out.chopped(1).split('\n')) {
+            const QRegularExpressionMatch m = step.match(QString::fromUtf8(line));
+            QVERIFY2(m.hasMatch(), line.constData());
+            if (m.hasCaptured(1))
+                shown << m.captured(1).toUtf8();
+            waits += line.startsWith("wait") ? 1 : 0;
+        }
+        QVERIFY(shown.size() > 30);
+        QVERIFY(waits > 5);
+        if (!record) {
+            QCOMPARE(shown.first(), QByteArray("A50206<CR>"));
+            QCOMPARE(shown.last(), QByteArray("A50205<CR>"));
+        }
+
+        const qsizetype mark = frames(board, link).size();
+        const Result r = ctl(linkArgs(board, link) + save);
+        QVERIFY2(r.status == 0, r.err.constData());
+        // The last frame is awaited by no wait: the board may log it after the save.
+        QTRY_COMPARE(frames(board, link).size() - mark, shown.size());
+        QCOMPARE(sentFrames(board, link, mark), shown);
+    }
+
+    // save --backup reads the board before the save and writes what read prints into the folder
+    // (created when missing), named as the history's entries, and prints its path; then saves.
+    void backupKeepsWhatWasThere_data() {
+        QTest::addColumn<Link>("link");
+        QTest::newRow("udp") << Link::Udp;
+        QTest::newRow("pty") << Link::Pty;
+    }
+    void backupKeepsWhatWasThere() {
+        QFETCH(Link, link);
+        BoardProcess board({"--strict"});
+        QVERIFY2(board.ready(), qPrintable(board.why()));
+        const QByteArray was = readBoard(board, link);
+        const QByteArray edited = changed(was, {"Bit1=6000", "ERec2=on"});
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("backups/rack a");
+        const Result r = ctl(linkArgs(board, link) << "save"
+                                                   << "--backup" << folder << "-",
+                             edited);
+        QVERIFY2(r.status == 0, r.err.constData());
+        QCOMPARE(r.err, QByteArray());
+        const QString path = QString::fromUtf8(r.out).chopped(1);
+        QCOMPARE(r.out, path.toUtf8() + '\n');
+        const QString name = QFileInfo(path).fileName();
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{name});
+        QCOMPARE(QFileInfo(path).absolutePath(), QDir(folder).absolutePath());
+        const auto entry = corvane::history::parse(name.toStdString());
+        QVERIFY2(entry, qPrintable(name));
+        QCOMPARE(entry->kind, corvane::history::Kind::Read);
+        QCOMPARE(QString::fromStdString(entry->link),
+                 link == Link::Udp ? QStringLiteral("udp-127.0.0.1_%1").arg(board.port())
+                                   : QStringLiteral("serial-ttyCORVANE"));
+        QCOMPARE(contentOf(path), was);
+        QCOMPARE(readBoard(board, link), edited);
+    }
+
+    // Two boards of one --boards run on one host: each board's program writes its own file, with
+    // its own board's configuration.
+    void backupOfManyBoards() {
+        BoardProcess a, b;
+        QVERIFY(a.ready() && b.ready());
+        const QByteArray atA = readBoard(a, Link::Udp);
+        const QByteArray atB = changed(atA, {"Gop2=12"});
+        const Result saved = ctl(linkArgs(b, Link::Udp) << "save"
+                                                        << "-",
+                                 atB);
+        QVERIFY2(saved.status == 0, saved.err.constData());
+        QTemporaryDir dir;
+        const QString list =
+            boardsFile(dir, {linkArgs(a, Link::Udp).join(' '), linkArgs(b, Link::Udp).join(' ')});
+        const QString folder = dir.filePath("backups");
+        const Result r =
+            ctl({"--boards", list, "save", "--backup", folder, "-"}, changed(atA, {"Bit2=900"}));
+        QVERIFY2(r.status == 0, r.err.constData());
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 2);
+        for (const auto& [board, content] : {std::pair{&a, atA}, std::pair{&b, atB}}) {
+            const QString label = QStringLiteral("127.0.0.1:%1").arg(board->port());
+            const QStringList lines = QString::fromUtf8(r.out).split('\n').filter(label + ": ");
+            QCOMPARE(lines.size(), 1);
+            const QString path = lines.first().mid(label.size() + 2);
+            QVERIFY2(path.contains(QStringLiteral("_udp-127.0.0.1_%1_read").arg(board->port())),
+                     qPrintable(path));
+            QCOMPARE(contentOf(path), content);
+        }
+    }
+
+    // A backup that cannot be made sends nothing of the save: a board that does not answer the
+    // read (2), a folder that cannot be created or written (3, naming the folder and why). The
+    // board receives the read's frames and no more.
+    void failedBackupSendsNothing_data() {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("where"); // the folder, below the test's own
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("expected"); // %1 the board, %2 the folder
+        const QString notDir =
+            QString::fromStdString(std::make_error_code(std::errc::not_a_directory).message());
+        QTest::newRow("silent board") << true << "backups" << 2 << "^%1: no answer within 1 s\n$";
+        QTest::newRow("folder below a file")
+            << false << "file/backups" << 3
+            << "^%1: cannot back up into %2: " + notDir + "; nothing sent\n$";
+        QTest::newRow("folder without write permission")
+            << false << "locked" << 3
+            << "^%1: cannot back up into %2: cannot write %2/[^ ]+_read\\.conf: .+; nothing "
+               "sent\n$";
+    }
+    void failedBackupSendsNothing() {
+        QFETCH(bool, silent);
+        QFETCH(QString, where);
+        QFETCH(int, status);
+        QFETCH(QString, expected);
+        if (where == "locked" && ::geteuid() == 0)
+            QSKIP("permissions do not hold back the superuser");
+        BoardProcess board;
+        QVERIFY2(board.ready(), qPrintable(board.why()));
+        QTemporaryDir dir;
+        QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
+        QVERIFY(QDir(dir.path()).mkdir("locked"));
+        QVERIFY(QFile::setPermissions(dir.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner));
+        const QString folder = dir.filePath(where);
+        qsizetype mark = frames(board, Link::Udp).size();
+        const QByteArray text = changed(readBoard(board, Link::Udp), {"Bit1=6000"});
+        const QList<QByteArray> readFrames = sentFrames(board, Link::Udp, mark);
+        if (silent) {
+            board.signal(SIGUSR1);
+            QTest::qWait(200);
+        }
+        mark = frames(board, Link::Udp).size();
+        const QStringList args = linkArgs(board, Link::Udp);
+        const Result r = ctl(QStringList(args) << "save"
+                                               << "--backup" << folder << "-",
+                             text);
+        QCOMPARE(r.status, status);
+        QVERIFY2(QRegularExpression(QString(expected)
+                                        .replace("%1", QRegularExpression::escape(args[1]))
+                                        .replace("%2", QRegularExpression::escape(folder)))
+                     .match(QString::fromUtf8(r.err))
+                     .hasMatch(),
+                 r.err.constData());
+        QCOMPARE(r.out, QByteArray());
+        QTest::qWait(200);
+        const QList<QByteArray> sent = sentFrames(board, Link::Udp, mark);
+        QCOMPARE(sent, silent ? readFrames.mid(0, 1) : readFrames);
+        QFile::setPermissions(dir.filePath("locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
     // Usage errors: status 1, nothing sent.
     void usage_data() {
         QTest::addColumn<QStringList>("args");
@@ -708,6 +995,19 @@ private slots:
         QTest::newRow("--jobs above 16") << QStringList{"--boards", "f", "--jobs", "17", "read"};
         QTest::newRow("--timeout of one board")
             << QStringList{"--udp", "h", "--timeout", "5", "read"};
+        QTest::newRow("diff without a file") << QStringList{"--udp", "127.0.0.1", "diff"};
+        QTest::newRow("diff of a record")
+            << QStringList{"--udp", "127.0.0.1", "diff", "--record", "x"};
+        QTest::newRow("--json with diff")
+            << QStringList{"--udp", "127.0.0.1", "--json", "diff", "x"};
+        QTest::newRow("--dry-run with read") << QStringList{"--dry-run", "read"};
+        QTest::newRow("--dry-run with --boards")
+            << QStringList{"--boards", "f", "save", "--dry-run", "x"};
+        QTest::newRow("--dry-run with --backup")
+            << QStringList{"save", "--dry-run", "--backup", "d", "x"};
+        QTest::newRow("--backup with read") << QStringList{"--udp", "h", "--backup", "d", "read"};
+        QTest::newRow("--backup without a folder")
+            << QStringList{"--udp", "h", "save", "x", "--backup="};
     }
     void usage() {
         QFETCH(QStringList, args);

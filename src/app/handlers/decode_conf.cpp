@@ -36,6 +36,10 @@ void TForm1::BitBtn1Click() {
 // operator sees the error's text. A read writes nothing to the board: the boxes that the reply
 // ticks or clears run their handlers, which send nothing.
 void TForm1::Decode_Conf(const std::string& frame) {
+    if (configReplyTap_) {
+        *configReplyTap_ = frame;
+        return;
+    }
     const corvane::controls::Applied applied = corvane::config::decodeConf(frame, Board);
     const QScopedValueRollback quiet(boxesSendNothing_, true);
     applyActions(applied);

@@ -287,6 +287,9 @@ private:
     // While set, a configuration reply is kept here instead of being shown in the windows
     // ("Compare with Board" reads the board without touching them).
     std::optional<std::string>* configReplyTap_ = nullptr;
+    // A comparison ended before its configuration reply came: should it come late, it is dropped
+    // rather than shown in the windows. The next read or comparison takes replies again.
+    bool comparedReplyDue_ = false;
     // The board's configuration reply that the last comparison showed ("Load Board Values").
     std::string comparedReply_;
     CompareWindow* compareWindow_ = nullptr;

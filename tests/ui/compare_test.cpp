@@ -5,6 +5,7 @@
 #include "app/windows.h"
 #include "core/config_text.h"
 #include "core/controls.h"
+#include "core/frames.h"
 #include "dialogs/compare_window.h"
 #include "dialogs/differences_table.h"
 #include "support/board_process.h"
@@ -281,6 +282,46 @@ private slots:
                  qPrintable(p.status()));
         QVERIFY(p.window() == nullptr);
         QCOMPARE(p.view().values, before.values);
+    }
+
+    // A configuration reply that comes only after the comparison gave up on it (here: after the
+    // keep-alive that closes the read) is dropped: the windows keep what the operator edited.
+    // A read afterwards shows the board's configuration as usual.
+    void lateReplyLeavesTheWindowsAlone() {
+        BoardProcess board;
+        QVERIFY2(board.ready(), qPrintable(board.why()));
+        const QByteArray reply = board.ask(corvane::frames::configRequest());
+        QVERIFY2(reply.startsWith("A3"), reply.constData());
+        const auto bare = [](const std::string& f) {
+            return QByteArray::fromStdString(f).trimmed();
+        };
+        bool late = true;
+        PtyResponder pty([&](const QByteArray& frame) {
+            if (frame == bare(corvane::frames::configRequest()))
+                return late ? QByteArray() : reply;
+            if (frame == bare(corvane::frames::keepAlive()))
+                return late ? reply : QByteArray();
+            return QByteArray("55");
+        });
+        Program p;
+        p.serialAt(pty.slavePath());
+        p.rs232()->setChecked(true);
+        p.f->Connect1Click();
+        p.f->Timer1->setInterval(3600 * 1000);
+        p.show(QStringLiteral("Bit1='6543'"));
+        const corvane::controls::ConfigView edited = p.view();
+
+        p.compare();
+        runEventLoop(500);
+        QCOMPARE(p.status(), QStringLiteral("Compare with Board: no configuration reply"));
+        QVERIFY(p.window() == nullptr);
+        QCOMPARE(p.view().values, edited.values);
+
+        late = false;
+        p.read();
+        runEventLoop(200);
+        QVERIFY(p.view().values != edited.values);
+        QVERIFY(p.view().text(Ctl::Bit1) != "6543");
     }
 
     // A screen reader hears every control of the window by name and purpose; Tab goes from the

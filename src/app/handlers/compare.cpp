@@ -44,6 +44,7 @@ void TForm1::CompareWithBoard1Click() {
         BoardLink::Sequence sequence(link, name, BoardLink::countSends(plan.all()));
         if (!sequence)
             return;
+        comparedReplyDue_ = false;
         sequence.setEndText(
             [name, outcome](const BoardLink::SequenceReport& r, const QString& usual) {
                 if (outcome->compared)
@@ -65,6 +66,7 @@ void TForm1::CompareWithBoard1Click() {
         const bool ran = runSteps(plan.request);
         if (ComPort1->isOpen() || udpActive())
             startIfStopped(Timer1);
+        comparedReplyDue_ = !outcome->reply;
         if (ran && !link.sequenceStopping() && outcome->reply) {
             const controls::Applied applied = corvane::config::decodeConf(*outcome->reply, Board);
             outcome->error = applied.error;
@@ -98,6 +100,7 @@ void TForm1::CompareWithBoard1Click() {
                     QStringLiteral("Busy: %1 is running").arg(link.sequence().name), 5000);
                 return;
             }
+            comparedReplyDue_ = false;
             Decode_Conf(comparedReply_);
         });
     }

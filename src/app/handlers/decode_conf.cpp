@@ -9,6 +9,8 @@
 
 #include <QScopedValueRollback>
 
+#include <utility>
+
 void handlers::wireConfig(TForm1& f, Ui::TForm1& ui) {
     QObject::connect(ui.BitBtn1, &QPushButton::clicked, &f, &TForm1::BitBtn1Click);
 }
@@ -22,6 +24,7 @@ void TForm1::BitBtn1Click() {
                                        BoardLink::countSends(plan.all()));
     if (!sequence)
         return;
+    comparedReplyDue_ = false;
     if (!runSteps(plan.open))
         return;
     Timer1->stop();
@@ -40,6 +43,8 @@ void TForm1::Decode_Conf(const std::string& frame) {
         *configReplyTap_ = frame;
         return;
     }
+    if (std::exchange(comparedReplyDue_, false))
+        return;
     const corvane::controls::Applied applied = corvane::config::decodeConf(frame, Board);
     const QScopedValueRollback quiet(boxesSendNothing_, true);
     applyActions(applied);

@@ -47,12 +47,12 @@ void TForm1::CompareWithBoard1Click() {
         comparedReplyDue_ = false;
         sequence.setEndText(
             [name, outcome](const BoardLink::SequenceReport& r, const QString& usual) {
-                if (outcome->compared)
-                    return outcome->differences.empty()
-                               ? QStringLiteral("%1: identical").arg(name)
-                               : QStringLiteral("%1: %2 of the settings differ")
-                                     .arg(name)
-                                     .arg(outcome->differences.size());
+                if (outcome->compared) {
+                    const std::size_t n = outcome->differences.size();
+                    return n == 0   ? QStringLiteral("%1: identical").arg(name)
+                           : n == 1 ? QStringLiteral("%1: 1 setting differs").arg(name)
+                                    : QStringLiteral("%1: %2 settings differ").arg(name).arg(n);
+                }
                 if (r.end != BoardLink::SequenceEnd::Completed)
                     return usual;
                 if (!outcome->reply)

@@ -24,6 +24,7 @@
 #include "core/variant.h"
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -39,6 +40,7 @@ class TForm3;
 class TForm4;
 class TForm5;
 class TAboutfrm;
+class CompareWindow;
 class ControlMap;
 class HistoryWindow;
 class LinkMenus;
@@ -236,6 +238,8 @@ public:
 
     // --- Comparing the windows with the board (handlers/compare.cpp)
     void CompareWithBoard1Click(); // "Compare with Board"
+    // The comparison's window, built when first needed (nullptr until then).
+    CompareWindow* compareWindow() const { return compareWindow_; }
 
     // --- The history of configurations and the windows as text (handlers/history.cpp)
     void History1Click();        // "History…"
@@ -293,6 +297,15 @@ private:
     bool configHeld_ = false;
     // Reading or clearing the display is under way: the boxes it changes send nothing.
     bool boxesSendNothing_ = false;
+    // While set, a configuration reply is kept here instead of being shown in the windows
+    // ("Compare with Board" reads the board without touching them).
+    std::optional<std::string>* configReplyTap_ = nullptr;
+    // A comparison ended before its configuration reply came: should it come late, it is dropped
+    // rather than shown in the windows. The next read or comparison takes replies again.
+    bool comparedReplyDue_ = false;
+    // The board's configuration reply that the last comparison showed ("Load Board Values").
+    std::string comparedReply_;
+    CompareWindow* compareWindow_ = nullptr;
     void onSerialLost(const QString& reason);
     void applyReplyEffect(const corvane::replies::Effect& effect);
     // The link is gone: what goes with it, in the order app/link_drop.h gives.

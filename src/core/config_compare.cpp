@@ -9,12 +9,19 @@ using controls::Ctl;
 std::vector<Difference> differences(const controls::ConfigView& ours,
                                     const controls::ConfigView& theirs,
                                     const variant::BoardFlags& flags) {
+    return differences(ours, flags, theirs, flags);
+}
+
+std::vector<Difference> differences(const controls::ConfigView& ours,
+                                    const variant::BoardFlags& oursFlags,
+                                    const controls::ConfigView& theirs,
+                                    const variant::BoardFlags& theirsFlags) {
     std::vector<Difference> out;
     for (const auto& row : controls::kCatalogue) {
         if (row.id == Ctl::UDPCheck || row.id == Ctl::RS232Check)
             continue;
-        std::string a = configtext::valueText(ours, row.id, flags);
-        std::string b = configtext::valueText(theirs, row.id, flags);
+        std::string a = configtext::valueText(ours, row.id, oursFlags);
+        std::string b = configtext::valueText(theirs, row.id, theirsFlags);
         if (a != b)
             out.push_back({row.id, std::move(a), std::move(b)});
     }

@@ -27,6 +27,12 @@ struct Difference {
 std::vector<Difference> differences(const controls::ConfigView& ours,
                                     const controls::ConfigView& theirs,
                                     const variant::BoardFlags& flags);
+// The same, each side's lists read with its own flags: a board that reports another input
+// module than the windows hold names its sensor input from that module's list.
+std::vector<Difference> differences(const controls::ConfigView& ours,
+                                    const variant::BoardFlags& oursFlags,
+                                    const controls::ConfigView& theirs,
+                                    const variant::BoardFlags& theirsFlags);
 
 // "Bit1: file 6000, board 4000": the control's name, then each side's value after its name; an
 // empty value is shown as "(empty)".

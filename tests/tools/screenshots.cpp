@@ -4,8 +4,10 @@
 //
 //   CORVANE_BOARD=build/sim/corvane-board screenshots OUTPUT_FOLDER
 #include "app/windows.h"
+#include "dialogs/compare_window.h"
 #include "support/board_process.h"
 #include "support/program.h"
+#include "support/view_text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -94,6 +96,27 @@ int main(int argc, char** argv) {
     ok = shoot(p.w->Form5, out + "/rtp-dialog.png") && ok;
     p.f->About1Click(); // fills in the version
     ok = shoot(p.f->aboutfrm(), out + "/about-box.png") && ok;
+    // "Compare with Board" after a few settings were edited in the windows since the read (the
+    // full board again, as read).
+    child<QCheckBox>(p.w->Form4, "LumoS")->setChecked(false);
+    p.f->applyActions(
+        actionsOf(QStringLiteral("Bit1='6000' Gop2='50' RTP11_IP='192.168.1.50' Efmt2=1")));
+    // The window belongs to the main window and shows above it; for a picture of it alone it
+    // is then taken out of the main window (the window manager maps nothing above a hidden
+    // window).
+    p.f->show();
+    runEventLoop(800);
+    p.f->CompareWithBoard1Click();
+    if (!p.f->compareWindow()) {
+        std::fprintf(stderr, "the comparison was not shown\n");
+        return 1;
+    }
+    runEventLoop(800);
+    p.f->compareWindow()->hide();
+    p.f->hide();
+    runEventLoop(800);
+    p.f->compareWindow()->setParent(nullptr, Qt::Dialog);
+    ok = shoot(p.f->compareWindow(), out + "/compare-window.png") && ok;
     for (const ShownMessage& m : p.prompts.messages)
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
     return ok ? 0 : 1;

@@ -9,6 +9,8 @@
 
 #include <QScopedValueRollback>
 
+#include <utility>
+
 void handlers::wireConfig(TForm1& f, Ui::TForm1& ui) {
     QObject::connect(ui.BitBtn1, &QPushButton::clicked, &f, &TForm1::BitBtn1Click);
 }
@@ -22,6 +24,7 @@ void TForm1::BitBtn1Click() {
                                        BoardLink::countSends(plan.all()));
     if (!sequence)
         return;
+    comparedReplyDue_ = false;
     if (!runSteps(plan.open))
         return;
     Timer1->stop();
@@ -36,6 +39,12 @@ void TForm1::BitBtn1Click() {
 // operator sees the error's text. A read writes nothing to the board: the boxes that the reply
 // ticks or clears run their handlers, which send nothing.
 void TForm1::Decode_Conf(const std::string& frame) {
+    if (configReplyTap_) {
+        *configReplyTap_ = frame;
+        return;
+    }
+    if (std::exchange(comparedReplyDue_, false))
+        return;
     const corvane::controls::Applied applied = corvane::config::decodeConf(frame, Board);
     const QScopedValueRollback quiet(boxesSendNothing_, true);
     applyActions(applied);

@@ -10,6 +10,9 @@ namespace hist = corvane::history;
 
 namespace {
 
+// Entries of one second, link and kind beyond this many are refused.
+constexpr int kMostCopies = 1000;
+
 std::vector<std::string> names(const QDir& dir) {
     std::vector<std::string> out;
     const QStringList files =
@@ -42,16 +45,24 @@ Written write(const QString& dir, const QDateTime& time, const std::string& link
         return w;
     }
     const hist::Stamp stamp = stampOf(time);
+    // The name is taken by creating the file, which fails when it exists: two programs writing
+    // an entry of the same second, link and kind (two corvane-ctl backups) each get their own.
     QString path;
     for (int copy = 1;; ++copy) {
         path = d.absoluteFilePath(QString::fromStdString(hist::fileName(stamp, link, kind, copy)));
-        if (!QFile::exists(path))
+        QFile reserve(path);
+        if (reserve.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             break;
+        if (!reserve.exists() || copy >= kMostCopies) {
+            w.error = QStringLiteral("cannot write %1: %2").arg(path, reserve.errorString());
+            return w;
+        }
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.commit()) {
         w.error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        QFile::remove(path); // the empty file that took the name
         return w;
     }
     w.path = path;

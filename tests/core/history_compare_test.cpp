@@ -4,7 +4,9 @@
 #include "core/config_text.h"
 #include "core/history.h"
 #include "core/view_apply.h"
+#include "platform/history_files.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace corvane;
@@ -117,6 +119,39 @@ private slots:
         const auto gone = hist::beyond(names, 4);
         QCOMPARE(gone, (std::vector<std::string>{all[4].name, all[5].name}));
         QVERIFY(hist::beyond(names, hist::kKept).empty());
+    }
+
+    // Entries of one second, link and kind never replace one another: each takes the next copy
+    // number, also when the first name is taken by a file that is not an entry's.
+    void entriesOfOneSecond() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QDateTime time(QDate(2026, 12, 11), QTime(5, 40, 12), Qt::UTC);
+        QFile taken(dir.filePath("2026-12-11T05-40-12_udp-h_sent.conf"));
+        QVERIFY(taken.open(QIODevice::WriteOnly));
+        taken.write("mine");
+        taken.close();
+        const auto sent =
+            platform::history::write(dir.path(), time, "udp-h", hist::Kind::Sent, "x=1\n");
+        QCOMPARE(QFileInfo(sent.path).fileName(), QString("2026-12-11T05-40-12_udp-h_sent-2.conf"));
+        QVERIFY(taken.open(QIODevice::ReadOnly));
+        QCOMPARE(taken.readAll(), QByteArray("mine"));
+        QStringList written;
+        for (const char* text : {"a=1\n", "b=2\n", "c=3\n"}) {
+            const auto w =
+                platform::history::write(dir.path(), time, "udp-h", hist::Kind::Read, text);
+            QVERIFY2(w.ok(), qPrintable(w.error));
+            written << QFileInfo(w.path).fileName();
+        }
+        QCOMPARE(written, (QStringList{"2026-12-11T05-40-12_udp-h_read.conf",
+                                       "2026-12-11T05-40-12_udp-h_read-2.conf",
+                                       "2026-12-11T05-40-12_udp-h_read-3.conf"}));
+        QFile last(dir.filePath(written.last()));
+        QVERIFY(last.open(QIODevice::ReadOnly));
+        QCOMPARE(last.readAll(), QByteArray("c=3\n"));
+        const auto all = platform::history::list(dir.path());
+        QCOMPARE(all.size(), std::size_t(5));
+        QCOMPARE(QString::fromStdString(all.front().name), written.last());
     }
 
     // A configuration shown through its writes reads back the same, but for the interface boxes

@@ -56,8 +56,6 @@ Result ctl(const QStringList& args, const QByteArray& input = {}) {
     return r;
 }
 
-enum class Link { Udp, Pty };
-
 QStringList linkArgs(const BoardProcess& board, Link link) {
     if (link == Link::Udp)
         return {"--udp", QStringLiteral("127.0.0.1:%1").arg(board.port())};
@@ -196,8 +194,6 @@ void prepare(const BoardProcess& board, Link link) {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Link)
-
 class CtlTest : public QObject {
     Q_OBJECT
 
@@ -289,7 +285,7 @@ private slots:
     void readSaveRoundTrip_data() {
         QTest::addColumn<Link>("link");
         QTest::newRow("udp") << Link::Udp;
-        QTest::newRow("pty") << Link::Pty;
+        QTest::newRow("pty") << Link::Serial;
     }
     void readSaveRoundTrip() {
         QFETCH(Link, link);
@@ -362,10 +358,10 @@ private slots:
         QTest::newRow("read, nobody there") << "read" << Link::Udp << false;
         QTest::newRow("probe, silent board") << "probe" << Link::Udp << true;
         QTest::newRow("start, nobody there") << "start" << Link::Udp << false;
-        QTest::newRow("read, silent serial board") << "read" << Link::Pty << true;
-        QTest::newRow("start, silent serial board") << "start" << Link::Pty << true;
-        QTest::newRow("firmware, silent serial board") << "firmware" << Link::Pty << true;
-        QTest::newRow("probe, silent serial board") << "probe" << Link::Pty << true;
+        QTest::newRow("read, silent serial board") << "read" << Link::Serial << true;
+        QTest::newRow("start, silent serial board") << "start" << Link::Serial << true;
+        QTest::newRow("firmware, silent serial board") << "firmware" << Link::Serial << true;
+        QTest::newRow("probe, silent serial board") << "probe" << Link::Serial << true;
     }
     void absentBoard() {
         QFETCH(QString, command);
@@ -400,7 +396,7 @@ private slots:
     void refusedStart_data() {
         QTest::addColumn<Link>("link");
         QTest::newRow("udp") << Link::Udp;
-        QTest::newRow("serial") << Link::Pty;
+        QTest::newRow("serial") << Link::Serial;
     }
     void refusedStart() {
         QFETCH(Link, link);
@@ -428,9 +424,9 @@ private slots:
         QTest::addColumn<QString>("expected");
         const QString silent = "^%1: no answer after \\d+ of \\d+ commands\\n$";
         QTest::newRow("udp, silent") << Link::Udp << false << silent;
-        QTest::newRow("pty, silent") << Link::Pty << false << silent;
+        QTest::newRow("pty, silent") << Link::Serial << false << silent;
         QTest::newRow("pty, port gone")
-            << Link::Pty << true << "^%1: .+ \\(after \\d+ of \\d+ commands\\)\\n$";
+            << Link::Serial << true << "^%1: .+ \\(after \\d+ of \\d+ commands\\)\\n$";
     }
     void boardFailsDuringSave() {
         QFETCH(Link, link);
@@ -539,12 +535,12 @@ private slots:
                                                : QStringList{command, path};
         QString label;
         if (boards) {
-            args =
-                QStringList{"--boards", boardsFile(dir, {linkArgs(board, Link::Udp).join(' '),
-                                                         linkArgs(board, Link::Pty).join(' ')})} +
-                args;
+            args = QStringList{"--boards",
+                               boardsFile(dir, {linkArgs(board, Link::Udp).join(' '),
+                                                linkArgs(board, Link::Serial).join(' ')})} +
+                   args;
         } else {
-            args = linkArgs(board, Link::Pty) + args;
+            args = linkArgs(board, Link::Serial) + args;
             label = board.link() + ": ";
         }
         const Result r = ctl(args);
@@ -570,8 +566,8 @@ private slots:
         QVERIFY(a.ready() && b.ready());
         const QByteArray text = readBoard(a, Link::Udp);
         QTemporaryDir dir;
-        const QString list =
-            boardsFile(dir, {linkArgs(a, Link::Udp).join(' '), linkArgs(b, Link::Pty).join(' ')});
+        const QString list = boardsFile(
+            dir, {linkArgs(a, Link::Udp).join(' '), linkArgs(b, Link::Serial).join(' ')});
         const qsizetype beforeA = frames(a, Link::Udp).size();
         const qsizetype beforeB = received(b);
         QProcess p;
@@ -638,8 +634,8 @@ private slots:
 
         const QStringList network{"ipb=10.0.0.5", "gwp=10.0.0.1", "SubB=255.255.0.0", "MTUB=1400",
                                   "UDPRSIPB=10.0.0.9"};
-        r = ctl(linkArgs(board, Link::Pty) << "save-network"
-                                           << "-",
+        r = ctl(linkArgs(board, Link::Serial) << "save-network"
+                                              << "-",
                 network.join('\n').toUtf8());
         QVERIFY2(r.status == 0, r.err.constData());
         const QByteArray after = readBoard(board, Link::Udp);
@@ -718,7 +714,7 @@ private slots:
         QTest::addColumn<QStringList>("changes");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("expected"); // standard output; standard error for status 3
-        for (const Link link : {Link::Udp, Link::Pty}) {
+        for (const Link link : {Link::Udp, Link::Serial}) {
             const QByteArray tag = linkName(link);
             QTest::newRow(tag + ", as read") << link << QStringList{} << 0 << QByteArray();
             QTest::newRow(tag + ", one edited line") << link << QStringList{"Bit1=6000"} << 5
@@ -732,9 +728,10 @@ private slots:
                           "CEFEC: file on, board off\n"
                           "RTP12_IP: file (empty), board 192.168.0.100\n");
         QTest::newRow("pty, frame rate the save refuses")
-            << Link::Pty << QStringList{"fps1=60"} << 5 << QByteArray("fps1: file 60, board 30\n");
+            << Link::Serial << QStringList{"fps1=60"} << 5
+            << QByteArray("fps1: file 60, board 30\n");
         QTest::newRow("pty, refused line")
-            << Link::Pty << QStringList{"Bit1=6000", "CEFEC=yes"} << 3
+            << Link::Serial << QStringList{"Bit1=6000", "CEFEC=yes"} << 3
             << QByteArray("standard input: line 33: CEFEC: 'yes' is neither on nor off\n");
     }
     void diffComparesFileAndBoard() {
@@ -770,13 +767,13 @@ private slots:
         BoardProcess a, b;
         QVERIFY(a.ready() && b.ready());
         const QByteArray text = readBoard(a, Link::Udp);
-        const Result saved = ctl(linkArgs(b, Link::Pty) << "save"
-                                                        << "-",
+        const Result saved = ctl(linkArgs(b, Link::Serial) << "save"
+                                                           << "-",
                                  changed(text, {"Gop2=12"}));
         QVERIFY2(saved.status == 0, saved.err.constData());
         QTemporaryDir dir;
-        const QString list =
-            boardsFile(dir, {linkArgs(a, Link::Udp).join(' '), linkArgs(b, Link::Pty).join(' ')});
+        const QString list = boardsFile(
+            dir, {linkArgs(a, Link::Udp).join(' '), linkArgs(b, Link::Serial).join(' ')});
         const Result r = ctl({"--boards", list, "diff", "-"}, text);
         QCOMPARE(r.status, 4);
         QCOMPARE(r.out, b.link().toUtf8() + ": Gop2: file 25, board 12\n");
@@ -791,7 +788,7 @@ private slots:
         QTest::addColumn<Link>("link");
         QTest::addColumn<bool>("record");
         QTest::newRow("udp, lines") << Link::Udp << false;
-        QTest::newRow("pty, lines") << Link::Pty << false;
+        QTest::newRow("pty, lines") << Link::Serial << false;
         QTest::newRow("udp, record") << Link::Udp << true;
     }
     void dryRunShowsWhatTheSaveSends() {
@@ -857,7 +854,7 @@ private slots:
     void backupKeepsWhatWasThere_data() {
         QTest::addColumn<Link>("link");
         QTest::newRow("udp") << Link::Udp;
-        QTest::newRow("pty") << Link::Pty;
+        QTest::newRow("pty") << Link::Serial;
     }
     void backupKeepsWhatWasThere() {
         QFETCH(Link, link);

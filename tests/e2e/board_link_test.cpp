@@ -31,8 +31,6 @@
 
 namespace {
 
-enum class Link { Serial, Udp };
-
 // The program's windows, with time shrunk by `scale`.
 struct Program : RunningProgram {
     explicit Program(double scale = 0.1) : RunningProgram(scale) {}

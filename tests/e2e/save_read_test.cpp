@@ -15,8 +15,6 @@
 
 namespace {
 
-enum class Link { Serial, Udp };
-
 // Every setting the save sends, each different from what the board holds at start.
 const char* const kSaved =
     "S1I=2 S2I=6 Res1=1 Res2=7 Bit1='5000' Bit2='800' Gop1='50' Gop2='12' fps1='60' fps2='50' "
@@ -32,22 +30,13 @@ struct Program : RunningProgram {
 
     void show(const QString& changes) { f->applyActions(actionsOf(changes)); }
 
-    void connect(const BoardProcess& board, Link link) {
-        serialAt(board.link());
-        udpAt(board.port());
-        (link == Link::Serial ? rs232() : udp())->setChecked(true);
-        f->Connect1Click();
-        f->Timer1->stop(); // no keep-alive in between
-        QVERIFY(f->ComPort1->isOpen() || f->udpActive());
-    }
+    void connect(const BoardProcess& board, Link link) { QVERIFY(connectToBoard(board, link)); }
 
     // The saved controls as the windows show them, written as kSaved is.
     QString shown(const QString& controls) const { return textOf(f->readControls(), controls); }
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Link)
 
 class SaveReadTest : public QObject {
     Q_OBJECT
@@ -58,11 +47,7 @@ private slots:
                  "CORVANE_BOARD names the stand-in board program");
     }
 
-    void savedConfigurationReadsBack_data() {
-        QTest::addColumn<Link>("link");
-        QTest::newRow("udp") << Link::Udp;
-        QTest::newRow("serial") << Link::Serial;
-    }
+    void savedConfigurationReadsBack_data() { linkRows(); }
 
     void savedConfigurationReadsBack() {
         QFETCH(Link, link);

@@ -1,11 +1,13 @@
 #include "support/program.h"
 
 #include "platform/pacing.h"
+#include "support/board_process.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 
 RunningProgram::RunningProgram(double timeScale) : RunningProgram(Setup{.timeScale = timeScale}) {}
 
@@ -62,6 +64,22 @@ void RunningProgram::connectUdp(quint16 port) {
     udpAt(port);
     udp()->setChecked(true);
     f->Connect1Click();
+}
+
+void linkRows() {
+    QTest::addColumn<Link>("link");
+    QTest::newRow("udp") << Link::Udp;
+    QTest::newRow("serial") << Link::Serial;
+}
+
+bool RunningProgram::connectToBoard(const BoardProcess& board, Link link) {
+    serialAt(board.link());
+    udpAt(board.port());
+    (link == Link::Serial ? rs232() : udp())->setChecked(true);
+    f->Connect1Click();
+    f->Timer1->stop();
+    f->Timer1->setInterval(3600 * 1000);
+    return f->ComPort1->isOpen() || f->udpActive();
 }
 
 void RunningProgram::waitForSearch(int ms) {

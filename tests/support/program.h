@@ -9,11 +9,19 @@
 #include "app/windows.h"
 #include "support/recorder.h"
 
+#include <QMetaType>
 #include <QStringList>
 #include <memory>
 
+class BoardProcess;
 class QCheckBox;
 class QLabel;
+
+// The link a test drives the stand-in board on.
+enum class Link { Serial, Udp };
+Q_DECLARE_METATYPE(Link)
+// The column "link" of a test's data, with one row a link: "udp" and "serial".
+void linkRows();
 
 struct RunningProgram {
     struct Setup {
@@ -46,6 +54,10 @@ struct RunningProgram {
     void udpAt(quint16 port);
     // Ticks UDP and connects to the board on 127.0.0.1 at `port`, as the operator would.
     void connectUdp(quint16 port);
+    // Opens the link to the stand-in board on `link` as the operator would (tick, "Connect "),
+    // with the keep-alive held back so that no tick's auto-detection answer, which selects the
+    // inputs the board detects, lands in what the test watches. True when the link is open.
+    bool connectToBoard(const BoardProcess& board, Link link);
     // Runs the event loop until the board search has stopped, found or given up.
     void waitForSearch(int ms = 20000);
 

@@ -25,7 +25,6 @@
 namespace {
 
 using corvane::controls::Ctl;
-enum class Link { Serial, Udp };
 // What "Save Config." sends when no stream runs.
 constexpr qsizetype kSaveCommands = 36;
 
@@ -33,13 +32,7 @@ struct Program : RunningProgram {
     Program() : RunningProgram(0.1) {}
 
     void connect(const BoardProcess& board, Link link) {
-        serialAt(board.link());
-        udpAt(board.port());
-        (link == Link::Serial ? rs232() : udp())->setChecked(true);
-        f->Connect1Click();
-        QVERIFY(f->ComPort1->isOpen() || f->udpActive());
-        // No keep-alive tick in between: its answer would select the inputs the board detects.
-        f->Timer1->setInterval(3600 * 1000);
+        QVERIFY(connectToBoard(board, link));
         f->link.udpReceiveTimeout = 1000;
     }
 
@@ -80,8 +73,6 @@ QString text(const corvane::controls::ConfigView& view, Ctl c) {
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(Link)
 
 class CompareTest : public QObject {
     Q_OBJECT
@@ -173,11 +164,7 @@ private slots:
         QCOMPARE(all.mid(beforeCompare.size()), readFrames);
     }
 
-    void buttonsOfTheWindow_data() {
-        QTest::addColumn<Link>("link");
-        QTest::newRow("udp") << Link::Udp;
-        QTest::newRow("serial") << Link::Serial;
-    }
+    void buttonsOfTheWindow_data() { linkRows(); }
 
     // Windows never read: "Save Config." from the comparison asks as the save always asks then
     // ("No" sends nothing); "Load Board Values" puts the board's values into the windows as a
@@ -236,12 +223,17 @@ private slots:
         p.read();
         const qsizetype heard = settled(board, "udp", 1).size();
 
+        // "Compare with Board" chosen once the save's first command has left.
         QString busy;
-        QTimer::singleShot(0, p.f, [&] {
-            p.compare();
-            busy = p.status();
-        });
+        const auto pressCompare =
+            QObject::connect(&p.f->link, &BoardLink::sequenceProgress, p.f, [&] {
+                if (!busy.isEmpty())
+                    return;
+                p.compare();
+                busy = p.status();
+            });
         child<QPushButton>(p.f, "BitBtn2")->click();
+        QObject::disconnect(pressCompare);
         QCOMPARE(busy, QStringLiteral("Busy: Save Config. is running"));
         QCOMPARE(p.status(), QStringLiteral("Configuration sent to the board"));
         QVERIFY(p.window() == nullptr);
@@ -249,12 +241,16 @@ private slots:
 
         p.show(QStringLiteral("Bit2='1234'"));
         const corvane::controls::ConfigView edited = p.view();
+        // "Read Config." pressed once the comparison's first command has left.
         busy.clear();
-        QTimer::singleShot(0, p.f, [&] {
+        const auto pressRead = QObject::connect(&p.f->link, &BoardLink::sequenceProgress, p.f, [&] {
+            if (!busy.isEmpty())
+                return;
             p.read();
             busy = p.status();
         });
         p.compare();
+        QObject::disconnect(pressRead);
         QCOMPARE(busy, QStringLiteral("Busy: Compare with Board is running"));
         QCOMPARE(p.view().values, edited.values);
         QCOMPARE(p.rows().size(), 1);

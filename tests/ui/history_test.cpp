@@ -33,23 +33,12 @@ using cc::Ctl;
 
 namespace {
 
-enum class Link { Serial, Udp };
-
 struct Program : RunningProgram {
     Program() : RunningProgram(0.1) {}
 
     void show(const QString& changes) { f->applyActions(actionsOf(changes)); }
 
-    void connect(const BoardProcess& board, Link link) {
-        serialAt(board.link());
-        udpAt(board.port());
-        (link == Link::Serial ? rs232() : udp())->setChecked(true);
-        f->Connect1Click();
-        // The keep-alive's answer would select the inputs the board detects in between.
-        f->Timer1->stop();
-        f->Timer1->setInterval(3600 * 1000);
-        QVERIFY(f->ComPort1->isOpen() || f->udpActive());
-    }
+    void connect(const BoardProcess& board, Link link) { QVERIFY(connectToBoard(board, link)); }
 
     void read() { child<QPushButton>(f, "BitBtn1")->click(); }
     void save() { child<QPushButton>(f, "BitBtn2")->click(); }
@@ -84,8 +73,6 @@ QStringList differingNames(const std::vector<corvane::compare::Difference>& diff
 
 } // namespace
 
-Q_DECLARE_METATYPE(Link)
-
 class HistoryTest : public QObject {
     Q_OBJECT
 
@@ -95,11 +82,7 @@ private slots:
                  "CORVANE_BOARD names the stand-in board program");
     }
 
-    void readSaveAndLoadBack_data() {
-        QTest::addColumn<Link>("link");
-        QTest::newRow("udp") << Link::Udp;
-        QTest::newRow("serial") << Link::Serial;
-    }
+    void readSaveAndLoadBack_data() { linkRows(); }
 
     // A read keeps the board's configuration, a save what it sent; the history window shows how
     // the read entry differs from the edited windows, and loading it and saving gives the board

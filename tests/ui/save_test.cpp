@@ -21,8 +21,6 @@
 
 namespace {
 
-enum class Link { Serial, Udp };
-
 // What saving kWholeConfiguration sends, frame by frame ("<CR>", "<NUL>" for the control
 // characters).
 const char* const kSaved =
@@ -129,8 +127,6 @@ struct Program : RunningProgram {
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Link)
 
 class SaveTest : public QObject {
     Q_OBJECT

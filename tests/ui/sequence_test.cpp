@@ -28,7 +28,6 @@
 
 namespace {
 
-enum class Link { Serial, Udp };
 // Where the save is when something happens to it.
 enum class Moment { Pause, AckWait };
 
@@ -158,17 +157,12 @@ struct Program : Acknowledging, BoardEnd, RunningProgram {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Link)
 Q_DECLARE_METATYPE(Moment)
 
 class SequenceTest : public QObject {
     Q_OBJECT
 
-    static void links() {
-        QTest::addColumn<Link>("link");
-        QTest::newRow("udp") << Link::Udp;
-        QTest::newRow("serial") << Link::Serial;
-    }
+    static void links() { linkRows(); }
 
     // Tables of every link and moment in which something happens to a save.
     static void linkAndMomentColumns() {

@@ -14,7 +14,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QPushButton>
 
@@ -46,9 +45,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     RunningProgram p;
-    p.udpAt(board.port());
-    p.udp()->setChecked(true);
-    p.f->Connect1Click();
+    p.connectUdp(board.port());
     // No keep-alive tick in between.
     p.f->Timer1->setInterval(3600 * 1000);
     auto* read = child<QPushButton>(p.f, "BitBtn1");

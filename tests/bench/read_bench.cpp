@@ -9,7 +9,6 @@
 #include "support/program.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,9 +29,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     RunningProgram p;
-    p.udpAt(board.port());
-    p.udp()->setChecked(true);
-    p.f->Connect1Click();
+    p.connectUdp(board.port());
     auto* read = child<QPushButton>(p.f, "BitBtn1");
     auto* last = p.f->controlMap().widget(corvane::controls::Ctl::Recfps2);
 

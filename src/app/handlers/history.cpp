@@ -30,17 +30,6 @@ void handlers::wireHistory(TForm1& f, Ui::TForm1& ui) {
     QObject::connect(ui.History1, &QAction::triggered, &f, &TForm1::History1Click);
     QObject::connect(ui.ExportSettings1, &QAction::triggered, &f, &TForm1::ExportSettings1Click);
     QObject::connect(ui.ImportSettings1, &QAction::triggered, &f, &TForm1::ImportSettings1Click);
-    // "Load into Windows" is held while a shown sequence runs, as "Clear UI" and "Import
-    // Settings…" are: a read would overwrite what it shows, and a save reads the windows.
-    QObject::connect(&f.link, &BoardLink::sequenceProgress, &f, [&f] {
-        if (HistoryWindow* w = f.historyWindow())
-            w->setHeld(true);
-    });
-    QObject::connect(&f.link, &BoardLink::sequenceEnded, &f,
-                     [&f](const BoardLink::SequenceReport& r) {
-                         if (HistoryWindow* w = f.historyWindow(); w && r.shown)
-                             w->setHeld(false);
-                     });
 }
 
 std::string TForm1::historyLink() const {
@@ -82,6 +71,15 @@ void TForm1::History1Click() {
              [this](const corvane::controls::ConfigView& view) { showConfiguration(view); }},
             this);
         historyWindow_->setHeld(link.sequenceShown());
+        // "Load into Windows" is held while a shown sequence runs, as "Clear UI" and "Import
+        // Settings…" are: a read would overwrite what it shows, and a save reads the windows.
+        connect(&link, &BoardLink::sequenceProgress, historyWindow_,
+                [w = historyWindow_] { w->setHeld(true); });
+        connect(&link, &BoardLink::sequenceEnded, historyWindow_,
+                [w = historyWindow_](const BoardLink::SequenceReport& r) {
+                    if (r.shown)
+                        w->setHeld(false);
+                });
     }
     historyWindow_->show();
     historyWindow_->raise();

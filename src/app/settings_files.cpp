@@ -1,12 +1,13 @@
 // The settings files of the working directory, read at start-up and written by the dialogs and at
 // close.
+#include "app/settings_files.h"
+
 #include "app/tform1.h"
 
 #include "app/link_menus.h"
 
 #include "core/link_options.h"
 
-#include "dialogs/tform4.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
@@ -17,8 +18,8 @@ namespace settings = corvane::settings;
 
 // conf.ini: a missing file (the first start) leaves the built-in settings without a message; one
 // that cannot be read leaves them too, and the operator is told which file and why.
-void TForm1::loadSerialSettings() {
-    const QString path = AppDir + QStringLiteral("/conf.ini");
+void settingsfiles::loadSerial(TForm1& f) {
+    const QString path = f.AppDir + QStringLiteral("/conf.ini");
     QString error;
     const auto bytes = platform::files::read(path, &error);
     if (!bytes) {
@@ -28,16 +29,16 @@ void TForm1::loadSerialSettings() {
                                   .arg(path, error));
         return;
     }
-    settings::SerialSettings settings = serialSettings;
+    settings::SerialSettings settings = f.serialSettings;
     settings::applyConfIni(*bytes, settings);
-    applySerialSettings(settings);
-    linkMenus->reconnectAction()->setChecked(corvane::linkoptions::reconnectFromConfIni(*bytes));
+    f.applySerialSettings(settings);
+    f.linkMenus->reconnectAction()->setChecked(corvane::linkoptions::reconnectFromConfIni(*bytes));
 }
 
 // Stores the serial settings into conf.ini, keeping whatever else the file holds. A failure is
 // reported; the program closes all the same.
-void TForm1::storeSerialSettings() {
-    const QString path = AppDir + QStringLiteral("/conf.ini");
+void settingsfiles::storeSerial(const TForm1& f) {
+    const QString path = f.AppDir + QStringLiteral("/conf.ini");
     QString error;
     std::string existing;
     if (QFileInfo::exists(path)) {
@@ -52,22 +53,19 @@ void TForm1::storeSerialSettings() {
         existing = std::move(*bytes);
     }
     const std::string text =
-        corvane::linkoptions::writeReconnect(settings::writeConfIni(existing, serialSettings),
-                                             linkMenus->reconnectAction()->isChecked());
+        corvane::linkoptions::writeReconnect(settings::writeConfIni(existing, f.serialSettings),
+                                             f.linkMenus->reconnectAction()->isChecked());
     if (!platform::files::writeSetting(path, text, &error))
         platform::message(
             QStringLiteral("Failed to store settings\nCannot write %1: %2").arg(path, error));
 }
 
-void TForm1::loadBoardSettings() {
-    const auto bytes = platform::files::readSetting(AppDir + QStringLiteral("/brdf.ini"),
+std::optional<corvane::variant::VariantEffect>
+settingsfiles::readBoard(const QString& dir, const corvane::variant::BoardFlags& now) {
+    const auto bytes = platform::files::readSetting(dir + QStringLiteral("/brdf.ini"),
                                                     QStringLiteral("No Board Configuration File"));
     if (!bytes)
-        return;
-    const auto effect = corvane::variant::variantFromBoardFile(*bytes, Board);
-    if (!effect)
-        return; // not a board file this program knows: everything stays as it was
-    // The board dialog's boxes first (their handlers set the variant flags), then the variant.
-    Form4->setFullBoard(effect->flags.fullBoard);
-    applyVariant(*effect);
+        return std::nullopt;
+    // Not a board file this program knows: nothing, and everything stays as it was.
+    return corvane::variant::variantFromBoardFile(*bytes, now);
 }

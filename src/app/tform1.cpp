@@ -1,7 +1,9 @@
 // The main window: creation, wiring, start-up, the idle status display and closing.
 #include "app/tform1.h"
+#include "app/config_menus.h"
 #include "app/handlers/wiring.h"
 #include "app/link_menus.h"
+#include "app/settings_files.h"
 #include "core/inputs.h"
 
 #include "app/control_map.h"
@@ -176,9 +178,11 @@ void TForm1::wire() {
     for (auto wireSubsystem :
          {handlers::wireInputs, handlers::wireConfig, handlers::wireSave, handlers::wireUpdates,
           handlers::wireNetwork, handlers::wireStreaming, handlers::wireFiles,
-          handlers::wireMaintenance, handlers::wireCompare, handlers::wireHistory})
+          handlers::wireMaintenance})
         wireSubsystem(*this, *ui);
     linkMenus = new LinkMenus(*this, *ui->File1, link, keeper);
+    configMenus = new ConfigMenus(*this, *ui, *strip_,
+                                  [this](const std::string& reply) { Decode_Conf(reply); });
     handlers::wireKeyboard(*this, *ui);
     watchValues(*controls_, Window::Main);
 }
@@ -214,9 +218,13 @@ void TForm1::showEvent(QShowEvent* event) {
 // Start-up: the settings files of the working directory, then the version in the title.
 void TForm1::FormShow() {
     AppDir = QDir::currentPath();
-    loadSerialSettings();
+    settingsfiles::loadSerial(*this);
     Form2->load(AppDir);
-    loadBoardSettings();
+    if (const auto effect = settingsfiles::readBoard(AppDir, Board)) {
+        // The board dialog's boxes first (their handlers set the variant flags), then the variant.
+        Form4->setFullBoard(effect->flags.fullBoard);
+        applyVariant(*effect);
+    }
     setWindowTitle(windowTitle() + QStringLiteral("       ver ") + versionText());
 }
 
@@ -316,5 +324,5 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // Closing stores the serial settings in the directory that is current at that moment.
 void TForm1::FormClose() {
     AppDir = QDir::currentPath();
-    storeSerialSettings();
+    settingsfiles::storeSerial(*this);
 }

@@ -14,7 +14,6 @@
 #include "link/link_keeper.h"
 
 #include "core/controls.h"
-#include "core/history.h"
 #include "core/plan.h"
 #include "core/replies.h"
 #include "core/save_plan.h"
@@ -24,7 +23,6 @@
 #include "core/variant.h"
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -40,9 +38,8 @@ class TForm3;
 class TForm4;
 class TForm5;
 class TAboutfrm;
-class CompareWindow;
+class ConfigMenus;
 class ControlMap;
-class HistoryWindow;
 class LinkMenus;
 class QAction;
 class StatusStrip;
@@ -236,26 +233,14 @@ public:
     // The RTP dialog's "Create SDP File" of stream 11 or 12.
     void writeSdpFile(int stream);
 
-    // --- Comparing the windows with the board (handlers/compare.cpp)
-    void CompareWithBoard1Click(); // "Compare with Board"
-    // The comparison's window, built when first needed (nullptr until then).
-    CompareWindow* compareWindow() const { return compareWindow_; }
-
-    // --- The history of configurations and the windows as text (handlers/history.cpp)
-    void History1Click();        // "History…"
-    void ExportSettings1Click(); // "Export Settings…"
-    void ImportSettings1Click(); // "Import Settings…"
-    // The link in use as a history file's name gives it ("udp-192.168.1.20", "serial-ttyUSB0").
-    std::string historyLink() const;
-    // Writes a configuration read or sent as a new history entry named by `link`; a failed write
-    // is a note in the status bar and changes nothing else.
-    void recordHistory(corvane::history::Kind kind, const corvane::controls::ConfigView& view,
-                       const std::string& link);
-    // Shows a whole configuration from a file in the windows, as opening a server configuration
-    // file does: the boxes it changes send nothing, and "Save Config." then sends it unasked.
+    // A whole configuration (a settings text, a history entry) shown in the windows as opening a
+    // server configuration file shows one: the boxes it changes send nothing, and "Save Config."
+    // then sends it unasked (handlers/server_file.cpp).
     void showConfiguration(const corvane::controls::ConfigView& view);
-    // Made when first opened.
-    HistoryWindow* historyWindow() const { return historyWindow_; }
+
+    // --- "Compare with Board", "History…", "Export Settings…" and "Import Settings…"
+    //     (app/config_menus.h), made with the window.
+    ConfigMenus* configMenus = nullptr;
 
     // --- The link monitor and "Reconnect Automatically" (app/link_menus.h; the keeper
     //     reconnects), made with the window.
@@ -269,11 +254,6 @@ private:
     void wire();
     void applyLook(const QPixmap& logo);
     void FormClose();
-
-    // settings files (app/settings_files.cpp)
-    void loadSerialSettings();
-    void storeSerialSettings();
-    void loadBoardSettings();
 
     // board link, the window's side (app/link_window.cpp)
     void wireLink();
@@ -297,15 +277,6 @@ private:
     bool configHeld_ = false;
     // Reading or clearing the display is under way: the boxes it changes send nothing.
     bool boxesSendNothing_ = false;
-    // While set, a configuration reply is kept here instead of being shown in the windows
-    // ("Compare with Board" reads the board without touching them).
-    std::optional<std::string>* configReplyTap_ = nullptr;
-    // A comparison ended before its configuration reply came: should it come late, it is dropped
-    // rather than shown in the windows. The next read or comparison takes replies again.
-    bool comparedReplyDue_ = false;
-    // The board's configuration reply that the last comparison showed ("Load Board Values").
-    std::string comparedReply_;
-    CompareWindow* compareWindow_ = nullptr;
     void onSerialLost(const QString& reason);
     void applyReplyEffect(const corvane::replies::Effect& effect);
     // The link is gone: what goes with it, in the order app/link_drop.h gives.
@@ -323,6 +294,5 @@ private:
     std::unique_ptr<TAboutfrm> Aboutfrm;
     QPixmap logo_;
     std::unique_ptr<ControlMap> controls_;
-    HistoryWindow* historyWindow_ = nullptr;
     bool shownOnce_ = false;
 };

@@ -128,6 +128,10 @@ bool LinkKeeper::setSerialSettings(const settings::SerialSettings& settings, QSt
     return !reopen || openSerial(errorText);
 }
 
+corvane::settings::UdpEndpoint LinkKeeper::udpEndpoint() const {
+    return endpoint_ ? endpoint_() : corvane::settings::UdpEndpoint{};
+}
+
 void LinkKeeper::setUdpEndpoint(std::function<settings::UdpEndpoint()> endpoint) {
     endpoint_ = std::move(endpoint);
 }

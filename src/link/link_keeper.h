@@ -40,6 +40,8 @@ public:
     const corvane::settings::SerialSettings& serialSettings() const { return serial_; }
     // Where UDP connects to, read at each connection (the window: its UDP dialog).
     void setUdpEndpoint(std::function<corvane::settings::UdpEndpoint()> endpoint);
+    // The endpoint UDP connects to now (none set: an empty one).
+    corvane::settings::UdpEndpoint udpEndpoint() const;
 
     // ---- Opening. False with the operator's text ("Unable to open com port (Error: 2)…", the
     //      socket's or the address's error) in `errorText`.

@@ -6,6 +6,7 @@
 // build/sim/corvane-board.
 //
 //   QT_QPA_PLATFORM=offscreen build/tests/compare_bench
+#include "app/config_menus.h"
 #include "dialogs/compare_window.h"
 #include "dialogs/differences_table.h"
 #include "support/board_process.h"
@@ -60,7 +61,7 @@ int main(int argc, char* argv[]) {
         p.f->applyActions(actionsOf(QStringLiteral("Bit1='6543' RTP12_IP='10.9.8.7'")));
         clock.start();
         compare->trigger();
-        CompareWindow* window = p.f->compareWindow();
+        CompareWindow* window = p.f->configMenus->compareWindow();
         if (window)
             window->repaint(); // counted against the comparison: its window painted once
         const qint64 compareNs = clock.nsecsElapsed();

@@ -3,12 +3,14 @@
 // Run by scripts/screenshots.sh, which starts an X server of its own and a window manager.
 //
 //   CORVANE_BOARD=build/sim/corvane-board screenshots OUTPUT_FOLDER
+#include "app/config_menus.h"
 #include "app/windows.h"
 #include "dialogs/compare_window.h"
 #include "support/board_process.h"
 #include "support/program.h"
 #include "support/view_text.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -106,17 +108,17 @@ int main(int argc, char** argv) {
     // window).
     p.f->show();
     runEventLoop(800);
-    p.f->CompareWithBoard1Click();
-    if (!p.f->compareWindow()) {
+    p.f->findChild<QAction*>("CompareWithBoard1")->trigger();
+    if (!p.f->configMenus->compareWindow()) {
         std::fprintf(stderr, "the comparison was not shown\n");
         return 1;
     }
     runEventLoop(800);
-    p.f->compareWindow()->hide();
+    p.f->configMenus->compareWindow()->hide();
     p.f->hide();
     runEventLoop(800);
-    p.f->compareWindow()->setParent(nullptr, Qt::Dialog);
-    ok = shoot(p.f->compareWindow(), out + "/compare-window.png") && ok;
+    p.f->configMenus->compareWindow()->setParent(nullptr, Qt::Dialog);
+    ok = shoot(p.f->configMenus->compareWindow(), out + "/compare-window.png") && ok;
     for (const ShownMessage& m : p.prompts.messages)
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
     return ok ? 0 : 1;

@@ -2,6 +2,7 @@
 // pseudo-terminal: the board's configuration is read into a plain view, the windows stay as they
 // are, and the window lists exactly the settings in which they differ; "Load Board Values" and
 // "Save Config." from that window; the busy rule; no comparison claimed when no reply came.
+#include "app/config_menus.h"
 #include "app/windows.h"
 #include "core/config_text.h"
 #include "core/controls.h"
@@ -42,7 +43,7 @@ struct Program : RunningProgram {
     QString status() const { return f->statusBar()->currentMessage(); }
     corvane::controls::ConfigView view() const { return f->readControls(); }
 
-    CompareWindow* window() const { return f->compareWindow(); }
+    CompareWindow* window() const { return f->configMenus->compareWindow(); }
     // The rows of the comparison as "Setting | windows | board".
     QStringList rows() const {
         QStringList out;

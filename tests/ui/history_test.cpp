@@ -1,6 +1,7 @@
 // The history of configurations read and sent, the history window, and the windows exported and
 // imported as text: against the stand-in board corvane-board on both links, the files in the
 // working folder's history/ read back as the command-line tool reads them.
+#include "app/config_menus.h"
 #include "app/windows.h"
 #include "core/config_compare.h"
 #include "core/config_decode.h"
@@ -117,8 +118,8 @@ private slots:
         QCOMPARE(p.entryText(entries[0]), sentText);
         QCOMPARE(p.entryText(entries[1]), readText);
 
-        p.f->History1Click();
-        HistoryWindow* w = p.f->historyWindow();
+        p.f->findChild<QAction*>("History1")->trigger();
+        HistoryWindow* w = p.f->configMenus->historyWindow();
         QVERIFY(w && w->isVisible());
         auto* list = child<QTableWidget>(w, "HistoryList");
         QCOMPARE(list->rowCount(), 2);
@@ -262,8 +263,8 @@ private slots:
 
         // The window lists them all; an entry that is no configuration is said plainly and cannot
         // be loaded.
-        p.f->History1Click();
-        HistoryWindow* w = p.f->historyWindow();
+        p.f->findChild<QAction*>("History1")->trigger();
+        HistoryWindow* w = p.f->configMenus->historyWindow();
         QCOMPARE(child<QTableWidget>(w, "HistoryList")->rowCount(), 200);
         QVERIFY(child<QPushButton>(w, "HistoryLoad")->isEnabled());
         w->select(199);
@@ -281,7 +282,7 @@ private slots:
         const cc::ConfigView before = p.f->readControls();
         const QString path = p.dir.file("settings.conf");
         p.prompts.fileAnswers << path;
-        p.f->ExportSettings1Click();
+        p.f->findChild<QAction*>("ExportSettings1")->trigger();
         QCOMPARE(p.dir.read("settings.conf"), p.windowsText());
 
         // Every setting changed through the widgets themselves.
@@ -315,7 +316,7 @@ private slots:
         // Shown with no link open, the boxes sent nothing while the import changed them.
         p.prompts.messages.clear();
         p.prompts.fileAnswers << path;
-        p.f->ImportSettings1Click();
+        p.f->findChild<QAction*>("ImportSettings1")->trigger();
         QCOMPARE(
             differingNames(corvane::compare::differences(before, p.f->readControls(), p.f->Board)),
             QStringList());
@@ -357,7 +358,7 @@ private slots:
         const QByteArray shown = p.windowsText();
         p.prompts.messages.clear();
         p.prompts.fileAnswers << p.dir.file("bad.conf");
-        p.f->ImportSettings1Click();
+        p.f->findChild<QAction*>("ImportSettings1")->trigger();
         QCOMPARE(p.prompts.texts(), QStringList{p.dir.file("bad.conf") + ": " + message});
         QCOMPARE(p.prompts.messages[0].kind, platform::MessageKind::Warning);
         QCOMPARE(p.windowsText(), shown);

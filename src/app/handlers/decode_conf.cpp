@@ -1,4 +1,5 @@
 // Reading the board's configuration and decoding the configuration reply into the windows.
+#include "app/config_menus.h"
 #include "app/control_map.h"
 #include "app/handlers/wiring.h"
 #include "app/tform1.h"
@@ -24,7 +25,7 @@ void TForm1::BitBtn1Click() {
                                        BoardLink::countSends(plan.all()));
     if (!sequence)
         return;
-    comparedReplyDue_ = false;
+    configMenus->readBegins();
     if (!runSteps(plan.open))
         return;
     Timer1->stop();
@@ -39,11 +40,8 @@ void TForm1::BitBtn1Click() {
 // operator sees the error's text. A read writes nothing to the board: the boxes that the reply
 // ticks or clears run their handlers, which send nothing.
 void TForm1::Decode_Conf(const std::string& frame) {
-    if (configReplyTap_) {
-        *configReplyTap_ = frame;
-        return;
-    }
-    if (std::exchange(comparedReplyDue_, false))
+    // A comparison reads the board's configuration without showing it here.
+    if (!configMenus->replyForWindows(frame))
         return;
     const corvane::controls::Applied applied = corvane::config::decodeConf(frame, Board);
     const QScopedValueRollback quiet(boxesSendNothing_, true);
@@ -51,6 +49,7 @@ void TForm1::Decode_Conf(const std::string& frame) {
     if (applied.ok()) {
         configHeld_ = true;
         // The board's configuration as read is kept in the history.
-        recordHistory(corvane::history::Kind::Read, readControls(), historyLink());
+        configMenus->recordHistory(corvane::history::Kind::Read, readControls(),
+                                   configMenus->historyLink());
     }
 }

@@ -1,5 +1,6 @@
 // "Save Config.": the whole configuration of the three windows sent to the board as one paced
 // sequence, with a running stream stopped before it and started again after it.
+#include "app/config_menus.h"
 #include "app/handlers/settle_send.h"
 #include "app/handlers/wiring.h"
 #include "app/tform1.h"
@@ -39,9 +40,9 @@ void TForm1::BitBtn2Click() {
     // named by the link it used. The guard is made before the sequence, so it runs after the
     // sequence has ended and told its result, however the handler leaves.
     bool sent = false;
-    const auto keepSent = qScopeGuard([this, &sent, &view, linkPart = historyLink()] {
+    const auto keepSent = qScopeGuard([this, &sent, &view, linkPart = configMenus->historyLink()] {
         if (sent)
-            recordHistory(corvane::history::Kind::Sent, view, linkPart);
+            configMenus->recordHistory(corvane::history::Kind::Sent, view, linkPart);
     });
     BoardLink::Sequence sequence(link, QStringLiteral("Save Config."),
                                  BoardLink::countSends(plan.all()));

@@ -2,12 +2,14 @@
 // creating one with the factory defaults, all through the one record the main window holds.
 #include "app/handlers/wiring.h"
 #include "app/tform1.h"
+#include "core/config_text.h"
 #include "core/server_record.h"
 #include "platform/files.h"
 #include "platform/prompts.h"
 #include "ui_tform1.h"
 
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 namespace record = corvane::record;
 
@@ -86,6 +88,14 @@ void TForm1::CreateDefaultConfigurationFile1Click() {
 
 void TForm1::Encode_File() {
     applyActions(record::recordToControls(ServerRecord, Board));
+}
+
+// A whole configuration from a settings text or the history goes in as a file's does: the boxes
+// it changes send nothing, and "Save Config." then sends it unasked.
+void TForm1::showConfiguration(const corvane::controls::ConfigView& view) {
+    const QScopedValueRollback quiet(boxesSendNothing_, true);
+    applyActions(corvane::configtext::toControls(view, Board));
+    configHeld_ = true;
 }
 
 bool TForm1::Decode_File() {

@@ -16,8 +16,6 @@ void wireNetwork(TForm1& f, Ui::TForm1& ui);     // handlers/network.cpp
 void wireStreaming(TForm1& f, Ui::TForm1& ui);   // handlers/streaming.cpp
 void wireFiles(TForm1& f, Ui::TForm1& ui);       // handlers/server_file.cpp
 void wireMaintenance(TForm1& f, Ui::TForm1& ui); // handlers/maintenance.cpp
-void wireCompare(TForm1& f, Ui::TForm1& ui);     // handlers/compare.cpp
-void wireHistory(TForm1& f, Ui::TForm1& ui);     // handlers/history.cpp
 void wireKeyboard(TForm1& f, Ui::TForm1& ui);    // keyboard.cpp
 
 } // namespace handlers

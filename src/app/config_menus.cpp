@@ -34,8 +34,6 @@ namespace hist = corvane::history;
 namespace {
 
 const QString kSettingsFilter = QStringLiteral("*.conf");
-// A settings text is a few kilobytes; a larger file is refused before it is read whole.
-constexpr qint64 kLargestSettings = 1 << 20;
 
 } // namespace
 
@@ -213,19 +211,7 @@ void ConfigMenus::importSettings() {
         QStringLiteral("Import Settings"), QDir::current().absolutePath(), kSettingsFilter);
     if (path.isEmpty())
         return;
-    QString error;
-    const auto text = platform::files::readHead(path, kLargestSettings + 1, &error);
-    if (!text) {
-        platform::message(QStringLiteral("Cannot read %1: %2").arg(path, error));
-        return;
-    }
-    if (qint64(text->size()) > kLargestSettings) {
-        platform::message(
-            QStringLiteral("%1 is not a settings file: it is larger than 1 MiB.").arg(path));
-        return;
-    }
-    const configtext::Parsed parsed =
-        configtext::fromLines(*text, f_.Board, configtext::Need::Every);
+    const configtext::Parsed parsed = platform::history::readConfiguration(path, f_.Board);
     if (!parsed.ok()) {
         platform::message(QStringLiteral("%1: %2").arg(path, platform::toQ(parsed.message())));
         return;

@@ -3,8 +3,8 @@
 #include "core/config_compare.h"
 #include "core/config_text.h"
 #include "dialogs/differences_table.h"
-#include "platform/files.h"
 #include "platform/history_files.h"
+#include "platform/latin1.h"
 #include "platform/prompts.h"
 
 #include <QDateTime>
@@ -21,25 +21,6 @@ namespace configtext = corvane::configtext;
 namespace hist = corvane::history;
 
 namespace {
-
-// A history entry is a few kilobytes; anything much larger in the folder is not one of ours and
-// is not read whole.
-constexpr qint64 kLargestEntry = 1 << 20;
-
-// The entry's configuration, or why it cannot be shown ("line 7: ...", a file that cannot be
-// read).
-configtext::Parsed readEntry(const QString& path, const corvane::variant::BoardFlags& flags) {
-    configtext::Parsed parsed;
-    QString error;
-    const auto text = platform::files::readHead(path, kLargestEntry + 1, &error);
-    if (!text)
-        parsed.error = platform::fromQ(QStringLiteral("cannot read it: %1").arg(error));
-    else if (qint64(text->size()) > kLargestEntry)
-        parsed.error = "it is larger than a configuration";
-    else
-        parsed = configtext::fromLines(*text, flags, configtext::Need::Every);
-    return parsed;
-}
 
 // The link as the list shows it: "UDP 192.168.1.20", "RS232 ttyUSB0".
 QString linkText(const std::string& link) {
@@ -159,7 +140,7 @@ void HistoryWindow::showSelected() {
     }
     const hist::Entry& entry = entries_[std::size_t(row)];
     const corvane::variant::BoardFlags flags = hooks_.flags();
-    const configtext::Parsed parsed = readEntry(pathOf(entry), flags);
+    const configtext::Parsed parsed = platform::history::readConfiguration(pathOf(entry), flags);
     if (!parsed.ok()) {
         summary_->setText(QStringLiteral("%1: %2").arg(platform::toQ(entry.name),
                                                        platform::toQ(parsed.message())));
@@ -192,7 +173,7 @@ void HistoryWindow::loadSelected() {
         return;
     const hist::Entry& entry = entries_[std::size_t(row)];
     const QString path = pathOf(entry);
-    const configtext::Parsed parsed = readEntry(path, hooks_.flags());
+    const configtext::Parsed parsed = platform::history::readConfiguration(path, hooks_.flags());
     if (!parsed.ok()) {
         platform::message(
             QStringLiteral("Cannot load %1: %2").arg(path, platform::toQ(parsed.message())));

@@ -72,6 +72,25 @@ Written write(const QString& dir, const QDateTime& time, const std::string& link
     return w;
 }
 
+corvane::configtext::Parsed readConfiguration(const QString& path,
+                                              const corvane::variant::BoardFlags& flags) {
+    namespace configtext = corvane::configtext;
+    constexpr qint64 kLargest = 1 << 20;
+    configtext::Parsed parsed;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        parsed.error = "cannot read it: " + file.errorString().toStdString();
+        return parsed;
+    }
+    const QByteArray text = file.read(kLargest + 1);
+    if (text.size() > kLargest) {
+        parsed.error = "it is larger than 1 MiB, far more than a configuration holds";
+        return parsed;
+    }
+    return configtext::fromLines(std::string_view(text.constData(), std::size_t(text.size())),
+                                 flags, configtext::Need::Every);
+}
+
 std::vector<hist::Entry> list(const QString& dir) {
     const QDir d(dir);
     if (!d.exists())

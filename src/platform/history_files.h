@@ -2,6 +2,7 @@
 // The history's files on disk: a configuration written as a new entry (through a save-and-rename,
 // so a failed write leaves nothing half written), the oldest beyond the newest 200 removed, and
 // the entries listed newest first. The folder is history/ in the working folder.
+#include "core/config_text.h"
 #include "core/history.h"
 
 #include <QDateTime>
@@ -33,5 +34,11 @@ Written write(const QString& dir, const QDateTime& time, const std::string& link
 
 // The entries in `dir`, newest first (none when it does not exist).
 std::vector<corvane::history::Entry> list(const QString& dir);
+
+// A configuration text on disk (a history entry, an exported settings file) as the command-line
+// tool reads one, with every control given; a file that cannot be read, or one larger than 1 MiB
+// (far more than a configuration holds; not read whole), is refused with why.
+corvane::configtext::Parsed readConfiguration(const QString& path,
+                                              const corvane::variant::BoardFlags& flags);
 
 } // namespace platform::history
